@@ -1,0 +1,43 @@
+#include "app/Application.h"
+
+#include "app/Messages.h"
+
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <exception>
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Vetrinova"));
+    loadItalianTranslations();
+}
+
+void Application::loadItalianTranslations()
+{
+    static bool loaded = false;
+    if (loaded)
+        return;
+    loaded = true;
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *name : {"qtbase_it", "qtmultimedia_it"}) {
+        auto *translator = new QTranslator(qApp);
+        if (translator->load(QLatin1String(name), dir))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        Msg::errorReport(nullptr, QString::fromUtf8(e.what()));
+    } catch (...) {
+        Msg::errorReport(nullptr, QStringLiteral("Errore imprevisto."));
+    }
+    return false;
+}

@@ -1,0 +1,6 @@
+#include "app/Avvio.h"
+
+TfrmAvvio::TfrmAvvio()
+    : Workspace(QStringLiteral(" Vetrinova"), QColor("#5D85A6"))
+{
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/Workspace.h"
+
+class TfrmAvvio : public Workspace
+{
+    Q_OBJECT
+public:
+    TfrmAvvio();
+};

@@ -1,0 +1,140 @@
+#include "app/BoxBehaviour.h"
+
+#include "storage/FieldRules.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+BoxBehaviour::BoxBehaviour(QLineEdit *box, QWidget *highlight)
+    : QObject(box)
+    , m_box(box)
+    , m_highlight(highlight)
+{
+    box->installEventFilter(this);
+}
+
+BoxBehaviour *BoxBehaviour::attach(QLineEdit *box, QWidget *highlight)
+{
+    if (BoxBehaviour *existing = of(box)) {
+        if (highlight)
+            existing->m_highlight = highlight;
+        return existing;
+    }
+    return new BoxBehaviour(box, highlight);
+}
+
+BoxBehaviour *BoxBehaviour::of(QLineEdit *box)
+{
+    return box->findChild<BoxBehaviour *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+BoxBehaviour *BoxBehaviour::next(QWidget *next)
+{
+    m_next = next;
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::money()
+{
+    m_filter = Filter::Money;
+    m_normaliseMoney = true;
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::quantity()
+{
+    m_filter = Filter::Quantity;
+    m_normaliseQuantity = true;
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::filter(Filter filter)
+{
+    m_filter = filter;
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::discardKeys(QList<int> keys)
+{
+    m_discard = std::move(keys);
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::onExit(std::function<void()> exit)
+{
+    m_exit = std::move(exit);
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::onKey(std::function<bool(int, const QString &)> key)
+{
+    m_key = std::move(key);
+    return this;
+}
+
+bool BoxBehaviour::keyAllowed(Filter filter, int key, const QString &text)
+{
+    if (filter == Filter::None)
+        return true;
+    switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        return true;
+    default:
+        break;
+    }
+    if (text.size() == 1) {
+        const QChar c = text.at(0);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            return true;
+        if (c == QLatin1Char(',') && filter == Filter::Money)
+            return true;
+    }
+    return false;
+}
+
+bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_box)
+        return false;
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (m_highlight)
+            m_highlight->show();
+        break;
+    case QEvent::FocusOut:
+        if (m_highlight)
+            m_highlight->hide();
+        if (m_normaliseMoney)
+            m_box->setText(normaliseMoney(m_box->text()));
+        else if (m_normaliseQuantity)
+            m_box->setText(normaliseQuantity(m_box->text()));
+        if (m_exit)
+            m_exit();
+        break;
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (m_key && m_key(key->key(), key->text()))
+            return true;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (m_next)
+                m_next->setFocus(Qt::OtherFocusReason);
+            return m_next != nullptr || m_filter != Filter::None;
+        }
+        if (m_discard.contains(key->key()))
+            return true;
+        if (m_filter == Filter::None)
+            return false;
+        // Clipboard and selection shortcuts stay usable: pasted text is cleaned on leaving.
+        if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)
+            || key->matches(QKeySequence::SelectAll) || key->matches(QKeySequence::Undo))
+            return false;
+        return !keyAllowed(m_filter, key->key(), key->text());
+    }
+    default:
+        break;
+    }
+    return false;
+}

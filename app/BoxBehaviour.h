@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+/**
+ * What a text box does besides holding text, set up in one call per box: its focus highlight,
+ * the box Enter moves the cursor to, its key filter (money: digits and comma; quantity: digits)
+ * and the rule run when the cursor leaves it.
+ */
+class BoxBehaviour : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Filter { None, Money, Quantity };
+
+    /** Attaches to `box`; `highlight` (may be null) is shown while the box has the cursor. */
+    static BoxBehaviour *attach(QLineEdit *box, QWidget *highlight = nullptr);
+    static BoxBehaviour *of(QLineEdit *box);
+
+    /** Enter moves the cursor to `next` and goes no further. */
+    BoxBehaviour *next(QWidget *next);
+    /** Money filter plus the money rule on leaving. */
+    BoxBehaviour *money();
+    /** Whole-number filter plus the quantity rule on leaving. */
+    BoxBehaviour *quantity();
+    /** Only the key filter, no rule on leaving. */
+    BoxBehaviour *filter(Filter filter);
+    /** Extra keys the filter discards too (the price boxes of the page editor drop Tab, Home, End). */
+    BoxBehaviour *discardKeys(QList<int> keys);
+    /** Runs when the cursor leaves the box, after the built-in rule. */
+    BoxBehaviour *onExit(std::function<void()> exit);
+    /** Runs on every key press before anything else; returning true swallows the key. */
+    BoxBehaviour *onKey(std::function<bool(int key, const QString &text)> key);
+
+    /** The filters' decision for one key: true when it reaches the box. */
+    static bool keyAllowed(Filter filter, int key, const QString &text);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    BoxBehaviour(QLineEdit *box, QWidget *highlight);
+
+    QLineEdit *m_box;
+    QWidget *m_highlight;
+    QWidget *m_next = nullptr;
+    Filter m_filter = Filter::None;
+    bool m_normaliseMoney = false;
+    bool m_normaliseQuantity = false;
+    QList<int> m_discard;
+    std::function<void()> m_exit;
+    std::function<bool(int, const QString &)> m_key;
+};

@@ -1,0 +1,6 @@
+#include "app/CambiaPassword.h"
+
+TfrmCambiaPassword::TfrmCambiaPassword()
+{
+    setObjectName(QStringLiteral("frmCambiaPassword"));
+}

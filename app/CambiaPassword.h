@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+class TfrmCambiaPassword : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmCambiaPassword();
+};

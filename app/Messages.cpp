@@ -1,0 +1,109 @@
+#include "app/Messages.h"
+
+#include <QApplication>
+
+namespace {
+Msg::Handler &handler()
+{
+    static Msg::Handler h;
+    return h;
+}
+
+// The stored texts keep their exact breaks (CR LF, or LF CR in two messages); the screen wants one
+// kind of break.
+QString forScreen(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    text.remove(QLatin1Char('\r'));
+    return text;
+}
+
+QMessageBox::StandardButton show(QWidget *parent, Msg::Kind kind, const QString &text)
+{
+    if (handler())
+        return handler()(kind, text);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title = QStringLiteral("Vetrinova");
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    switch (kind) {
+    case Msg::Kind::Warning:
+        icon = QMessageBox::Warning;
+        title = QStringLiteral("Attenzione");
+        break;
+    case Msg::Kind::Error:
+        icon = QMessageBox::Critical;
+        title = QStringLiteral("Errore");
+        break;
+    case Msg::Kind::Information:
+        icon = QMessageBox::Information;
+        title = QStringLiteral("Informazione");
+        break;
+    case Msg::Kind::Plain:
+        buttons = QMessageBox::Ok;
+        break;
+    case Msg::Kind::Confirm:
+        icon = QMessageBox::Question;
+        title = QStringLiteral("Conferma");
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case Msg::Kind::ErrorReport:
+        icon = QMessageBox::Critical;
+        title = QStringLiteral("Errore");
+        buttons = QMessageBox::Ok;
+        break;
+    }
+    QMessageBox box(icon, title, forScreen(text), buttons, parent ? parent : QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+} // namespace
+
+void Msg::setHandler(Handler h)
+{
+    handler() = std::move(h);
+}
+
+void Msg::warning(QWidget *parent, const QString &text)
+{
+    show(parent, Kind::Warning, text);
+}
+
+void Msg::error(QWidget *parent, const QString &text)
+{
+    show(parent, Kind::Error, text);
+}
+
+void Msg::information(QWidget *parent, const QString &text)
+{
+    show(parent, Kind::Information, text);
+}
+
+void Msg::plain(QWidget *parent, const QString &text)
+{
+    show(parent, Kind::Plain, text);
+}
+
+bool Msg::confirm(QWidget *parent, const QString &text)
+{
+    return show(parent, Kind::Confirm, text) != QMessageBox::No;
+}
+
+void Msg::errorReport(QWidget *parent, const QString &text)
+{
+    show(parent, Kind::ErrorReport, text);
+}
+
+QString Msg::archiveMessage()
+{
+    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                          "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+}
+
+void Msg::archiveError(QWidget *parent, bool plainBox)
+{
+    if (plainBox)
+        plain(parent, archiveMessage());
+    else
+        error(parent, archiveMessage());
+}

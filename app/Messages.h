@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+/**
+ * Every message box of the program goes through here, so tests can read what would have been
+ * shown and answer it without a modal loop.
+ */
+namespace Msg {
+enum class Kind {
+    Warning,     ///< warning icon, OK and Cancel; the answer changes nothing
+    Error,       ///< error icon, OK and Cancel
+    Information, ///< information icon, OK and Cancel
+    Plain,       ///< no icon, OK only
+    Confirm,     ///< question, Yes and No; only No stops the action
+    ErrorReport  ///< the report of an error no handler caught: the error's own text, OK only
+};
+
+void warning(QWidget *parent, const QString &text);
+void error(QWidget *parent, const QString &text);
+void information(QWidget *parent, const QString &text);
+void plain(QWidget *parent, const QString &text);
+/** Asks a Yes/No question; false only when the answer is No. */
+bool confirm(QWidget *parent, const QString &text);
+void errorReport(QWidget *parent, const QString &text);
+
+/** The archive-access message, with its line-feed-then-carriage-return breaks. */
+QString archiveMessage();
+/** Shows the archive-access message as an error dialog or as a plain box. */
+void archiveError(QWidget *parent, bool plainBox = false);
+
+/** Test seam: receives every message instead of the screen; returns the button "pressed". */
+using Handler = std::function<QMessageBox::StandardButton(Kind, const QString &)>;
+void setHandler(Handler handler);
+} // namespace Msg

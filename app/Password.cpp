@@ -1,0 +1,6 @@
+#include "app/Password.h"
+
+TfrmPassword::TfrmPassword()
+{
+    setObjectName(QStringLiteral("frmPassword"));
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+class TfrmPassword : public QDialog
+{
+    Q_OBJECT
+public:
+    TfrmPassword();
+};

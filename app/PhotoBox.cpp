@@ -1,0 +1,75 @@
+#include "app/PhotoBox.h"
+
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSaveFile>
+
+PhotoBox::PhotoBox(QWidget *parent, const QString &name, const QRect &geometry)
+    : QWidget(parent)
+{
+    setObjectName(name);
+    setGeometry(geometry);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void PhotoBox::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    m_scaled = QImage();
+    update();
+}
+
+QRect PhotoBox::drawnRect(const QSize &picture, const QSize &box)
+{
+    QSize s = picture;
+    if (s.width() > box.width() || s.height() > box.height())
+        s = s.scaled(box, Qt::KeepAspectRatio);
+    return QRect(QPoint((box.width() - s.width()) / 2, (box.height() - s.height()) / 2), s);
+}
+
+void PhotoBox::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    const QRect target = drawnRect(m_picture.size(), size());
+    if (target.size() == m_picture.size()) {
+        QPainter(this).drawImage(target.topLeft(), m_picture);
+        return;
+    }
+    if (m_scaled.size() != target.size())
+        m_scaled = m_picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPainter(this).drawImage(target.topLeft(), m_scaled);
+}
+
+void PhotoBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+QImage loadPicture(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    // A header may claim any size; 64 megapixels is far above any camera the shop will use.
+    if (!size.isValid() || qint64(size.width()) * size.height() > 64LL * 1024 * 1024)
+        return QImage();
+    QImage image = reader.read();
+    return image;
+}
+
+bool savePictureJpeg(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!picture.save(&file, "JPG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+/**
+ * An image box: holds a picture at its own size and draws it centred, reduced with its
+ * proportions kept when it is larger than the box, never enlarged.
+ */
+class PhotoBox : public QWidget
+{
+    Q_OBJECT
+public:
+    PhotoBox(QWidget *parent, const QString &name, const QRect &geometry);
+
+    QImage picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
+    /** Where the picture lands inside a box of `box` size. */
+    static QRect drawnRect(const QSize &picture, const QSize &box);
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_picture;
+    QImage m_scaled; // the reduced copy drawn on screen, made once per picture and size
+};
+
+/**
+ * Loads a JPEG or bitmap file as the program does everywhere: refuses what is not a readable
+ * picture or would take unbounded memory. Returns a null image on any failure.
+ */
+QImage loadPicture(const QString &path);
+
+/** Writes a picture as JPEG, replacing `path` atomically. False on any failure. */
+bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -1,0 +1,65 @@
+#include "app/PictureButton.h"
+
+#include "app/Resources.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureButton::PictureButton(QWidget *parent, const QString &name, const QString &art, const QRect &geometry,
+                             const QString &word, const QString &statusText)
+    : QWidget(parent)
+    , m_art(art)
+{
+    setObjectName(name);
+    setGeometry(geometry);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(word.isEmpty() ? name : word);
+    setStatusText(statusText);
+}
+
+void PictureButton::setArt(const QString &art)
+{
+    m_art = art;
+    update();
+}
+
+void PictureButton::setStatusText(const QString &text)
+{
+    setProperty("statusText", text);
+    setAccessibleDescription(text);
+    setToolTip(QString());
+}
+
+QString PictureButton::statusText() const
+{
+    return property("statusText").toString();
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, Resources::pixmap(m_art, size()));
+    if (m_down)
+        p.fillRect(rect(), QColor(0, 0, 0, 40));
+}
+
+void PictureButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_down = true;
+    update();
+    emit pressed();
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_down)
+        return;
+    m_down = false;
+    update();
+    emit released();
+    if (rect().contains(event->position().toPoint()))
+        emit clicked();
+}

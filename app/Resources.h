@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+/** The program's artwork (SVG under resources/), rendered once per size and cached. */
+namespace Resources {
+/** `name` without folder and extension, e.g. "placeholder-parcel". */
+QPixmap pixmap(const QString &name, const QSize &size);
+QImage image(const QString &name, const QSize &size);
+/** The picture's own size as drawn. */
+QSize naturalSize(const QString &name);
+} // namespace Resources

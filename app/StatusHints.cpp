@@ -1,0 +1,71 @@
+#include "app/StatusHints.h"
+
+#include <QAbstractSpinBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+
+namespace {
+class HintFilter : public QObject
+{
+public:
+    HintFilter(QWidget *window, QLabel *panInfo)
+        : QObject(window)
+        , m_window(window)
+        , m_panInfo(panInfo)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseMove && event->type() != QEvent::Enter)
+            return false;
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (!w || !m_panInfo)
+            return false;
+        // Mouse moves travel up to the parents; only the widget really under the mouse decides.
+        QPoint global;
+        if (event->type() == QEvent::MouseMove)
+            global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+        else
+            global = static_cast<QEnterEvent *>(event)->globalPosition().toPoint();
+        QWidget *under = m_window->childAt(m_window->mapFromGlobal(global));
+        if (!under)
+            under = m_window;
+        for (QWidget *p = under; p; p = p->parentWidget()) {
+            if (qobject_cast<QLineEdit *>(p) || qobject_cast<QAbstractSpinBox *>(p))
+                return false;
+            const QVariant hint = p->property("statusText");
+            if (hint.isValid()) {
+                m_panInfo->setText(hint.toString());
+                return false;
+            }
+            if (p == m_window)
+                break;
+        }
+        m_panInfo->setText(QString());
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QPointer<QLabel> m_panInfo;
+};
+
+void watch(QWidget *w, HintFilter *filter)
+{
+    w->setMouseTracking(true);
+    w->installEventFilter(filter);
+    for (QObject *child : w->children())
+        if (auto *cw = qobject_cast<QWidget *>(child))
+            watch(cw, filter);
+}
+} // namespace
+
+void installStatusHints(QWidget *window, QLabel *panInfo)
+{
+    watch(window, new HintFilter(window, panInfo));
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/Workspace.h"
+
+class TfrmApriCatalogo : public Workspace
+{
+    Q_OBJECT
+public:
+    TfrmApriCatalogo();
+};

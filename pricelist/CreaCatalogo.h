@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/Workspace.h"
+
+class TfrmCreaCatalogo : public Workspace
+{
+    Q_OBJECT
+public:
+    TfrmCreaCatalogo();
+};

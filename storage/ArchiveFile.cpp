@@ -1,0 +1,151 @@
+#include "storage/ArchiveFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+std::function<bool(ArchiveFile::Step)> &injector()
+{
+    static std::function<bool(ArchiveFile::Step)> f;
+    return f;
+}
+
+[[noreturn]] void fail(const char *what)
+{
+    throw ArchiveError(std::string(what) + ": " + std::strerror(errno ? errno : EIO));
+}
+} // namespace
+
+ArchiveFile::ArchiveFile(const QString &path, int recordSize)
+{
+    open(path, recordSize);
+}
+
+ArchiveFile::~ArchiveFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void ArchiveFile::setFaultInjector(std::function<bool(Step)> f)
+{
+    injector() = std::move(f);
+}
+
+void ArchiveFile::check(Step step) const
+{
+    if (injector() && injector()(step)) {
+        errno = EIO;
+        fail("injected failure");
+    }
+}
+
+void ArchiveFile::open(const QString &path, int recordSize)
+{
+    close();
+    m_recordSize = recordSize;
+    check(Step::Open);
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        fail("open");
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        fail("open");
+    }
+    m_fd = fd;
+    try {
+        check(Step::Lock);
+        int rc;
+        do {
+            rc = ::flock(m_fd, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0)
+            fail("lock");
+    } catch (...) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw;
+    }
+}
+
+qint64 ArchiveFile::count() const
+{
+    check(Step::Seek);
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        fail("count");
+    return st.st_size / m_recordSize;
+}
+
+void ArchiveFile::read(qint64 index, char *buffer) const
+{
+    if (readMany(index, 1, buffer) != 1) {
+        errno = EIO;
+        fail("read past the end");
+    }
+}
+
+qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
+{
+    check(Step::Seek);
+    if (m_fd < 0 || index < 0)
+        fail("seek");
+    check(Step::Read);
+    const qint64 want = n * m_recordSize;
+    qint64 done = 0;
+    off_t offset = static_cast<off_t>(index) * m_recordSize;
+    while (done < want) {
+        const ssize_t got = ::pread(m_fd, buffer + done, want - done, offset + done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("read");
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done / m_recordSize;
+}
+
+void ArchiveFile::write(qint64 index, const char *buffer)
+{
+    check(Step::Seek);
+    if (m_fd < 0 || index < 0 || index > count())
+        fail("seek");
+    check(Step::Write);
+    const off_t offset = static_cast<off_t>(index) * m_recordSize;
+    qint64 done = 0;
+    while (done < m_recordSize) {
+        const ssize_t put = ::pwrite(m_fd, buffer + done, m_recordSize - done, offset + done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("write");
+        }
+        done += put;
+    }
+}
+
+void ArchiveFile::close()
+{
+    if (m_fd < 0)
+        return;
+    const int fd = m_fd;
+    m_fd = -1;
+    // Closing releases the lock whatever happens next.
+    const bool injected = injector() && injector()(Step::Close);
+    if (::close(fd) != 0 || injected) {
+        errno = EIO;
+        fail("close");
+    }
+}

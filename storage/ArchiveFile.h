@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+/** Any failure to use an archive file: open, create, position, read, write, close. */
+class ArchiveError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/**
+ * A file of fixed-size records with no header. Opening creates a missing file empty and takes an
+ * exclusive advisory lock, so two copies of the program sharing a folder never interleave their
+ * writes; the lock goes with close(). Every failure throws ArchiveError.
+ */
+class ArchiveFile
+{
+public:
+    enum class Step { Open, Lock, Seek, Read, Write, Close };
+
+    ArchiveFile() = default;
+    ArchiveFile(const QString &path, int recordSize);
+    ~ArchiveFile();
+    ArchiveFile(const ArchiveFile &) = delete;
+    ArchiveFile &operator=(const ArchiveFile &) = delete;
+
+    void open(const QString &path, int recordSize);
+    bool isOpen() const { return m_fd >= 0; }
+    int recordSize() const { return m_recordSize; }
+
+    /** Number of whole records; a stray tail shorter than a record is not one. */
+    qint64 count() const;
+    /** Reads record `index` (from 0) into `buffer` of recordSize() bytes. */
+    void read(qint64 index, char *buffer) const;
+    /** Reads `n` records from `index` on into `buffer`; returns how many were whole. */
+    qint64 readMany(qint64 index, qint64 n, char *buffer) const;
+    /** Writes record `index`: below count() it overwrites, at count() it appends over any stray tail. */
+    void write(qint64 index, const char *buffer);
+    void close();
+
+    /**
+     * Test seam: called before each step; returning true makes that step fail as the disk would.
+     * An empty function restores normal working.
+     */
+    static void setFaultInjector(std::function<bool(Step)> injector);
+
+private:
+    void check(Step step) const;
+
+    int m_fd = -1;
+    int m_recordSize = 0;
+};

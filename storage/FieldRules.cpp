@@ -1,0 +1,145 @@
+#include "storage/FieldRules.h"
+
+#include "storage/TextField.h"
+
+#include <QDate>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+double roundTo(double value, int decimals)
+{
+    const long double f = decimals == 0 ? 1.0L : std::pow(10.0L, decimals);
+    const long double sum = static_cast<long double>(value) * f + 0.5L;
+    return static_cast<double>(std::floor(sum) / f);
+}
+
+std::optional<double> parseDecimal(const QString &text)
+{
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    QByteArray plain;
+    plain.reserve(n);
+    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+        plain += static_cast<char>(t[i++].unicode());
+    int digits = 0;
+    while (i < n && t[i].isDigit() && t[i].unicode() < 128) {
+        plain += static_cast<char>(t[i++].unicode());
+        ++digits;
+    }
+    if (i < n && t[i] == QLatin1Char(',')) {
+        plain += '.';
+        ++i;
+        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+            plain += static_cast<char>(t[i++].unicode());
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
+        plain += 'e';
+        ++i;
+        if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+            plain += static_cast<char>(t[i++].unicode());
+        int expDigits = 0;
+        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+            plain += static_cast<char>(t[i++].unicode());
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    if (i != n)
+        return std::nullopt;
+    const double value = std::strtod(plain.constData(), nullptr);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+double toDecimal(const QString &text)
+{
+    if (const auto value = parseDecimal(text))
+        return *value;
+    throw ConversionError(QStringLiteral("'%1' non è un valore numerico valido.").arg(text).toStdString());
+}
+
+QString generalForm(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0");
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    QString text = QString::fromLatin1(buffer);
+    // %G writes 1.5E+20; the program's form is 1,5E20 and 1E-5.
+    const qsizetype e = text.indexOf(QLatin1Char('E'));
+    if (e >= 0) {
+        QString mantissa = text.left(e);
+        QString exponent = text.mid(e + 1);
+        if (exponent.startsWith(QLatin1Char('+')))
+            exponent.remove(0, 1);
+        const bool negative = exponent.startsWith(QLatin1Char('-'));
+        if (negative)
+            exponent.remove(0, 1);
+        while (exponent.size() > 1 && exponent.startsWith(QLatin1Char('0')))
+            exponent.remove(0, 1);
+        text = mantissa + QLatin1Char('E') + (negative ? QStringLiteral("-") : QString()) + exponent;
+    }
+    text.replace(QLatin1Char('.'), QLatin1Char(','));
+    return text;
+}
+
+QString normaliseMoney(const QString &text)
+{
+    const QString trimmed = trimText(text);
+    if (trimmed.isEmpty())
+        return QStringLiteral("0,00");
+    const auto value = parseDecimal(trimmed);
+    if (!value)
+        return QStringLiteral("0,00");
+    QString result = generalForm(roundTo(*value, 2));
+    if (!result.contains(QLatin1Char(',')))
+        result += QStringLiteral(",00");
+    if (result == QLatin1String(","))
+        result = QStringLiteral("0,00");
+    if (result.startsWith(QLatin1Char(',')))
+        result.prepend(QLatin1Char('0'));
+    if (result.endsWith(QLatin1Char(',')))
+        result += QStringLiteral("00");
+    const QString tail = lastChars(result, 2);
+    if (tail.size() == 2 && tail[0] == QLatin1Char(',') && tail[1].isDigit())
+        result += QLatin1Char('0');
+    return result;
+}
+
+QString normaliseQuantity(const QString &text)
+{
+    const QString trimmed = trimText(text);
+    if (trimmed.isEmpty())
+        return QStringLiteral("0");
+    const auto value = parseDecimal(trimmed);
+    if (!value)
+        return QStringLiteral("0");
+    const QString result = generalForm(roundTo(*value, 0));
+    if (result == QLatin1String(",") || result.startsWith(QLatin1Char(',')) || result.endsWith(QLatin1Char(',')))
+        return QStringLiteral("0");
+    return result;
+}
+
+QString firstChars(const QString &text, int n)
+{
+    return text.left(n);
+}
+
+QString lastChars(const QString &text, int n)
+{
+    return text.size() <= n ? text : text.right(n);
+}
+
+QString formatDate(const QDate &date)
+{
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+
+// Money, quantities and dates are text everywhere: comma decimals, no thousands separator,
+// dates as dd/mm/yyyy, whatever the machine's regional settings say.
+
+/** Rounds half up to `decimals` places, with the sum formed in 80-bit extended precision. */
+double roundTo(double value, int decimals);
+
+/**
+ * Reads a decimal number written with the comma: optional blanks around it, a sign, digits, a comma
+ * and digits, an exponent. Returns nothing when the text is not such a number.
+ */
+std::optional<double> parseDecimal(const QString &text);
+
+/** A text that is not a number, as the number conversion reports it. */
+class ConversionError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/** parseDecimal() that throws ConversionError with the platform-like message. */
+double toDecimal(const QString &text);
+
+/** The shortest general form, at most 15 significant digits, comma as separator: 12,5  12  0,05. */
+QString generalForm(double value);
+
+/** The text a money box shows after the cursor leaves it: 12 -> 12,00; ,5 -> 0,50; abc -> 0,00. */
+QString normaliseMoney(const QString &text);
+
+/** The text a stock or threshold box shows after the cursor leaves it: 0012 -> 12; 7,5 -> 8. */
+QString normaliseQuantity(const QString &text);
+
+/** The first `n` characters (the whole text when shorter). */
+QString firstChars(const QString &text, int n);
+/** The last `n` characters (the whole text when shorter). */
+QString lastChars(const QString &text, int n);
+
+/** The program's date form dd/mm/yyyy. */
+QString formatDate(const class QDate &date);

@@ -1,0 +1,132 @@
+#include "storage/SchedaProdotto.h"
+
+#include "storage/ArchiveFile.h"
+#include "storage/ProgramFolder.h"
+#include "storage/TextField.h"
+
+#include <vector>
+
+const std::array<TSchedaProdotto::FieldInfo, TSchedaProdotto::FieldCount> &TSchedaProdotto::layout()
+{
+    static const std::array<FieldInfo, FieldCount> fields = {{
+        {"Codice", 0, 25},
+        {"Costo", 26, 12},
+        {"Nome", 39, 50},
+        {"Giacenza", 90, 4},
+        {"Avviso", 95, 3},
+        {"UM", 99, 120},
+        {"Tipologia", 220, 50},
+        {"Caratteristiche", 271, 250},
+        {"Collocazione", 522, 50},
+        {"Ditta", 573, 50},
+        {"Agente", 624, 50},
+        {"Recapito", 675, 30},
+        {"Documento", 706, 50},
+        {"Pagamento", 757, 50},
+        {"DataSca", 808, 10},
+        {"Note", 819, 250},
+        {"Prezzo", 1070, 12},
+        {"Pagato", 1083, 2},
+        {"File01", 1086, 250},
+        {"File02", 1337, 250},
+        {"File03", 1588, 250},
+        {"Desc01", 1839, 250},
+        {"Desc02", 2090, 250},
+        {"Desc03", 2341, 250},
+    }};
+    return fields;
+}
+
+QString TSchedaProdotto::paidText(bool paid)
+{
+    return paid ? QStringLiteral("S\u00ec") : QStringLiteral("No");
+}
+
+void TSchedaProdotto::store(char *record) const
+{
+    for (int i = 0; i < FieldCount; ++i) {
+        const FieldInfo &f = layout()[i];
+        writeTextField(record + f.offset, f.width, values[i]);
+    }
+}
+
+TSchedaProdotto TSchedaProdotto::load(const char *record)
+{
+    TSchedaProdotto card;
+    for (int i = 0; i < FieldCount; ++i) {
+        const FieldInfo &f = layout()[i];
+        card.values[i] = readTextField(record + f.offset, f.width);
+    }
+    return card;
+}
+
+QString warehousePath()
+{
+    return programPath(QStringLiteral("Magazzino.pro"));
+}
+
+namespace {
+// Writes one card over the bytes already in its slot, so the bytes after each text keep whatever
+// the record held: a rewrite changes nothing but the texts.
+void writeCard(ArchiveFile &file, qint64 index, const TSchedaProdotto &card)
+{
+    QByteArray record(TSchedaProdotto::RecordSize, '\0');
+    if (index < file.count())
+        file.read(index, record.data());
+    card.store(record.data());
+    file.write(index, record.constData());
+}
+} // namespace
+
+qint64 WarehouseArchive::count()
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    const qint64 n = file.count();
+    file.close();
+    return n;
+}
+
+TSchedaProdotto WarehouseArchive::read(qint64 n)
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    QByteArray record(TSchedaProdotto::RecordSize, '\0');
+    file.read(n - 1, record.data());
+    file.close();
+    return TSchedaProdotto::load(record.constData());
+}
+
+void WarehouseArchive::overwrite(qint64 n, const TSchedaProdotto &card)
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    if (n < 1 || n > file.count())
+        throw ArchiveError("record out of range");
+    writeCard(file, n - 1, card);
+    file.close();
+}
+
+qint64 WarehouseArchive::append(const TSchedaProdotto &card)
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    const qint64 index = file.count();
+    writeCard(file, index, card);
+    file.close();
+    return index + 1;
+}
+
+void WarehouseArchive::forEachRawImpl(const std::function<bool(qint64, const char *)> &visit)
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    constexpr qint64 Block = 256;
+    std::vector<char> buffer(Block * TSchedaProdotto::RecordSize);
+    qint64 index = 0;
+    bool going = true;
+    while (going) {
+        const qint64 got = file.readMany(index, Block, buffer.data());
+        for (qint64 i = 0; i < got && going; ++i)
+            going = visit(index + i + 1, buffer.data() + i * TSchedaProdotto::RecordSize);
+        index += got;
+        if (got < Block)
+            break;
+    }
+    file.close();
+}

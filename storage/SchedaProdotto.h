@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+/** One product card of Magazzino.pro: 24 length-prefixed Windows-1252 fields, 2592 bytes. */
+struct TSchedaProdotto
+{
+    static constexpr int RecordSize = 2592;
+    static constexpr int FieldCount = 24;
+
+    enum Field {
+        Codice, Costo, Nome, Giacenza, Avviso, UM, Tipologia, Caratteristiche, Collocazione, Ditta,
+        Agente, Recapito, Documento, Pagamento, DataSca, Note, Prezzo, Pagato, File01, File02, File03,
+        Desc01, Desc02, Desc03
+    };
+
+    struct FieldInfo
+    {
+        const char *name; ///< the record field name, also the editor box suffix (txtCodice, lblFile01 ...)
+        int offset;
+        int width; ///< maximum characters; the field takes width + 1 bytes
+    };
+    static const std::array<FieldInfo, FieldCount> &layout();
+    static const FieldInfo &info(Field f) { return layout()[f]; }
+
+    /** The stored texts "Sì" and "No" of the paid flag. */
+    static QString paidText(bool paid);
+
+    std::array<QString, FieldCount> values;
+
+    QString &operator[](Field f) { return values[f]; }
+    const QString &operator[](Field f) const { return values[f]; }
+
+    /** Writes every field into `record` (RecordSize bytes); bytes after each text are left alone. */
+    void store(char *record) const;
+    /** Reads every field, trimmed. */
+    static TSchedaProdotto load(const char *record);
+};
+
+/** Magazzino.pro in the program folder. */
+QString warehousePath();
+
+/**
+ * The warehouse archive operations; each opens the file (creating it when missing), works and
+ * closes it, and throws ArchiveError on any failure.
+ */
+namespace WarehouseArchive {
+qint64 count();
+/** Record `n` counted from 1. */
+TSchedaProdotto read(qint64 n);
+/** Overwrites record `n` (from 1) in place. */
+void overwrite(qint64 n, const TSchedaProdotto &card);
+/** Appends the card and returns its number. */
+qint64 append(const TSchedaProdotto &card);
+/**
+ * Calls `visit(number, rawRecord)` for every record in file order, reading in large blocks.
+ * `visit` returns false to stop early.
+ */
+template <typename Visit> void forEachRaw(Visit visit);
+void forEachRawImpl(const std::function<bool(qint64, const char *)> &visit);
+} // namespace WarehouseArchive
+
+template <typename Visit> void WarehouseArchive::forEachRaw(Visit visit)
+{
+    forEachRawImpl([&](qint64 n, const char *record) { return visit(n, record); });
+}

@@ -1,0 +1,71 @@
+#include "TestSupport.h"
+
+#include "app/OpenURL.h"
+#include "storage/Clock.h"
+#include "storage/ProgramFolder.h"
+
+#include <QFile>
+#include <QImage>
+
+Sandbox::Sandbox()
+    : m_dir(std::make_unique<QTemporaryDir>())
+{
+    setProgramFolderOverride(m_dir->path());
+    Msg::setHandler([this](Msg::Kind kind, const QString &text) {
+        messages.append({kind, text});
+        if (kind == Msg::Kind::Confirm)
+            return answers.isEmpty() ? QMessageBox::Yes : answers.takeFirst();
+        return QMessageBox::Ok;
+    });
+    FileDialogs::setHandler([this](FileDialogs::Kind, const QString &title, const QString &filter, const QString &proposed) {
+        fileDialogs.append({title, filter, proposed});
+        return nextFiles.isEmpty() ? QString() : nextFiles.takeFirst();
+    });
+    TMisc::setHandler([this](const QString &text) { opened.append(text); });
+    Clock::setNow(QDateTime(QDate(2025, 1, 7), QTime(10, 30, 0)));
+}
+
+Sandbox::~Sandbox()
+{
+    Msg::setHandler({});
+    FileDialogs::setHandler({});
+    TMisc::setHandler({});
+    Clock::setNow(QDateTime());
+    setProgramFolderOverride(QString());
+}
+
+QString Sandbox::folder() const
+{
+    return programFolder();
+}
+
+QStringList Sandbox::messageTexts() const
+{
+    QStringList texts;
+    for (const Shown &m : messages)
+        texts << m.text;
+    return texts;
+}
+
+QByteArray Sandbox::readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+void Sandbox::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+QString makeJpeg(const QString &path, const QSize &size, const QColor &color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    image.save(path, "JPG");
+    return path;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/FileDialogs.h"
+#include "app/Messages.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+/**
+ * Everything a window test needs from the outside world, replaced: a fresh program folder, message
+ * boxes recorded and answered, file dialogs answered in advance, the shell open recorded and a
+ * fixed clock. Make one in init(), drop it in cleanup().
+ */
+class Sandbox
+{
+public:
+    struct Shown
+    {
+        Msg::Kind kind;
+        QString text;
+    };
+
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox &) = delete;
+    Sandbox &operator=(const Sandbox &) = delete;
+
+    /** The program folder, with its trailing separator. */
+    QString folder() const;
+    QString path(const QString &relative) const { return folder() + relative; }
+
+    /** Messages shown since the last clear. */
+    QList<Shown> messages;
+    /** Answers to the next confirmation boxes, in order; Yes when the queue is empty. */
+    QList<QMessageBox::StandardButton> answers;
+    /** Answers to the next file dialogs, in order; an empty text cancels. Cancel when the queue is empty. */
+    QStringList nextFiles;
+    /** Titles, filters and proposed names of the file dialogs shown. */
+    QList<QStringList> fileDialogs;
+    /** Every text handed to TMisc::Open. */
+    QStringList opened;
+
+    QStringList messageTexts() const;
+    void clearMessages() { messages.clear(); }
+
+    static QByteArray readFile(const QString &path);
+    static void writeFile(const QString &path, const QByteArray &bytes);
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+/** A JPEG file of `size` in one colour, for photo tests. */
+QString makeJpeg(const QString &path, const QSize &size, const QColor &color = Qt::red);
+
+/** main() for window tests: the program's own application object, Italian catalogue, no display. */
+#define VETRINOVA_TEST_MAIN(TestClass)                                                                                \
+    int main(int argc, char **argv)                                                                                   \
+    {                                                                                                                 \
+        Application app(argc, argv);                                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                      \
+        TestClass tc;                                                                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                    \
+        return QTest::qExec(&tc, argc, argv);                                                                         \
+    }
+#include "app/Application.h"

@@ -7,8 +7,8 @@
 #include <QScreen>
 
 TfrmZoom::TfrmZoom(QWidget *owner)
-    : DialogWindow(owner, QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"), QSize(800, 600),
-                   QColor("#4682B4"))
+    : DialogWindow(
+        owner, QStringLiteral(" Fai clic sulla foto per chiudere questa finestra"), QSize(800, 600), QColor("#4682B4"))
 {
     setObjectName(QStringLiteral("frmZoom"));
     // The one dialog that fills the screen instead of keeping a fixed size.

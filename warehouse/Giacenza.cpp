@@ -84,8 +84,8 @@ TfrmGiacenza::TfrmGiacenza(QWidget *owner)
     QPalette crimson = txtTotale->palette();
     crimson.setColor(QPalette::Text, QColor(0xDC, 0x14, 0x3C));
     txtTotale->setPalette(crimson);
-    btnAggiorna = button(this, QStringLiteral("btnAggiorna"), QStringLiteral("Applica e chiudi"),
-                         QRect(176, 264, 150, 30));
+    btnAggiorna
+        = button(this, QStringLiteral("btnAggiorna"), QStringLiteral("Applica e chiudi"), QRect(176, 264, 150, 30));
     btnChiudi = button(this, QStringLiteral("btnChiudi"), QStringLiteral("Annulla"), QRect(8, 264, 150, 30));
 
     setTabOrder(txtGiacenza, txtAggiunta);
@@ -95,7 +95,7 @@ TfrmGiacenza::TfrmGiacenza(QWidget *owner)
     setTabOrder(btnAggiorna, btnChiudi);
 
     // The quantity rule on leaving, with this dialog's own key filter instead of the shared one.
-    for (QLineEdit *box : {txtGiacenza, txtAggiunta})
+    for (QLineEdit *box : { txtGiacenza, txtAggiunta })
         BoxBehaviour::attach(box)
             ->quantity()
             ->filter(BoxBehaviour::Filter::None)
@@ -137,13 +137,13 @@ bool TfrmGiacenza::quantityKey(QLineEdit *box, int key, const QString &text)
 
 void TfrmGiacenza::calculateTotal()
 {
-    for (QLineEdit *box : {txtGiacenza, txtAggiunta, txtTotale})
+    for (QLineEdit *box : { txtGiacenza, txtAggiunta, txtTotale })
         if (trimText(box->text()).isEmpty())
             box->setText(QStringLiteral("0"));
     const std::optional<double> stock = parseDecimal(txtGiacenza->text());
     const std::optional<double> quantity = parseDecimal(txtAggiunta->text());
     if (!stock || !quantity) {
-        for (QLineEdit *box : {txtGiacenza, txtAggiunta, txtTotale})
+        for (QLineEdit *box : { txtGiacenza, txtAggiunta, txtTotale })
             box->setText(QStringLiteral("0"));
         return;
     }
@@ -165,13 +165,14 @@ void TfrmGiacenza::btnAggiornaClick()
     const std::optional<double> value = parseDecimal(total);
     if (value && (*value < LowestStock || *value > HighestStock)) {
         // Saved as it is, the card would keep only the first four characters of the total.
-        Msg::warning(this, QStringLiteral("Attenzione: la giacenza risultante (%1) non pu\u00f2 essere registrata "
-                                          "nella scheda.\r\n\r\nLa giacenza deve essere compresa tra -999 e 9999.")
-                               .arg(total));
+        Msg::warning(this,
+            QStringLiteral("Attenzione: la giacenza risultante (%1) non pu\u00f2 essere registrata "
+                           "nella scheda.\r\n\r\nLa giacenza deve essere compresa tra -999 e 9999.")
+                .arg(total));
         return;
     }
-    if (auto *stock = ownControl<QLineEdit>(parentWidget() ? parentWidget()->window() : nullptr,
-                                            QStringLiteral("txtGiacenza")))
+    if (auto *stock
+        = ownControl<QLineEdit>(parentWidget() ? parentWidget()->window() : nullptr, QStringLiteral("txtGiacenza")))
         stock->setText(total);
     accept();
 }

@@ -35,23 +35,23 @@ struct BoxSpec
 
 // The card's boxes in tab order (the stock buttons and the paid box sit between them).
 const BoxSpec kBoxes[] = {
-    {F::Codice, "Codice articolo:", 420, 114, 266, Qt::AlignLeft},
-    {F::Costo, "Costo unitario:", 700, 114, 122, Qt::AlignRight},
-    {F::Nome, "Nome prodotto:", 420, 170, 402, Qt::AlignLeft},
-    {F::Giacenza, "Giacenza:", 420, 226, 100, Qt::AlignHCenter},
-    {F::Avviso, "Avviso n.", 628, 226, 98, Qt::AlignHCenter},
-    {F::UM, "Aspetto esteriore del bene:", 420, 282, 194, Qt::AlignLeft},
-    {F::Tipologia, "Categoria merceologica:", 628, 282, 194, Qt::AlignLeft},
-    {F::Caratteristiche, "Caratteristiche:", 420, 338, 402, Qt::AlignLeft},
-    {F::Collocazione, "Collocazione in magazzino:", 420, 394, 402, Qt::AlignLeft},
-    {F::Ditta, "Ditta fornitrice:", 32, 458, 374, Qt::AlignLeft},
-    {F::Agente, "Agente:", 420, 458, 194, Qt::AlignLeft},
-    {F::Recapito, "Recapito telefonico:", 628, 458, 194, Qt::AlignLeft},
-    {F::Documento, "Documento di acquisto:", 32, 514, 374, Qt::AlignLeft},
-    {F::Pagamento, "Modalit\u00e0 di pagamento:", 420, 514, 242, Qt::AlignLeft},
-    {F::DataSca, "Data scadenza:", 44, 580, 150, Qt::AlignHCenter},
-    {F::Note, "Note:", 252, 580, 405, Qt::AlignLeft},
-    {F::Prezzo, "Prezzo di vendita:", 688, 580, 122, Qt::AlignRight},
+    { F::Codice, "Codice articolo:", 420, 114, 266, Qt::AlignLeft },
+    { F::Costo, "Costo unitario:", 700, 114, 122, Qt::AlignRight },
+    { F::Nome, "Nome prodotto:", 420, 170, 402, Qt::AlignLeft },
+    { F::Giacenza, "Giacenza:", 420, 226, 100, Qt::AlignHCenter },
+    { F::Avviso, "Avviso n.", 628, 226, 98, Qt::AlignHCenter },
+    { F::UM, "Aspetto esteriore del bene:", 420, 282, 194, Qt::AlignLeft },
+    { F::Tipologia, "Categoria merceologica:", 628, 282, 194, Qt::AlignLeft },
+    { F::Caratteristiche, "Caratteristiche:", 420, 338, 402, Qt::AlignLeft },
+    { F::Collocazione, "Collocazione in magazzino:", 420, 394, 402, Qt::AlignLeft },
+    { F::Ditta, "Ditta fornitrice:", 32, 458, 374, Qt::AlignLeft },
+    { F::Agente, "Agente:", 420, 458, 194, Qt::AlignLeft },
+    { F::Recapito, "Recapito telefonico:", 628, 458, 194, Qt::AlignLeft },
+    { F::Documento, "Documento di acquisto:", 32, 514, 374, Qt::AlignLeft },
+    { F::Pagamento, "Modalit\u00e0 di pagamento:", 420, 514, 242, Qt::AlignLeft },
+    { F::DataSca, "Data scadenza:", 44, 580, 150, Qt::AlignHCenter },
+    { F::Note, "Note:", 252, 580, 405, Qt::AlignLeft },
+    { F::Prezzo, "Prezzo di vendita:", 688, 580, 122, Qt::AlignRight },
 };
 
 // The seven boxes a card cannot be saved without, in the order they are checked.
@@ -60,13 +60,14 @@ const struct
     F field;
     const char *warning;
 } kRequired[] = {
-    {F::Codice, "Attenzione: per salvare la scheda \u00e8 necessario indicare il codice articolo."},
-    {F::Costo, "Attenzione: per salvare la scheda \u00e8 necessario indicare il costo unitario."},
-    {F::Nome, "Attenzione: per salvare la scheda \u00e8 necessario indicare il nome del prodotto."},
-    {F::UM, "Attenzione: per salvare la scheda \u00e8 necessario indicare l'aspetto esteriore del bene."},
-    {F::Tipologia, "Attenzione: per salvare la scheda \u00e8 necessario indicare la categoria merceologica."},
-    {F::Caratteristiche, "Attenzione: per salvare la scheda \u00e8 necessario indicare le caratteristiche del prodotto."},
-    {F::Prezzo, "Attenzione: per salvare la scheda \u00e8 necessario indicare il prezzo di vendita."},
+    { F::Codice, "Attenzione: per salvare la scheda \u00e8 necessario indicare il codice articolo." },
+    { F::Costo, "Attenzione: per salvare la scheda \u00e8 necessario indicare il costo unitario." },
+    { F::Nome, "Attenzione: per salvare la scheda \u00e8 necessario indicare il nome del prodotto." },
+    { F::UM, "Attenzione: per salvare la scheda \u00e8 necessario indicare l'aspetto esteriore del bene." },
+    { F::Tipologia, "Attenzione: per salvare la scheda \u00e8 necessario indicare la categoria merceologica." },
+    { F::Caratteristiche,
+        "Attenzione: per salvare la scheda \u00e8 necessario indicare le caratteristiche del prodotto." },
+    { F::Prezzo, "Attenzione: per salvare la scheda \u00e8 necessario indicare il prezzo di vendita." },
 };
 
 struct ButtonSpec
@@ -79,35 +80,36 @@ struct ButtonSpec
 };
 
 const ButtonSpec kColumn[] = {
-    {"btnNuovo", "mag-btn-nuovo", "Nuovo", "Prepara la schermata per l'inserimento di una nuova scheda.", {}},
-    {"btnDuplica", "mag-btn-duplica", "Duplica",
-     "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti.", {}},
-    {"btnSalva", "mag-btn-salva", "Salva", "Salva la scheda corrente.", {}},
-    {"btnTrova", "mag-btn-trova", "Trova", "Trova schede in archivio.", {}},
-    {"btnAllegati", "mag-btn-allegati", "Allegati", "Allega file alla scheda corrente.", {}},
-    {"btnAnteprima", "mag-btn-anteprima", "Anteprima", "Visualizza l'anteprima di stampa.", {}},
-    {"btnStampa", "mag-btn-stampa", "Stampa", "Stampa la scheda corrente.", {}},
-    {"btnScaduti", "mag-btn-dasaldare", "Da saldare", "Visualizza il riepilogo dei pagamenti non ancora saldati.", {}},
-    {"btnSottoscorta", "mag-btn-sottoscorta", "Sottoscorta", "Visualizza il riepilogo dei materiali in esaurimento.",
-     {}},
-    {"btnEsporta", "mag-btn-esporta", "Esporta", "Esporta l'archivio in un foglio di Microsoft Excel.", {}},
-    {"btnGuida", "mag-btn-guida", "Guida", "Visualizza la pagina della guida sensibile al contesto.", {}},
-    {"btnEsci", "mag-btn-esci", "Esci", "Esci da questa schermata di lavoro.", {}},
+    { "btnNuovo", "mag-btn-nuovo", "Nuovo", "Prepara la schermata per l'inserimento di una nuova scheda.", {} },
+    { "btnDuplica", "mag-btn-duplica", "Duplica",
+        "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti.", {} },
+    { "btnSalva", "mag-btn-salva", "Salva", "Salva la scheda corrente.", {} },
+    { "btnTrova", "mag-btn-trova", "Trova", "Trova schede in archivio.", {} },
+    { "btnAllegati", "mag-btn-allegati", "Allegati", "Allega file alla scheda corrente.", {} },
+    { "btnAnteprima", "mag-btn-anteprima", "Anteprima", "Visualizza l'anteprima di stampa.", {} },
+    { "btnStampa", "mag-btn-stampa", "Stampa", "Stampa la scheda corrente.", {} },
+    { "btnScaduti", "mag-btn-dasaldare", "Da saldare", "Visualizza il riepilogo dei pagamenti non ancora saldati.",
+        {} },
+    { "btnSottoscorta", "mag-btn-sottoscorta", "Sottoscorta", "Visualizza il riepilogo dei materiali in esaurimento.",
+        {} },
+    { "btnEsporta", "mag-btn-esporta", "Esporta", "Esporta l'archivio in un foglio di Microsoft Excel.", {} },
+    { "btnGuida", "mag-btn-guida", "Guida", "Visualizza la pagina della guida sensibile al contesto.", {} },
+    { "btnEsci", "mag-btn-esci", "Esci", "Esci da questa schermata di lavoro.", {} },
 };
 
 const ButtonSpec kPictures[] = {
-    {"cmdPrimo", "mag-primo", "Primo", "Visualizza la prima scheda in archivio.", {730, 26, 37, 39}},
-    {"cmdIndietro", "mag-indietro", "Indietro", "Visualizza la scheda precedente in archivio.", {772, 26, 37, 39}},
-    {"cmdAvanti", "mag-avanti", "Avanti", "Visualizza la scheda successiva in archivio.", {891, 26, 37, 39}},
-    {"cmdUltimo", "mag-ultimo", "Ultimo", "Visualizza l'ultima scheda in archivio.", {933, 26, 37, 39}},
-    {"btnCaricaFoto", "mag-btn-carica-foto", "Carica foto", "Carica una foto esistente.", {22, 380, 157, 40}},
-    {"btnAcquisisciFoto", "mag-btn-acquisisci-foto", "Acquisisci foto", "Acquisisci la foto da WebCam.",
-     {191, 380, 157, 40}},
-    {"btnSalvaFoto", "mag-btn-salva-foto", "Salva foto", "Salva la foto su disco.", {359, 380, 42, 40}},
-    {"btnZoomFoto", "mag-zoom", "Ingrandisci foto", "Visualizza la foto nelle sue dimensioni reali.",
-     {22, 350, 22, 22}},
-    {"btnCancFoto", "mag-canc", "Cancella foto", "Cancella la foto.", {378, 350, 22, 22}},
-    {"delDataSca", "mag-canc", "Cancella data", "Cancella la data.", {198, 583, 16, 16}},
+    { "cmdPrimo", "mag-primo", "Primo", "Visualizza la prima scheda in archivio.", { 730, 26, 37, 39 } },
+    { "cmdIndietro", "mag-indietro", "Indietro", "Visualizza la scheda precedente in archivio.", { 772, 26, 37, 39 } },
+    { "cmdAvanti", "mag-avanti", "Avanti", "Visualizza la scheda successiva in archivio.", { 891, 26, 37, 39 } },
+    { "cmdUltimo", "mag-ultimo", "Ultimo", "Visualizza l'ultima scheda in archivio.", { 933, 26, 37, 39 } },
+    { "btnCaricaFoto", "mag-btn-carica-foto", "Carica foto", "Carica una foto esistente.", { 22, 380, 157, 40 } },
+    { "btnAcquisisciFoto", "mag-btn-acquisisci-foto", "Acquisisci foto", "Acquisisci la foto da WebCam.",
+        { 191, 380, 157, 40 } },
+    { "btnSalvaFoto", "mag-btn-salva-foto", "Salva foto", "Salva la foto su disco.", { 359, 380, 42, 40 } },
+    { "btnZoomFoto", "mag-zoom", "Ingrandisci foto", "Visualizza la foto nelle sue dimensioni reali.",
+        { 22, 350, 22, 22 } },
+    { "btnCancFoto", "mag-canc", "Cancella foto", "Cancella la foto.", { 378, 350, 22, 22 } },
+    { "delDataSca", "mag-canc", "Cancella data", "Cancella la data.", { 198, 583, 16, 16 } },
 };
 
 QString boxName(F field)
@@ -178,8 +180,8 @@ void TfrmMagazzino::buildLayout()
     white.setColor(QPalette::Window, Qt::white);
     imgFoto->setPalette(white);
     imgBianco = new PhotoBox(p, QStringLiteral("imgBianco"), QRect(28, 92, 366, 274));
-    imgBianco->setPicture(Resources::image(QStringLiteral("mag-foto-vuota"), QSize(366, 274))
-                              .convertToFormat(QImage::Format_RGB32));
+    imgBianco->setPicture(
+        Resources::image(QStringLiteral("mag-foto-vuota"), QSize(366, 274)).convertToFormat(QImage::Format_RGB32));
     imgBianco->hide();
 
     // The card's boxes, each on its highlight, with its caption above it.
@@ -206,8 +208,9 @@ void TfrmMagazzino::buildLayout()
     txtAvviso = box("Avviso");
     txtDataSca = box("DataSca");
     txtDataSca->setReadOnly(true);
-    setHint(txtDataSca, QStringLiteral("Fai clic su questo campo e premi un tasto qualsiasi per importare una data "
-                                       "dal calendario."));
+    setHint(txtDataSca,
+        QStringLiteral("Fai clic su questo campo e premi un tasto qualsiasi per importare una data "
+                       "dal calendario."));
 
     // Threshold: a warning sign before its caption, and its unit after the box.
     if (QLabel *avviso = findChild<QLabel *>(QStringLiteral("lblTestoAvviso")))
@@ -223,7 +226,7 @@ void TfrmMagazzino::buildLayout()
     btnSottrai = new QPushButton(QStringLiteral("-"), p);
     btnSottrai->setObjectName(QStringLiteral("btnSottrai"));
     btnSottrai->setGeometry(560, 224, 26, 26);
-    for (QPushButton *b : {btnAggiungi, btnSottrai})
+    for (QPushButton *b : { btnAggiungi, btnSottrai })
         b->setFont(stockFont);
     setHint(btnAggiungi, QStringLiteral("Aggiorna la giacenza aggiungendo una certa quantit\u00e0."));
     setHint(btnSottrai, QStringLiteral("Aggiorna la giacenza sottraendo una certa quantit\u00e0."));
@@ -236,8 +239,9 @@ void TfrmMagazzino::buildLayout()
     chkPagato->setObjectName(QStringLiteral("chkPagato"));
     chkPagato->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
     chkPagato->setGeometry(736, 504, 80, 32);
-    setHint(chkPagato, QStringLiteral("Contrassegna questa casella per indicare che il pagamento \u00e8 stato "
-                                      "effettuato."));
+    setHint(chkPagato,
+        QStringLiteral("Contrassegna questa casella per indicare che il pagamento \u00e8 stato "
+                       "effettuato."));
 
     // Tab order: the boxes, with the stock buttons after the stock and the paid box before the date.
     QList<QWidget *> order;
@@ -263,7 +267,7 @@ void TfrmMagazzino::buildLayout()
     BoxBehaviour::of(txtDataSca)->onKey([this](int key, const QString &) { return txtDataScaKeyDown(key); });
 
     // Attachments and the position label.
-    for (F field : {F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03}) {
+    for (F field : { F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03 }) {
         auto *hidden = new QLabel(p);
         hidden->setObjectName(labelName(field));
         hidden->hide();
@@ -277,7 +281,7 @@ void TfrmMagazzino::buildLayout()
     // Picture buttons.
     auto pictureButton = [this, p](const ButtonSpec &spec, const QRect &geometry) {
         return new PictureButton(p, QLatin1String(spec.name), QLatin1String(spec.art), geometry,
-                                 QString::fromUtf8(spec.word), QString::fromUtf8(spec.status));
+            QString::fromUtf8(spec.word), QString::fromUtf8(spec.status));
     };
     int y = 96;
     for (const ButtonSpec &spec : kColumn) {
@@ -288,28 +292,28 @@ void TfrmMagazzino::buildLayout()
         pictureButton(spec, spec.geometry);
 
     const std::pair<const char *, void (TfrmMagazzino::*)()> handlers[] = {
-        {"btnNuovo", &TfrmMagazzino::btnNuovoClick},
-        {"btnDuplica", &TfrmMagazzino::btnDuplicaClick},
-        {"btnSalva", &TfrmMagazzino::btnSalvaClick},
-        {"btnTrova", &TfrmMagazzino::btnTrovaClick},
-        {"btnAllegati", &TfrmMagazzino::btnAllegatiClick},
-        {"btnAnteprima", &TfrmMagazzino::btnAnteprimaClick},
-        {"btnStampa", &TfrmMagazzino::btnStampaClick},
-        {"btnScaduti", &TfrmMagazzino::btnScadutiClick},
-        {"btnSottoscorta", &TfrmMagazzino::btnSottoscortaClick},
-        {"btnEsporta", &TfrmMagazzino::btnEsportaClick},
-        {"btnGuida", &TfrmMagazzino::btnGuidaClick},
-        {"btnEsci", &TfrmMagazzino::btnEsciClick},
-        {"cmdPrimo", &TfrmMagazzino::cmdPrimoClick},
-        {"cmdIndietro", &TfrmMagazzino::cmdIndietroClick},
-        {"cmdAvanti", &TfrmMagazzino::cmdAvantiClick},
-        {"cmdUltimo", &TfrmMagazzino::cmdUltimoClick},
-        {"btnCaricaFoto", &TfrmMagazzino::btnCaricaFotoClick},
-        {"btnAcquisisciFoto", &TfrmMagazzino::btnAcquisisciFotoClick},
-        {"btnSalvaFoto", &TfrmMagazzino::btnSalvaFotoClick},
-        {"btnCancFoto", &TfrmMagazzino::btnCancFotoClick},
-        {"btnZoomFoto", &TfrmMagazzino::btnZoomFotoClick},
-        {"delDataSca", &TfrmMagazzino::delDataScaClick},
+        { "btnNuovo", &TfrmMagazzino::btnNuovoClick },
+        { "btnDuplica", &TfrmMagazzino::btnDuplicaClick },
+        { "btnSalva", &TfrmMagazzino::btnSalvaClick },
+        { "btnTrova", &TfrmMagazzino::btnTrovaClick },
+        { "btnAllegati", &TfrmMagazzino::btnAllegatiClick },
+        { "btnAnteprima", &TfrmMagazzino::btnAnteprimaClick },
+        { "btnStampa", &TfrmMagazzino::btnStampaClick },
+        { "btnScaduti", &TfrmMagazzino::btnScadutiClick },
+        { "btnSottoscorta", &TfrmMagazzino::btnSottoscortaClick },
+        { "btnEsporta", &TfrmMagazzino::btnEsportaClick },
+        { "btnGuida", &TfrmMagazzino::btnGuidaClick },
+        { "btnEsci", &TfrmMagazzino::btnEsciClick },
+        { "cmdPrimo", &TfrmMagazzino::cmdPrimoClick },
+        { "cmdIndietro", &TfrmMagazzino::cmdIndietroClick },
+        { "cmdAvanti", &TfrmMagazzino::cmdAvantiClick },
+        { "cmdUltimo", &TfrmMagazzino::cmdUltimoClick },
+        { "btnCaricaFoto", &TfrmMagazzino::btnCaricaFotoClick },
+        { "btnAcquisisciFoto", &TfrmMagazzino::btnAcquisisciFotoClick },
+        { "btnSalvaFoto", &TfrmMagazzino::btnSalvaFotoClick },
+        { "btnCancFoto", &TfrmMagazzino::btnCancFotoClick },
+        { "btnZoomFoto", &TfrmMagazzino::btnZoomFotoClick },
+        { "delDataSca", &TfrmMagazzino::delDataScaClick },
     };
     for (const auto &[name, handler] : handlers)
         connect(findChild<PictureButton *>(QLatin1String(name)), &PictureButton::clicked, this, handler);
@@ -332,8 +336,7 @@ void TfrmMagazzino::buildLayout()
 
 QLineEdit *TfrmMagazzino::box(const char *field) const
 {
-    return panel()->findChild<QLineEdit *>(QStringLiteral("txt") + QLatin1String(field),
-                                           Qt::FindDirectChildrenOnly);
+    return panel()->findChild<QLineEdit *>(QStringLiteral("txt") + QLatin1String(field), Qt::FindDirectChildrenOnly);
 }
 
 QImage TfrmMagazzino::placeholderPicture() const
@@ -362,7 +365,7 @@ void TfrmMagazzino::clearCard()
     txtGiacenza->setText(QStringLiteral("0"));
     txtAvviso->setText(QStringLiteral("0"));
     chkPagato->setChecked(false);
-    for (F field : {F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03})
+    for (F field : { F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03 })
         panel()->findChild<QLabel *>(labelName(field))->clear();
     imgFoto->setPicture(placeholderPicture());
     lblPosizione->clear();
@@ -466,22 +469,24 @@ void TfrmMagazzino::btnNuovoClick()
 void TfrmMagazzino::btnDuplicaClick()
 {
     if (lblPosizione->text().isEmpty()) {
-        Msg::warning(this, QStringLiteral("Attenzione: la duplicazione di una scheda pu\u00f2 avvenire soltanto dopo "
-                                          "che questa \u00e8 stata inserita in archivio."));
+        Msg::warning(this,
+            QStringLiteral("Attenzione: la duplicazione di una scheda pu\u00f2 avvenire soltanto dopo "
+                           "che questa \u00e8 stata inserita in archivio."));
         return;
     }
-    for (F field : {F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03})
+    for (F field : { F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03 })
         panel()->findChild<QLabel *>(labelName(field))->clear();
     lblPosizione->clear();
     imgFoto->setPicture(placeholderPicture());
     txtCodice->setFocus();
-    Msg::information(this, QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.\n\r\n\r"
-                                          "Al termine premere Salva per inserire la scheda in archivio."));
+    Msg::information(this,
+        QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.\n\r\n\r"
+                       "Al termine premere Salva per inserire la scheda in archivio."));
 }
 
 void TfrmMagazzino::btnSalvaClick()
 {
-    for (QLineEdit *quantity : {txtGiacenza, txtAvviso})
+    for (QLineEdit *quantity : { txtGiacenza, txtAvviso })
         if (trimText(quantity->text()).isEmpty())
             quantity->setText(QStringLiteral("0"));
     for (const auto &required : kRequired) {
@@ -507,43 +512,27 @@ void TfrmMagazzino::btnSalvaClick()
     lblPosizione->setText(QString::number(n));
     if (!savePictureJpeg(imgFoto->picture(), photoPath(n)))
         imgFoto->setPicture(placeholderPicture());
-    Msg::information(this, appending
-                               ? QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.")
-                               : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in "
-                                                "archivio."));
+    Msg::information(this,
+        appending ? QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.")
+                  : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in "
+                                   "archivio."));
 }
 
-void TfrmMagazzino::btnTrovaClick()
-{
-}
+void TfrmMagazzino::btnTrovaClick() { }
 
-void TfrmMagazzino::btnAllegatiClick()
-{
-}
+void TfrmMagazzino::btnAllegatiClick() { }
 
-void TfrmMagazzino::btnAnteprimaClick()
-{
-}
+void TfrmMagazzino::btnAnteprimaClick() { }
 
-void TfrmMagazzino::btnStampaClick()
-{
-}
+void TfrmMagazzino::btnStampaClick() { }
 
-void TfrmMagazzino::btnScadutiClick()
-{
-}
+void TfrmMagazzino::btnScadutiClick() { }
 
-void TfrmMagazzino::btnSottoscortaClick()
-{
-}
+void TfrmMagazzino::btnSottoscortaClick() { }
 
-void TfrmMagazzino::btnEsportaClick()
-{
-}
+void TfrmMagazzino::btnEsportaClick() { }
 
-void TfrmMagazzino::btnGuidaClick()
-{
-}
+void TfrmMagazzino::btnGuidaClick() { }
 
 void TfrmMagazzino::btnEsciClick()
 {
@@ -596,24 +585,22 @@ void TfrmMagazzino::btnSottraiClick()
 
 void TfrmMagazzino::btnCaricaFotoClick()
 {
-    const QString path = FileDialogs::openFile(
-        this, QStringLiteral("Selezionare un file di immagine in formato Jpeg o Bitmap."),
-        QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp"));
+    const QString path
+        = FileDialogs::openFile(this, QStringLiteral("Selezionare un file di immagine in formato Jpeg o Bitmap."),
+            QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp"));
     if (path.isEmpty())
         return;
     const QImage photo = loadPicture(path);
     imgFoto->setPicture(photo.isNull() ? placeholderPicture() : photo);
 }
 
-void TfrmMagazzino::btnAcquisisciFotoClick()
-{
-}
+void TfrmMagazzino::btnAcquisisciFotoClick() { }
 
 void TfrmMagazzino::btnSalvaFotoClick()
 {
-    const QString path =
-        FileDialogs::saveFile(this, QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg."),
-                              QStringLiteral("File Jpeg (*.jpg)|*.jpg"), QStringLiteral("Foto.jpg"));
+    const QString path = FileDialogs::saveFile(this,
+        QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg."),
+        QStringLiteral("File Jpeg (*.jpg)|*.jpg"), QStringLiteral("Foto.jpg"));
     if (path.isEmpty())
         return;
     if (!savePictureJpeg(imgFoto->picture(), path))

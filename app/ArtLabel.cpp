@@ -4,8 +4,8 @@
 
 #include <QLabel>
 
-QLabel *artLabel(QWidget *parent, const QString &name, const QString &art, const QRect &geometry,
-                 const QString &description)
+QLabel *artLabel(
+    QWidget *parent, const QString &name, const QString &art, const QRect &geometry, const QString &description)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(name);

@@ -12,15 +12,15 @@
 #include <QPushButton>
 
 TfrmGuida::TfrmGuida(QWidget *owner)
-    : DialogWindow(owner, QStringLiteral(" Guida all'utilizzo del software"), QSize(670, 572), Qt::white,
-                   QColor(0xBF, 0xD8, 0xEF))
+    : DialogWindow(
+        owner, QStringLiteral(" Guida all'utilizzo del software"), QSize(670, 572), Qt::white, QColor(0xBF, 0xD8, 0xEF))
 {
     setObjectName(QStringLiteral("frmGuida"));
     QWidget *panel = centredPanel(this, size(), QSize(642, 540), QStringLiteral("panContainer"));
 
     new ShapeWidget(panel, QRect(8, 8, 625, 89), Qt::white, QColor(), QColor(0xF5, 0xDE, 0xB3));
     artLabel(panel, QStringLiteral("imgLogo"), QStringLiteral("guida-banner"), QRect(24, 16, 587, 69),
-             QStringLiteral("Guida all'utilizzo del software"));
+        QStringLiteral("Guida all'utilizzo del software"));
 
     m_lblTitolo = new QLabel(QStringLiteral("Argomento della guida."), panel);
     m_lblTitolo->setObjectName(QStringLiteral("lblTitolo"));
@@ -40,9 +40,9 @@ TfrmGuida::TfrmGuida(QWidget *owner)
     m_txtGuida->setFont(QFont(QStringLiteral("Verdana"), 12, QFont::Bold));
 
     auto *imgPDF = new PictureButton(panel, QStringLiteral("imgPDF"), QStringLiteral("link-pdf"), QRect(8, 496, 27, 27),
-                                     QStringLiteral("Visualizza guida in formato PDF"));
-    m_lnkWeb = new LinkLabel(panel, QStringLiteral("lnkWeb"), QStringLiteral("Visualizza guida in formato PDF"),
-                             QPoint(44, 500));
+        QStringLiteral("Visualizza guida in formato PDF"));
+    m_lnkWeb = new LinkLabel(
+        panel, QStringLiteral("lnkWeb"), QStringLiteral("Visualizza guida in formato PDF"), QPoint(44, 500));
     m_lnkWeb->attachIcon(imgPDF);
     connect(m_lnkWeb, &LinkLabel::clicked, this, &TfrmGuida::lnkWebClick);
 

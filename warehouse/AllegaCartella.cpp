@@ -20,7 +20,7 @@
 #include <QSaveFile>
 
 namespace {
-const char16_t *const kOrdinal[] = {u"1\u00b0", u"2\u00b0", u"3\u00b0"};
+const char16_t *const kOrdinal[] = { u"1\u00b0", u"2\u00b0", u"3\u00b0" };
 
 QString slotName(const char *stem, int slot)
 {
@@ -59,17 +59,18 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
     auto *panel = new ShapeWidget(this, QRect(12, 15, 609, 503), Qt::white, QColor(), QColor(0xC8, 0xC8, 0xC8));
     panel->setObjectName(QStringLiteral("panContainer"));
     artLabel(panel, QStringLiteral("imgSpiega"), QStringLiteral("allega-header"), QRect(16, 8, 577, 64),
-             QStringLiteral("Per allegare un file premere Sfoglia, poi Applica e chiudi e infine Salva nella scheda; "
-                            "per aprire un allegato premere Apri."));
+        QStringLiteral("Per allegare un file premere Sfoglia, poi Applica e chiudi e infine Salva nella scheda; "
+                       "per aprire un allegato premere Apri."));
 
     const QFont boxFont(QStringLiteral("Verdana"), 12, QFont::Bold);
     for (int s = 0; s < Slots; ++s) {
         const int dy = 120 * s;
-        auto *frame = new ShapeWidget(panel, QRect(16, 80 + dy, 577, 113), QColor(0xDD, 0xEA, 0xF6), Qt::white,
-                                      QColor(0xA9, 0xC4, 0xDE));
+        auto *frame = new ShapeWidget(
+            panel, QRect(16, 80 + dy, 577, 113), QColor(0xDD, 0xEA, 0xF6), Qt::white, QColor(0xA9, 0xC4, 0xDE));
         frame->setObjectName(slotName("shpAllegato", s));
 
-        auto *lblNome = new QLabel(QStringLiteral("Nome %1 file allegato:").arg(QString::fromUtf16(kOrdinal[s])), panel);
+        auto *lblNome
+            = new QLabel(QStringLiteral("Nome %1 file allegato:").arg(QString::fromUtf16(kOrdinal[s])), panel);
         lblNome->move(28, 90 + dy);
         lblNome->adjustSize();
 
@@ -86,7 +87,7 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
         m_txtFile[s] = txtFile;
 
         auto *imgCancella = new PictureButton(panel, slotName("imgCancella", s), QStringLiteral("allega-cancella"),
-                                              QRect(370, 108 + dy, 22, 22), QStringLiteral("Togli allegato"));
+            QRect(370, 108 + dy, 22, 22), QStringLiteral("Togli allegato"));
         connect(imgCancella, &PictureButton::clicked, this, [this, s] { imgCancellaClick(s); });
 
         auto *btnSfoglia = new QPushButton(QStringLiteral("Sfoglia..."), panel);
@@ -101,7 +102,7 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
         connect(btnApri, &QPushButton::clicked, this, [this, s] { btnApriClick(s); });
         m_btnApri[s] = btnApri;
         connect(txtFile, &QLineEdit::textChanged, btnApri,
-                [btnApri](const QString &text) { btnApri->setEnabled(!trimText(text).isEmpty()); });
+            [btnApri](const QString &text) { btnApri->setEnabled(!trimText(text).isEmpty()); });
 
         auto *lblDesc
             = new QLabel(QStringLiteral("Descrizione %1 file allegato:").arg(QString::fromUtf16(kOrdinal[s])), panel);
@@ -161,8 +162,8 @@ QString TfrmAllegaCartella::folder()
 
 void TfrmAllegaCartella::btnSfogliaClick(int slot)
 {
-    const QString chosen = FileDialogs::openFile(this, QStringLiteral("Selezionare il file da allegare:"),
-                                                 QStringLiteral("Tutti i file (*.*)|*"));
+    const QString chosen = FileDialogs::openFile(
+        this, QStringLiteral("Selezionare il file da allegare:"), QStringLiteral("Tutti i file (*.*)|*"));
     if (chosen.isEmpty())
         return;
     const QString name = QFileInfo(chosen).fileName();
@@ -176,9 +177,10 @@ void TfrmAllegaCartella::btnSfogliaClick(int slot)
     const QString target = dir + QLatin1Char('/') + name;
     const bool present = QFileInfo::exists(target);
     if (present
-        && !Msg::confirm(this, QStringLiteral("Attenzione: nella cartella dei documenti allegati \u00e8 presente un "
-                                              "file con lo stesso nome.\r\n\r\nSi vuole sovrascrivere il file "
-                                              "esistente?")))
+        && !Msg::confirm(this,
+            QStringLiteral("Attenzione: nella cartella dei documenti allegati \u00e8 presente un "
+                           "file con lo stesso nome.\r\n\r\nSi vuole sovrascrivere il file "
+                           "esistente?")))
         return;
     // A file chosen from the attachments folder itself is already where it belongs.
     if (present && QFileInfo(chosen).canonicalFilePath() == QFileInfo(target).canonicalFilePath())

@@ -40,8 +40,8 @@ public:
     void btnAnnullaClick();
 
 private:
-    std::array<QLineEdit *, Slots> m_txtFile{};
-    std::array<QLineEdit *, Slots> m_txtDesc{};
-    std::array<QPushButton *, Slots> m_btnApri{};
+    std::array<QLineEdit *, Slots> m_txtFile {};
+    std::array<QLineEdit *, Slots> m_txtDesc {};
+    std::array<QPushButton *, Slots> m_btnApri {};
     QLabel *m_lblMemory;
 };

@@ -30,26 +30,26 @@ struct Column
 };
 
 // Column 0 is the record number; the others show the sheet's seventeen columns in order.
-constexpr std::array<Column, WarehouseSheet::ColumnCount + 1> kColumns = {{
-    {"colNum", u"N.", 60, false},
-    {"colCodice", u"Codice articolo", 160, false},
-    {"colCosto", u"Costo unitario", 150, false},
-    {"colNome", u"Nome prodotto", 250, true},
-    {"colGiacenza", u"Giacenza", 100, false},
-    {"colUM", u"Aspetto esteriore del bene", 250, true},
-    {"colTipologia", u"Categoria merceologica", 250, true},
-    {"colCaratteristiche", u"Caratteristiche", 300, false},
-    {"colCollocazione", u"Collocazione in magazzino", 250, false},
-    {"colDitta", u"Ditta fornitrice", 250, false},
-    {"colAgente", u"Agente", 250, false},
-    {"colRecapito", u"Recapito telefonico", 200, true},
-    {"colDocumento", u"Documento di acquisto", 250, false},
-    {"colPagamento", u"Modalit\u00f2 di pagamento", 250, false},
-    {"colDataSca", u"Data scadenza", 150, false},
-    {"colNote", u"Note", 300, true},
-    {"colPrezzo", u"Prezzo di vendita", 150, true},
-    {"colPagato", u"Pagato", 120, true},
-}};
+constexpr std::array<Column, WarehouseSheet::ColumnCount + 1> kColumns = { {
+    { "colNum", u"N.", 60, false },
+    { "colCodice", u"Codice articolo", 160, false },
+    { "colCosto", u"Costo unitario", 150, false },
+    { "colNome", u"Nome prodotto", 250, true },
+    { "colGiacenza", u"Giacenza", 100, false },
+    { "colUM", u"Aspetto esteriore del bene", 250, true },
+    { "colTipologia", u"Categoria merceologica", 250, true },
+    { "colCaratteristiche", u"Caratteristiche", 300, false },
+    { "colCollocazione", u"Collocazione in magazzino", 250, false },
+    { "colDitta", u"Ditta fornitrice", 250, false },
+    { "colAgente", u"Agente", 250, false },
+    { "colRecapito", u"Recapito telefonico", 200, true },
+    { "colDocumento", u"Documento di acquisto", 250, false },
+    { "colPagamento", u"Modalit\u00f2 di pagamento", 250, false },
+    { "colDataSca", u"Data scadenza", 150, false },
+    { "colNote", u"Note", 300, true },
+    { "colPrezzo", u"Prezzo di vendita", 150, true },
+    { "colPagato", u"Pagato", 120, true },
+} };
 
 constexpr int kDesignRows = 10;
 
@@ -83,8 +83,7 @@ class WarehouseSheetModel : public QAbstractTableModel
 public:
     explicit WarehouseSheetModel(QObject *parent)
         : QAbstractTableModel(parent)
-    {
-    }
+    { }
 
     WarehouseSheet &sheet() { return m_sheet; }
 
@@ -118,7 +117,7 @@ public:
         if (!index.isValid() || role != Qt::EditRole || !kColumns[index.column()].editable)
             return false;
         m_sheet.setText(index.row(), index.column() - 1, value.toString());
-        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+        emit dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
         return true;
     }
 
@@ -144,7 +143,7 @@ private:
 
 TfrmExpMagazzino::TfrmExpMagazzino(QWidget *owner)
     : DialogWindow(owner, QStringLiteral(" Esporta magazzino prodotti in Microsoft Excel"), QSize(862, 560),
-                   QColor(0xEE, 0xED, 0xED), QColor(0xEE, 0xED, 0xED))
+        QColor(0xEE, 0xED, 0xED), QColor(0xEE, 0xED, 0xED))
 {
     setObjectName(QStringLiteral("frmExpMagazzino"));
     QWidget *panel = centredPanel(this, size(), QSize(837, 533), QStringLiteral("panContainer"));
@@ -152,18 +151,17 @@ TfrmExpMagazzino::TfrmExpMagazzino(QWidget *owner)
     auto *shpSfondo = new ShapeWidget(panel, QRect(8, 8, 821, 65), Qt::white);
     shpSfondo->setObjectName(QStringLiteral("shpSfondo"));
     artLabel(panel, QStringLiteral("imgLogo"), QStringLiteral("exp-banner"), QRect(13, 13, 505, 55),
-             QStringLiteral("Esporta magazzino prodotti in Microsoft Excel"));
+        QStringLiteral("Esporta magazzino prodotti in Microsoft Excel"));
     artLabel(panel, QStringLiteral("icoHand"), QStringLiteral("exp-hand"), QRect(528, 32, 31, 25), QString());
 
-    auto *cmdEsporta = new PictureButton(panel, QStringLiteral("cmdEsporta"), QStringLiteral("exp-excel"),
-                                         QRect(566, 15, 49, 50), QStringLiteral("Esporta"),
-                                         QStringLiteral("Esporta l'archivio in formato Microsoft Excel."));
-    auto *cmdGuida = new PictureButton(panel, QStringLiteral("cmdGuida"), QStringLiteral("exp-guida"),
-                                       QRect(670, 13, 50, 55), QStringLiteral("Guida"),
-                                       QStringLiteral("Visualizza la pagina della guida sensibile al contesto."));
+    auto *cmdEsporta
+        = new PictureButton(panel, QStringLiteral("cmdEsporta"), QStringLiteral("exp-excel"), QRect(566, 15, 49, 50),
+            QStringLiteral("Esporta"), QStringLiteral("Esporta l'archivio in formato Microsoft Excel."));
+    auto *cmdGuida
+        = new PictureButton(panel, QStringLiteral("cmdGuida"), QStringLiteral("exp-guida"), QRect(670, 13, 50, 55),
+            QStringLiteral("Guida"), QStringLiteral("Visualizza la pagina della guida sensibile al contesto."));
     auto *cmdEsci = new PictureButton(panel, QStringLiteral("cmdEsci"), QStringLiteral("exp-esci"),
-                                      QRect(766, 15, 40, 50), QStringLiteral("Esci"),
-                                      QStringLiteral("Esci da questo ambiente di lavoro."));
+        QRect(766, 15, 40, 50), QStringLiteral("Esci"), QStringLiteral("Esci da questo ambiente di lavoro."));
     connect(cmdEsporta, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsportaClick);
     connect(cmdGuida, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdGuidaClick);
     connect(cmdEsci, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsciClick);
@@ -237,21 +235,24 @@ void TfrmExpMagazzino::formShow()
 void TfrmExpMagazzino::cmdEsportaClick()
 {
     static_cast<RecordsGrid *>(m_grdRecords)->commitOpenEditor();
-    if (!Msg::confirm(this, QStringLiteral("L'esportazione dei dati in Excel pu\u00f2 richiedere diversi minuti a "
-                                           "seconda del numero di schede presenti in archivio.\r\n\r\n"
-                                           "Si vuole esportare i dati adesso?")))
+    if (!Msg::confirm(this,
+            QStringLiteral("L'esportazione dei dati in Excel pu\u00f2 richiedere diversi minuti a "
+                           "seconda del numero di schede presenti in archivio.\r\n\r\n"
+                           "Si vuole esportare i dati adesso?")))
         return;
     const QString path = ExportWriter::exportPath();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = ExportWriter::save(path, ExportWriter::build(m_model->sheet()));
     QApplication::restoreOverrideCursor();
     if (!written) {
-        Msg::plain(this, QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"
-                                        "Accertarsi che il file di Excel non sia gi\u00e0 aperto."));
+        Msg::plain(this,
+            QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"
+                           "Accertarsi che il file di Excel non sia gi\u00e0 aperto."));
         return;
     }
-    if (Msg::confirm(this, QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\n"
-                                          "Si vuole aprire il file di Excel?")))
+    if (Msg::confirm(this,
+            QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\n"
+                           "Si vuole aprire il file di Excel?")))
         TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
 }
 

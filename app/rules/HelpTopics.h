@@ -5,11 +5,11 @@
 
 /** The windows whose help button opens the help window, each on its own topic. */
 enum class HelpTopic {
-    Avvio,         ///< the start window
-    Magazzino,     ///< the warehouse editor
-    ExpMagazzino,  ///< the spreadsheet export
-    CreaCatalogo,  ///< creating a price list
-    ApriCatalogo,  ///< the list of price lists (the same topic as creating one)
+    Avvio, ///< the start window
+    Magazzino, ///< the warehouse editor
+    ExpMagazzino, ///< the spreadsheet export
+    CreaCatalogo, ///< creating a price list
+    ApriCatalogo, ///< the list of price lists (the same topic as creating one)
     ListinoPrezzi, ///< the price-list page editor
 };
 

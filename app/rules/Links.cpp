@@ -20,9 +20,9 @@ QString Links::mailAddress()
 QString Links::mailCommand()
 {
     return QLatin1Char('"') + QStringLiteral("mailto:") + mailAddress() + QStringLiteral("?subject=")
-           + QStringLiteral("Software Vetrinova") + QStringLiteral("&body=")
-           + QStringLiteral("Salve, desidererei avere le seguenti informazioni sul software in oggetto:")
-           + QLatin1Char('"');
+        + QStringLiteral("Software Vetrinova") + QStringLiteral("&body=")
+        + QStringLiteral("Salve, desidererei avere le seguenti informazioni sul software in oggetto:")
+        + QLatin1Char('"');
 }
 
 QString Links::manualCommand()

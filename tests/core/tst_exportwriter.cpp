@@ -23,16 +23,16 @@ const QByteArray kHead = "<html xmlns:o=\"urn:schemas-microsoft-com:office:offic
 
 QByteArray headerCells()
 {
-    const QList<QPair<int, QByteArray>> cells = {
-        {250, "Codice articolo"}, {200, "Costo unitario"}, {250, "Nome prodotto"}, {180, "Giacenza"},
-        {250, "Aspetto esteriore del bene"}, {250, "Categoria merceologica"}, {350, "Caratteristiche"},
-        {250, "Collocazione in magazzino"}, {250, "Ditta fornitrice"}, {250, "Agente"},
-        {200, "Recapito telefonico"}, {250, "Documento di acquisto"}, {250, "Modalit\xE0 di pagamento"},
-        {200, "Data scadenza"}, {350, "Note"}, {200, "Prezzo di vendita"}, {150, "Pagato"}};
+    const QList<QPair<int, QByteArray>> cells
+        = { { 250, "Codice articolo" }, { 200, "Costo unitario" }, { 250, "Nome prodotto" }, { 180, "Giacenza" },
+              { 250, "Aspetto esteriore del bene" }, { 250, "Categoria merceologica" }, { 350, "Caratteristiche" },
+              { 250, "Collocazione in magazzino" }, { 250, "Ditta fornitrice" }, { 250, "Agente" },
+              { 200, "Recapito telefonico" }, { 250, "Documento di acquisto" }, { 250, "Modalit\xE0 di pagamento" },
+              { 200, "Data scadenza" }, { 350, "Note" }, { 200, "Prezzo di vendita" }, { 150, "Pagato" } };
     QByteArray out;
     for (const auto &c : cells)
         out += "<td style=\"text-align: left; font-weight: bold;\" width=" + QByteArray::number(c.first) + ">"
-               + c.second + "</td>";
+            + c.second + "</td>";
     return out;
 }
 
@@ -75,21 +75,21 @@ private slots:
     void threeCardsAsTheFileLists()
     {
         WarehouseSheet sheet;
-        sheet.appendRecord(record(card({"007", "12,50", "Vaso", "3", "1", "Ceramica", "Casa", "Smaltato", "A1",
-                                        "Rossi", "Bianchi", "0512345678", "Fatt. 1", "Bonifico", "31/12/2014", "",
-                                        "25,00", "S\u00ec", "listino.xlsx", "", "", "Listino", "", ""}))
-                                  .constData());
-        sheet.appendRecord(record(card({"B2", "0,00", "Tazza \u20ac"})).constData());
-        sheet.appendRecord(record(card({"C3", "1,00", "Piatto", "", "", "", "", "", "", "", "", "", "", "", "",
-                                        "nota", "2,00", "No"}))
-                                  .constData());
+        sheet.appendRecord(record(card({ "007", "12,50", "Vaso", "3", "1", "Ceramica", "Casa", "Smaltato", "A1",
+                                      "Rossi", "Bianchi", "0512345678", "Fatt. 1", "Bonifico", "31/12/2014", "",
+                                      "25,00", "S\u00ec", "listino.xlsx", "", "", "Listino", "", "" }))
+                               .constData());
+        sheet.appendRecord(record(card({ "B2", "0,00", "Tazza \u20ac" })).constData());
+        sheet.appendRecord(record(
+            card({ "C3", "1,00", "Piatto", "", "", "", "", "", "", "", "", "", "", "", "", "nota", "2,00", "No" }))
+                               .constData());
         QCOMPARE(sheet.rowCount(), 3);
 
-        const QByteArray expected = file(
-            row({"007", "12,50", "Vaso", "3", "Ceramica", "Casa", "Smaltato", "A1", "Rossi", "Bianchi", "0512345678",
-                 "Fatt. 1", "Bonifico", "31/12/2014", "", "25,00", "S\xEC"})
-            + row({"B2", "0,00", "Tazza \x80", "", "", "", "", "", "", "", "", "", "", "", "", "", ""})
-            + row({"C3", "1,00", "Piatto", "", "", "", "", "", "", "", "", "", "", "", "nota", "2,00", "No"}));
+        const QByteArray expected
+            = file(row({ "007", "12,50", "Vaso", "3", "Ceramica", "Casa", "Smaltato", "A1", "Rossi", "Bianchi",
+                       "0512345678", "Fatt. 1", "Bonifico", "31/12/2014", "", "25,00", "S\xEC" })
+                + row({ "B2", "0,00", "Tazza \x80", "", "", "", "", "", "", "", "", "", "", "", "", "", "" })
+                + row({ "C3", "1,00", "Piatto", "", "", "", "", "", "", "", "", "", "", "", "nota", "2,00", "No" }));
         const QByteArray bytes = ExportWriter::build(sheet);
         QCOMPARE(bytes, expected);
         QVERIFY(!bytes.contains('\n') && !bytes.contains('\r'));
@@ -125,7 +125,9 @@ private slots:
         QTest::newRow("entity stays literal") << "&amp;" << QByteArray("&amp;amp;");
         QTest::newRow("trimmed") << "  \t 12,50 \r\n" << QByteArray("12,50");
         QTest::newRow("code page") << "\u00e8 \u20ac \u2019" << QByteArray("\xE8 \x80 \x92");
-        QTest::newRow("outside code page") << "\u0141\u00f3d\u017a" << QByteArray("&#321;\xF3" "d&#378;");
+        QTest::newRow("outside code page") << "\u0141\u00f3d\u017a"
+                                           << QByteArray("&#321;\xF3"
+                                                         "d&#378;");
         QTest::newRow("outside the basic plane") << "ok \U0001F600" << QByteArray("ok &#128512;");
     }
 
@@ -138,7 +140,7 @@ private slots:
 
     void sheetReadsTheStoredFields()
     {
-        QByteArray raw = record(card({"A"}));
+        QByteArray raw = record(card({ "A" }));
         // Blanks and control characters around a stored text, and a length byte past the field width.
         const auto &nome = S::info(S::Nome);
         raw[nome.offset] = 6;
@@ -181,7 +183,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("first"));
         f.close();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Magazzino.xls"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { "Magazzino.xls" });
 
         ExportWriter::setFaultInjector({});
         QVERIFY(ExportWriter::save(path, big));

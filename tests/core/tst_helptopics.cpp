@@ -86,8 +86,8 @@ private slots:
         QCOMPARE(Links::manualCommand(), QStringLiteral("\"/tmp/Programmi utente/Vetrinova 1.0/Guida.pdf\""));
         setProgramFolderOverride(QString());
         QCOMPARE(Links::mailCommand(),
-                 QStringLiteral("\"mailto:info@orvenza.it?subject=Software Vetrinova&body=Salve, desidererei avere le "
-                                "seguenti informazioni sul software in oggetto:\""));
+            QStringLiteral("\"mailto:info@orvenza.it?subject=Software Vetrinova&body=Salve, desidererei avere le "
+                           "seguenti informazioni sul software in oggetto:\""));
         QCOMPARE(Links::webSite(), QStringLiteral("https://www.orvenza.it"));
     }
 };

@@ -66,7 +66,7 @@ private:
 
     void browse(int s, const QString &chosen)
     {
-        m_box->nextFiles = {chosen};
+        m_box->nextFiles = { chosen };
         click(button("btnSfoglia", s));
     }
 
@@ -110,8 +110,8 @@ private slots:
         });
         TfrmAllegaCartella::showFor(Forms::magazzino());
         QCOMPARE(memory, QStringLiteral("magazzino"));
-        QCOMPARE(boxes, (QStringList{"listino.xlsx", "Listino fornitore", "", "", "", "solo descrizione"}));
-        QCOMPARE(apri, (QList<bool>{true, false, false}));
+        QCOMPARE(boxes, (QStringList { "listino.xlsx", "Listino fornitore", "", "", "", "solo descrizione" }));
+        QCOMPARE(apri, (QList<bool> { true, false, false }));
     }
 
     void chosenFileIsCopiedIntoANewFolder()
@@ -121,7 +121,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(TfrmAllegaCartella::folder()));
         browse(2, chosen);
         QCOMPARE(m_box->fileDialogs,
-                 (QList<QStringList>{{"Selezionare il file da allegare:", "Tutti i file (*.*)|*", ""}}));
+            (QList<QStringList> { { "Selezionare il file da allegare:", "Tutti i file (*.*)|*", "" } }));
         QCOMPARE(box("txtFile", 2)->text(), QStringLiteral("listino.xlsx"));
         QVERIFY(button("btnApri", 2)->isEnabled());
         QCOMPARE(Sandbox::readFile(attached("listino.xlsx")), QByteArray("foglio"));
@@ -130,7 +130,7 @@ private slots:
 
         m_box->opened.clear();
         click(button("btnApri", 2));
-        QCOMPARE(m_box->opened, QStringList{"\"" + attached("listino.xlsx") + "\""});
+        QCOMPARE(m_box->opened, QStringList { "\"" + attached("listino.xlsx") + "\"" });
     }
 
     void sameNameAsksBeforeOverwriting_data()
@@ -148,9 +148,9 @@ private slots:
         QVERIFY(QDir().mkpath(TfrmAllegaCartella::folder()));
         Sandbox::writeFile(attached("fattura.pdf"), "vecchio");
         openDialog();
-        m_box->answers = {answer};
+        m_box->answers = { answer };
         browse(1, source("fattura.pdf", "nuovo"));
-        QCOMPARE(m_box->messageTexts(), QStringList{kOverwrite});
+        QCOMPARE(m_box->messageTexts(), QStringList { kOverwrite });
         QCOMPARE(m_box->messages[0].kind, Msg::Kind::Confirm);
         QCOMPARE(Sandbox::readFile(attached("fattura.pdf")), kept);
         QCOMPARE(box("txtFile", 1)->text(), QStringLiteral("fattura.pdf"));
@@ -199,9 +199,9 @@ private slots:
         QCOMPARE(box("txtFile", 1)->text(), QStringLiteral("scheda.pdf"));
         QCOMPARE(QDir(m_box->folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         if (case_ == "vanished-existing") {
-            QCOMPARE(m_box->messageTexts(), QStringList{kOverwrite});
+            QCOMPARE(m_box->messageTexts(), QStringList { kOverwrite });
             QCOMPARE(Sandbox::readFile(attached("scheda.pdf")), QByteArray("vecchio"));
-            QCOMPARE(QDir(TfrmAllegaCartella::folder()).entryList(QDir::Files), QStringList{"scheda.pdf"});
+            QCOMPARE(QDir(TfrmAllegaCartella::folder()).entryList(QDir::Files), QStringList { "scheda.pdf" });
         } else {
             QVERIFY(m_box->messages.isEmpty());
         }

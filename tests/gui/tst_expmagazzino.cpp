@@ -13,13 +13,16 @@
 namespace {
 using S = TSchedaProdotto;
 
-const QString kFirstQuestion = QStringLiteral("L'esportazione dei dati in Excel può richiedere diversi minuti a seconda "
-                                              "del numero di schede presenti in archivio.\r\n\r\nSi vuole esportare i "
-                                              "dati adesso?");
-const QString kSecondQuestion = QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\nSi vuole "
-                                               "aprire il file di Excel?");
-const QString kFailure = QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\rAccertarsi che "
-                                        "il file di Excel non sia già aperto.");
+const QString kFirstQuestion
+    = QStringLiteral("L'esportazione dei dati in Excel può richiedere diversi minuti a seconda "
+                     "del numero di schede presenti in archivio.\r\n\r\nSi vuole esportare i "
+                     "dati adesso?");
+const QString kSecondQuestion
+    = QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\nSi vuole "
+                     "aprire il file di Excel?");
+const QString kFailure
+    = QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\rAccertarsi che "
+                     "il file di Excel non sia già aperto.");
 
 void addCard(const QString &codice, const QString &nome, const QString &note = QString())
 {
@@ -117,13 +120,13 @@ private slots:
     {
         openWindow();
         const QAbstractItemModel *model = grid()->model();
-        const QStringList headers = {"N.", "Codice articolo", "Costo unitario", "Nome prodotto", "Giacenza",
-                                     "Aspetto esteriore del bene", "Categoria merceologica", "Caratteristiche",
-                                     "Collocazione in magazzino", "Ditta fornitrice", "Agente", "Recapito telefonico",
-                                     "Documento di acquisto", "Modalitò di pagamento", "Data scadenza", "Note",
-                                     "Prezzo di vendita", "Pagato"};
-        const QList<int> widths = {60, 160, 150, 250, 100, 250, 250, 300, 250, 250, 250, 200, 250, 250, 150, 300, 150, 120};
-        const QList<int> editable = {3, 5, 6, 11, 15, 16, 17};
+        const QStringList headers = { "N.", "Codice articolo", "Costo unitario", "Nome prodotto", "Giacenza",
+            "Aspetto esteriore del bene", "Categoria merceologica", "Caratteristiche", "Collocazione in magazzino",
+            "Ditta fornitrice", "Agente", "Recapito telefonico", "Documento di acquisto", "Modalitò di pagamento",
+            "Data scadenza", "Note", "Prezzo di vendita", "Pagato" };
+        const QList<int> widths
+            = { 60, 160, 150, 250, 100, 250, 250, 300, 250, 250, 250, 200, 250, 250, 150, 300, 150, 120 };
+        const QList<int> editable = { 3, 5, 6, 11, 15, 16, 17 };
         QCOMPARE(model->columnCount(), 18);
         for (int c = 0; c < 18; ++c) {
             QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), headers[c]);
@@ -132,11 +135,11 @@ private slots:
         }
         QCOMPARE(grid()->verticalHeader()->defaultSectionSize(), 21);
         QCOMPARE(m_window->findChild<QLabel *>("panInfo")->text(),
-                 QStringLiteral("Esportazione archivio in Microsoft Excel."));
-        const QList<QPair<const char *, QString>> hints = {
-            {"cmdEsporta", "Esporta l'archivio in formato Microsoft Excel."},
-            {"cmdGuida", "Visualizza la pagina della guida sensibile al contesto."},
-            {"cmdEsci", "Esci da questo ambiente di lavoro."}};
+            QStringLiteral("Esportazione archivio in Microsoft Excel."));
+        const QList<QPair<const char *, QString>> hints
+            = { { "cmdEsporta", "Esporta l'archivio in formato Microsoft Excel." },
+                  { "cmdGuida", "Visualizza la pagina della guida sensibile al contesto." },
+                  { "cmdEsci", "Esci da questo ambiente di lavoro." } };
         for (const auto &[name, hint] : hints)
             QCOMPARE(m_window->findChild<QWidget *>(name)->property("statusText").toString(), hint);
     }
@@ -157,7 +160,7 @@ private slots:
         QCOMPARE(m_box->messages[0].text, kFirstQuestion);
         QCOMPARE(m_box->messages[1].kind, Msg::Kind::Confirm);
         QCOMPARE(m_box->messages[1].text, kSecondQuestion);
-        QCOMPARE(m_box->opened, QStringList{"\"" + m_box->folder() + "Magazzino.xls\""});
+        QCOMPARE(m_box->opened, QStringList { "\"" + m_box->folder() + "Magazzino.xls\"" });
 
         const QByteArray file = exported();
         QVERIFY(file.startsWith("<html xmlns:o="));
@@ -165,8 +168,8 @@ private slots:
         QVERIFY(!file.contains('\n') && !file.contains('\r'));
         const auto rows = dataRows(file);
         QCOMPARE(rows.size(), 3);
-        const QList<QByteArray> first = {"007", "12,50", "Vaso", "3", "", "", "", "", "", "", "0512345678",
-                                         "", "", "31/12/2014", "", "", "No"};
+        const QList<QByteArray> first
+            = { "007", "12,50", "Vaso", "3", "", "", "", "", "", "", "0512345678", "", "", "31/12/2014", "", "", "No" };
         QCOMPARE(rows[0], first);
         QCOMPARE(rows[2][0], QByteArray("C3"));
         // Every data cell carries the text attribute; the header cells do not need it.
@@ -180,7 +183,7 @@ private slots:
         QCOMPARE(grid()->model()->rowCount(), 10);
         for (int c = 0; c < 18; ++c)
             QCOMPARE(grid()->model()->index(9, c).data().toString(), QString());
-        m_box->answers = {QMessageBox::Yes, QMessageBox::No};
+        m_box->answers = { QMessageBox::Yes, QMessageBox::No };
         exportNow();
         const auto rows = dataRows(exported());
         QCOMPARE(rows.size(), 10);
@@ -197,7 +200,7 @@ private slots:
         editCell(0, 3, "Vaso grande", true);
         // An edit still open when the icon is clicked counts too: the icon takes no focus.
         editCell(0, 11, "051 99", false);
-        m_box->answers = {QMessageBox::Yes, QMessageBox::No};
+        m_box->answers = { QMessageBox::Yes, QMessageBox::No };
         exportNow();
         const auto rows = dataRows(exported());
         QCOMPARE(rows.size(), 1);
@@ -215,9 +218,9 @@ private slots:
         addCard("A1", "Vaso");
         Sandbox::writeFile(ExportWriter::exportPath(), "earlier export");
         openWindow();
-        m_box->answers = {QMessageBox::No};
+        m_box->answers = { QMessageBox::No };
         exportNow();
-        QCOMPARE(m_box->messageTexts(), QStringList{kFirstQuestion});
+        QCOMPARE(m_box->messageTexts(), QStringList { kFirstQuestion });
         QCOMPARE(exported(), QByteArray("earlier export"));
         QVERIFY(m_box->opened.isEmpty());
     }
@@ -250,7 +253,7 @@ private slots:
         else
             QCOMPARE(exported(), QByteArray("earlier export"));
         // No half-written file is left behind.
-        QCOMPARE(QDir(m_box->folder()).entryList({"Magazzino.xls?*"}, QDir::Files), QStringList());
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xls?*" }, QDir::Files), QStringList());
 
         // The grid is unchanged and the export can be repeated once the way is clear.
         ExportWriter::setFaultInjector({});
@@ -258,7 +261,7 @@ private slots:
             QVERIFY(QDir().rmdir(ExportWriter::exportPath()));
         m_box->clearMessages();
         exportNow();
-        QCOMPARE(m_box->messageTexts(), (QStringList{kFirstQuestion, kSecondQuestion}));
+        QCOMPARE(m_box->messageTexts(), (QStringList { kFirstQuestion, kSecondQuestion }));
         QCOMPARE(dataRows(exported()).size(), 1);
     }
 

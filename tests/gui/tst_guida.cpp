@@ -97,12 +97,24 @@ private slots:
         QTest::addColumn<QString>("caller");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("title");
-        QTest::newRow("start window") << "avvio" << "imgGuida" << "Uno sguardo a Vetrinova.";
-        QTest::newRow("warehouse") << "magazzino" << "btnGuida" << "App Magazzino Prodotti.";
-        QTest::newRow("page editor") << "listino" << "cmdGuida" << "App Gestione Listino Prezzi.";
-        QTest::newRow("create list") << "crea" << "imgGuida" << "Creazione e apertura dei listini prezzi.";
-        QTest::newRow("open list") << "apri" << "imgGuida" << "Creazione e apertura dei listini prezzi.";
-        QTest::newRow("export") << "export" << "cmdGuida" << "Esportazione magazzino prodotti in Microsoft Excel.";
+        QTest::newRow("start window") << "avvio"
+                                      << "imgGuida"
+                                      << "Uno sguardo a Vetrinova.";
+        QTest::newRow("warehouse") << "magazzino"
+                                   << "btnGuida"
+                                   << "App Magazzino Prodotti.";
+        QTest::newRow("page editor") << "listino"
+                                     << "cmdGuida"
+                                     << "App Gestione Listino Prezzi.";
+        QTest::newRow("create list") << "crea"
+                                     << "imgGuida"
+                                     << "Creazione e apertura dei listini prezzi.";
+        QTest::newRow("open list") << "apri"
+                                   << "imgGuida"
+                                   << "Creazione e apertura dei listini prezzi.";
+        QTest::newRow("export") << "export"
+                                << "cmdGuida"
+                                << "Esportazione magazzino prodotti in Microsoft Excel.";
     }
 
     void callersOpenTheirTopic()
@@ -155,15 +167,18 @@ private slots:
         TfrmInfo info(nullptr);
         TfrmSplash splash(nullptr);
         const QList<QPair<QWidget *, QString>> clicks = {
-            {guida.findChild<LinkLabel *>("lnkWeb"), manual}, {guida.findChild<PictureButton *>("imgPDF"), manual},
-            {info.findChild<LinkLabel *>("lnkWeb"), mail},    {info.findChild<PictureButton *>("imgEmail"), mail},
-            {splash.findChild<LinkLabel *>("lnkWeb"), web},   {splash.findChild<PictureButton *>("imgWeb"), web},
+            { guida.findChild<LinkLabel *>("lnkWeb"), manual },
+            { guida.findChild<PictureButton *>("imgPDF"), manual },
+            { info.findChild<LinkLabel *>("lnkWeb"), mail },
+            { info.findChild<PictureButton *>("imgEmail"), mail },
+            { splash.findChild<LinkLabel *>("lnkWeb"), web },
+            { splash.findChild<PictureButton *>("imgWeb"), web },
         };
         for (const auto &[widget, target] : clicks) {
             QVERIFY(widget);
             m_box->opened.clear();
             click(widget);
-            QCOMPARE(m_box->opened, QStringList{target});
+            QCOMPARE(m_box->opened, QStringList { target });
         }
         QCOMPARE(info.findChild<LinkLabel *>("lnkWeb")->text(), QStringLiteral("info@orvenza.it"));
         QCOMPARE(guida.findChild<LinkLabel *>("lnkWeb")->text(), QStringLiteral("Visualizza guida in formato PDF"));
@@ -177,7 +192,7 @@ private slots:
         QCOMPARE(link->color(), QColor("#00008B"));
         QVERIFY(link->font().underline());
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-        for (QWidget *target : {static_cast<QWidget *>(link), static_cast<QWidget *>(icon)}) {
+        for (QWidget *target : { static_cast<QWidget *>(link), static_cast<QWidget *>(icon) }) {
             QTest::mousePress(target, Qt::LeftButton, {}, target->rect().center());
             QCOMPARE(link->color(), QColor("#FFA500"));
             QTest::mouseRelease(target, Qt::LeftButton, {}, target->rect().center());
@@ -187,8 +202,8 @@ private slots:
 
     void closeButtonsClose()
     {
-        for (auto *w : std::initializer_list<QDialog *>{new TfrmGuida(nullptr), new TfrmInfo(nullptr),
-                                                         new TfrmSplash(nullptr)}) {
+        for (auto *w : std::initializer_list<QDialog *> {
+                 new TfrmGuida(nullptr), new TfrmInfo(nullptr), new TfrmSplash(nullptr) }) {
             w->show();
             QVERIFY(QTest::qWaitForWindowExposed(w));
             auto *chiudi = w->findChild<QPushButton *>("btnChiudi");
@@ -203,7 +218,7 @@ private slots:
     {
         TMisc::setHandler({});
         UrlCatcher catcher;
-        for (const char *scheme : {"file", "mailto", "https"})
+        for (const char *scheme : { "file", "mailto", "https" })
             QDesktopServices::setUrlHandler(scheme, &catcher, "open");
         const QString folder = m_box->path("Cartella con spazi #1 e 100% è/");
         QVERIFY(QDir().mkpath(folder));
@@ -213,7 +228,7 @@ private slots:
         TMisc::Open("\"mailto:info@orvenza.it?subject=Software Vetrinova&body=Salve, desidererei avere le seguenti "
                     "informazioni sul software in oggetto:\"");
         TMisc::Open("https://www.orvenza.it");
-        for (const char *scheme : {"file", "mailto", "https"})
+        for (const char *scheme : { "file", "mailto", "https" })
             QDesktopServices::unsetUrlHandler(scheme);
 
         QCOMPARE(catcher.urls.size(), 3);
@@ -224,7 +239,7 @@ private slots:
         const QUrlQuery query(catcher.urls[1]);
         QCOMPARE(query.queryItemValue("subject", QUrl::FullyDecoded), QStringLiteral("Software Vetrinova"));
         QCOMPARE(query.queryItemValue("body", QUrl::FullyDecoded),
-                 QStringLiteral("Salve, desidererei avere le seguenti informazioni sul software in oggetto:"));
+            QStringLiteral("Salve, desidererei avere le seguenti informazioni sul software in oggetto:"));
         QCOMPARE(catcher.urls[2], QUrl("https://www.orvenza.it"));
     }
 };

@@ -17,37 +17,36 @@ std::function<bool()> &faultInjector()
 }
 
 // Everything before the header cells, as one piece of text.
-constexpr char kHead[] =
-    "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\""
-    " xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
-    " xmlns=\"http://www.w3.org/TR/REC-html40\">"
-    "<head>"
-    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-    "<!--[if gte mso 9]><xml>"
-    "<x:ExcelWorkbook>"
-    "<x:ExcelWorksheets>"
-    "<x:ExcelWorksheet>"
-    "<x:Name>Magazzino Prodotti</x:Name>"
-    "<x:WorksheetOptions>"
-    "<x:Selected/>"
-    "<x:Panes>"
-    "<x:Pane>"
-    "<x:Number>1</x:Number>"
-    "<x:ActiveRow>3</x:ActiveRow>"
-    "</x:Pane>"
-    "</x:Panes>"
-    "<x:ProtectContents>False</x:ProtectContents>"
-    "<x:ProtectObjects>False</x:ProtectObjects>"
-    "<x:ProtectScenarios>False</x:ProtectScenarios>"
-    "</x:WorksheetOptions>"
-    "</x:ExcelWorksheet>"
-    "</x:ExcelWorksheets>"
-    "</x:ExcelWorkbook>"
-    "</xml><![endif]-->"
-    "</head>"
-    "<body>"
-    "<table x:str>"
-    "<tr>";
+constexpr char kHead[] = "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\""
+                         " xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
+                         " xmlns=\"http://www.w3.org/TR/REC-html40\">"
+                         "<head>"
+                         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                         "<!--[if gte mso 9]><xml>"
+                         "<x:ExcelWorkbook>"
+                         "<x:ExcelWorksheets>"
+                         "<x:ExcelWorksheet>"
+                         "<x:Name>Magazzino Prodotti</x:Name>"
+                         "<x:WorksheetOptions>"
+                         "<x:Selected/>"
+                         "<x:Panes>"
+                         "<x:Pane>"
+                         "<x:Number>1</x:Number>"
+                         "<x:ActiveRow>3</x:ActiveRow>"
+                         "</x:Pane>"
+                         "</x:Panes>"
+                         "<x:ProtectContents>False</x:ProtectContents>"
+                         "<x:ProtectObjects>False</x:ProtectObjects>"
+                         "<x:ProtectScenarios>False</x:ProtectScenarios>"
+                         "</x:WorksheetOptions>"
+                         "</x:ExcelWorksheet>"
+                         "</x:ExcelWorksheets>"
+                         "</x:ExcelWorkbook>"
+                         "</xml><![endif]-->"
+                         "</head>"
+                         "<body>"
+                         "<table x:str>"
+                         "<tr>";
 
 constexpr char kTail[] = "</table></body></html>";
 
@@ -61,25 +60,25 @@ struct HeaderCell
     const char16_t *title;
 };
 
-constexpr std::array<HeaderCell, WarehouseSheet::ColumnCount> kHeader = {{
-    {250, u"Codice articolo"},
-    {200, u"Costo unitario"},
-    {250, u"Nome prodotto"},
-    {180, u"Giacenza"},
-    {250, u"Aspetto esteriore del bene"},
-    {250, u"Categoria merceologica"},
-    {350, u"Caratteristiche"},
-    {250, u"Collocazione in magazzino"},
-    {250, u"Ditta fornitrice"},
-    {250, u"Agente"},
-    {200, u"Recapito telefonico"},
-    {250, u"Documento di acquisto"},
-    {250, u"Modalit\u00e0 di pagamento"},
-    {200, u"Data scadenza"},
-    {350, u"Note"},
-    {200, u"Prezzo di vendita"},
-    {150, u"Pagato"},
-}};
+constexpr std::array<HeaderCell, WarehouseSheet::ColumnCount> kHeader = { {
+    { 250, u"Codice articolo" },
+    { 200, u"Costo unitario" },
+    { 250, u"Nome prodotto" },
+    { 180, u"Giacenza" },
+    { 250, u"Aspetto esteriore del bene" },
+    { 250, u"Categoria merceologica" },
+    { 350, u"Caratteristiche" },
+    { 250, u"Collocazione in magazzino" },
+    { 250, u"Ditta fornitrice" },
+    { 250, u"Agente" },
+    { 200, u"Recapito telefonico" },
+    { 250, u"Documento di acquisto" },
+    { 250, u"Modalit\u00e0 di pagamento" },
+    { 200, u"Data scadenza" },
+    { 350, u"Note" },
+    { 200, u"Prezzo di vendita" },
+    { 150, u"Pagato" },
+} };
 
 QByteArray headerRow()
 {
@@ -153,7 +152,7 @@ QByteArray ExportWriter::build(const WarehouseSheet &sheet)
     // Most cells are short; one reservation avoids regrowing a file of many megabytes.
     const qsizetype cellFrame = sizeof(kCellOpen) - 1 + sizeof(kCellClose) - 1;
     out.reserve(sizeof(kHead) + header.size() + sheet.rowCount() * (9 + WarehouseSheet::ColumnCount * (cellFrame + 16))
-                + sizeof(kTail));
+        + sizeof(kTail));
     out += kHead;
     out += header;
     out += "</tr>";

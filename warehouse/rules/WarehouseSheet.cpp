@@ -7,10 +7,9 @@
 const std::array<TSchedaProdotto::Field, WarehouseSheet::ColumnCount> &WarehouseSheet::fields()
 {
     using S = TSchedaProdotto;
-    static const std::array<S::Field, ColumnCount> columns = {
-        S::Codice,       S::Costo, S::Nome,   S::Giacenza,  S::UM,        S::Tipologia, S::Caratteristiche,
-        S::Collocazione, S::Ditta, S::Agente, S::Recapito,  S::Documento, S::Pagamento, S::DataSca,
-        S::Note,         S::Prezzo, S::Pagato};
+    static const std::array<S::Field, ColumnCount> columns
+        = { S::Codice, S::Costo, S::Nome, S::Giacenza, S::UM, S::Tipologia, S::Caratteristiche, S::Collocazione,
+              S::Ditta, S::Agente, S::Recapito, S::Documento, S::Pagamento, S::DataSca, S::Note, S::Prezzo, S::Pagato };
     return columns;
 }
 

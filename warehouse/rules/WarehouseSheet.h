@@ -40,7 +40,7 @@ public:
 private:
     QByteArray m_bytes;
     std::vector<qsizetype> m_cellStart; // start of each stored cell in m_bytes, plus one final end
-    QHash<qsizetype, QString> m_edits;  // keyed by row * ColumnCount + column
+    QHash<qsizetype, QString> m_edits; // keyed by row * ColumnCount + column
     qsizetype m_rowCount = 0;
     qsizetype m_filled = 0;
 };

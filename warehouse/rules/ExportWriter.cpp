@@ -93,6 +93,36 @@ QByteArray headerRow()
     return out;
 }
 
+const char *entity(char c)
+{
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    default:
+        return nullptr;
+    }
+}
+
+// Stored cells are Windows-1252 already: only the four markup characters change.
+void appendEscaped(QByteArray &out, QByteArrayView bytes)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (const char *e = entity(bytes[i])) {
+            out.append(bytes.data() + run, i - run);
+            out += e;
+            run = i + 1;
+        }
+    }
+    out.append(bytes.data() + run, bytes.size() - run);
+}
+
 void appendEscaped(QByteArray &out, const QString &text)
 {
     const QString trimmed = trimText(text);
@@ -160,7 +190,10 @@ QByteArray ExportWriter::build(const WarehouseSheet &sheet)
         out += "<tr>";
         for (int column = 0; column < WarehouseSheet::ColumnCount; ++column) {
             out += kCellOpen;
-            appendEscaped(out, sheet.text(row, column));
+            if (const auto stored = sheet.storedBytes(row, column))
+                appendEscaped(out, *stored);
+            else
+                appendEscaped(out, sheet.text(row, column));
             out += kCellClose;
         }
         out += "</tr>";

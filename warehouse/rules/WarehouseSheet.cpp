@@ -62,6 +62,17 @@ QString WarehouseSheet::text(qsizetype row, int column) const
     return fromCp1252(m_bytes.constData() + begin, m_cellStart[key + 1] - begin);
 }
 
+std::optional<QByteArrayView> WarehouseSheet::storedBytes(qsizetype row, int column) const
+{
+    const qsizetype key = row * ColumnCount + column;
+    if (!m_edits.isEmpty() && m_edits.contains(key))
+        return std::nullopt;
+    if (row >= m_filled || row < 0)
+        return QByteArrayView();
+    const qsizetype begin = m_cellStart[key];
+    return QByteArrayView(m_bytes.constData() + begin, m_cellStart[key + 1] - begin);
+}
+
 void WarehouseSheet::setText(qsizetype row, int column, const QString &text)
 {
     m_edits.insert(row * ColumnCount + column, text);

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 /**
@@ -34,6 +35,11 @@ public:
 
     /** The text of a cell, the user's edit when there is one. */
     QString text(qsizetype row, int column) const;
+    /**
+     * The cell as the archive stores it (Windows-1252, trimmed; empty for a row never filled), or
+     * nothing when the user changed it: the quick way to write an unchanged cell.
+     */
+    std::optional<QByteArrayView> storedBytes(qsizetype row, int column) const;
     /** Changes a cell in the sheet only. */
     void setText(qsizetype row, int column, const QString &text);
 

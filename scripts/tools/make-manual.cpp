@@ -1,5 +1,7 @@
 // Renders the user manual (Markdown) into Guida.pdf: A4, a title page, a table of contents with page
 // numbers, a running header and page numbers. Usage: make-manual <source.md> <output.pdf>
+// In the source, "# Indice" followed by a paragraph [[INDICE]] places the contents, and a picture written
+// as ![words](art:name) is the program's own artwork resources/art/name.svg.
 #include "app/Resources.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -100,9 +100,9 @@ private slots:
         writeTextField(field, 25, QStringLiteral("  Rosa  "));
         QCOMPARE(int(field[0]), 4);
         // A length byte over the width never reads past the field.
-        char damaged[4] = { char(200), 'A', 'B', 'C' };
+        char damaged[4] = {char(200), 'A', 'B', 'C'};
         QCOMPARE(readTextField(damaged, 3), QStringLiteral("ABC"));
-        char shorter[7] = { 3, 'A', 'B', 'C', 'D', 'E', 'F' };
+        char shorter[7] = {3, 'A', 'B', 'C', 'D', 'E', 'F'};
         QCOMPARE(readTextField(shorter, 6), QStringLiteral("ABC"));
     }
 

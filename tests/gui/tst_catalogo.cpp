@@ -105,6 +105,8 @@ private slots:
         QWidget *w = showCreate();
         auto *box = control<QLineEdit>(w, "txtFile");
         QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(box->grab().toImage().pixelColor(1, 1), QColor(0xFFFFFF00u));
+        QCOMPARE(box->grab().toImage().pixelColor(0, 17), QColor(0xFF87CEEBu));
         QTest::keyClicks(box, "Rosa:Blu|<*>?/\\\"x");
         for (QChar c : QStringLiteral("\u00B0\u00C7\u00D1\u00E7\u00F1\u00E8"))
             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
@@ -112,6 +114,8 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QVERIFY(sb->messages.isEmpty());
         QVERIFY(w->isVisible());
+        box->clearFocus();
+        QCOMPARE(box->grab().toImage().pixelColor(1, 1), QColor(0xFFF0F8FFu));
     }
 
     void pastedNameLosesTheForbiddenCharacters()

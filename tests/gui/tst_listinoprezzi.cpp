@@ -323,6 +323,10 @@ private slots:
                     expected << QLatin1String(stem) + x;
         expected = expected.mid(1, 41); // from txtUM_A round to txtNome_A and one step on
         box("txtNome_A")->setFocus();
+        // The box with the cursor is yellow, the others white, all with a sky-blue border.
+        QCOMPARE(box("txtNome_A")->grab().toImage().pixelColor(1, 1), QColor(0xFFFFFF00u));
+        QCOMPARE(box("txtUM_A")->grab().toImage().pixelColor(1, 1), QColor(Qt::white));
+        QCOMPARE(box("txtUM_A")->grab().toImage().pixelColor(0, 11), QColor(0xFF87CEEBu));
         QStringList visited;
         for (int i = 0; i < 41; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

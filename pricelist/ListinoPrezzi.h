@@ -80,7 +80,7 @@ private:
     void setSlotPicture(int slot, const QImage &picture);
     int slotIndex(QChar slot) const;
 
-    // Opened from here; the print, preview, import and help windows fill these in.
+    // The windows opened from the editor.
     void showPreview();
     void showPrint();
     void showImport(QChar slot);

@@ -120,10 +120,8 @@ void TfrmWebCam::btnSalvaFotogrammaClick()
 void TfrmWebCam::btnImportaFotoClick()
 {
     m_camCamera->stop();
-    if (QWidget *editor = Forms::magazzino()) {
-        if (auto *photo = editor->findChild<PhotoBox *>(QStringLiteral("imgFoto")))
-            photo->setPicture(m_imgTarget->picture().copy());
-    }
+    if (auto *photo = ownControl<PhotoBox>(Forms::magazzino(), QStringLiteral("imgFoto")))
+        photo->setPicture(m_imgTarget->picture().copy());
     accept();
 }
 

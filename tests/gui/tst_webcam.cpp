@@ -8,6 +8,7 @@
 #include "warehouse/WebCam.h"
 
 #include <QCameraDevice>
+#include <QLineEdit>
 #include <QMediaDevices>
 #include <QPushButton>
 #include <QTimer>
@@ -55,15 +56,14 @@ private slots:
     void importPutsFrameOnTheCard();
     void closingLeavesCardPhoto_data();
     void closingLeavesCardPhoto();
-    void editorOpensFreshDialogAndDestroysIt();
+    void importThenSalvaWritesFrameAsCardPhoto();
     void withoutCameraNothingBreaks();
 
 private:
     TfrmWebCam *open();
     void click(const char *button);
     PhotoBox *box(const char *name) const { return m_dialog->findChild<PhotoBox *>(QLatin1String(name)); }
-    /** The editor's photo; a stand-in box while the editor has none of its own. */
-    PhotoBox *cardPhoto() const;
+    PhotoBox *cardPhoto() const { return ownControl<PhotoBox>(Forms::magazzino(), QStringLiteral("imgFoto")); }
 
     std::unique_ptr<Sandbox> m_sandbox;
     std::unique_ptr<FakeCameras> m_cameras;
@@ -75,9 +75,10 @@ void TestWebCam::init()
     m_sandbox = std::make_unique<Sandbox>();
     m_cameras = std::make_unique<FakeCameras>();
     Forms::createAll();
-    QWidget *editor = Forms::magazzino();
-    if (!editor->findChild<PhotoBox *>(QStringLiteral("imgFoto")))
-        new PhotoBox(editor, QStringLiteral("imgFoto"), QRect(QPoint(28, 92), kFrameBox));
+    TfrmMagazzino *editor = Forms::magazzino();
+    editor->handOverFrom(nullptr);
+    editor->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor));
     cardPhoto()->setPicture(frame(QSize(300, 200), Qt::darkGreen));
 }
 
@@ -101,11 +102,6 @@ void TestWebCam::click(const char *button)
     auto *b = m_dialog->findChild<QPushButton *>(QLatin1String(button));
     QVERIFY2(b, button);
     QTest::mouseClick(b, Qt::LeftButton);
-}
-
-PhotoBox *TestWebCam::cardPhoto() const
-{
-    return Forms::magazzino()->findChild<PhotoBox *>(QStringLiteral("imgFoto"));
 }
 
 void TestWebCam::layout_data()
@@ -304,10 +300,14 @@ void TestWebCam::closingLeavesCardPhoto()
     QCOMPARE(cardPhoto()->picture(), before);
 }
 
-void TestWebCam::editorOpensFreshDialogAndDestroysIt()
+void TestWebCam::importThenSalvaWritesFrameAsCardPhoto()
 {
-    QWidget *editor = Forms::magazzino();
-    const QImage f = frame(QSize(640, 480), Qt::darkCyan);
+    TfrmMagazzino *editor = Forms::magazzino();
+    for (const auto &[name, text] :
+        { std::pair { "txtCodice", "ART-1" }, { "txtCosto", "3,50" }, { "txtNome", "Vaso" }, { "txtUM", "Scatola" },
+            { "txtTipologia", "Casa" }, { "txtCaratteristiche", "Ceramica" }, { "txtPrezzo", "7,00" } })
+        ownControl<QLineEdit>(editor, QLatin1String(name))->setText(QLatin1String(text));
+    const QImage f = frame(QSize(640, 480), QColor(30, 60, 200));
     bool ran = false;
     QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<TfrmWebCam *>(QApplication::activeModalWidget());
@@ -328,6 +328,14 @@ void TestWebCam::editorOpensFreshDialogAndDestroysIt()
     QVERIFY(editor->findChildren<TfrmWebCam *>().isEmpty());
     QVERIFY(!m_cameras->last); // destroyed with its dialog
     QCOMPARE(cardPhoto()->picture(), f);
+
+    QTest::mouseClick(ownControl<QWidget>(editor, QStringLiteral("btnSalva")), Qt::LeftButton);
+    QCOMPARE(m_sandbox->messageTexts(),
+        QStringList({ QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") }));
+    const QImage saved = loadPicture(m_sandbox->path(QStringLiteral("1.jpg")));
+    QCOMPARE(saved.size(), f.size());
+    const QColor c = saved.pixelColor(320, 240);
+    QVERIFY2(qAbs(c.red() - 30) < 8 && qAbs(c.green() - 60) < 8 && qAbs(c.blue() - 200) < 8, qPrintable(c.name()));
 }
 
 void TestWebCam::withoutCameraNothingBreaks()

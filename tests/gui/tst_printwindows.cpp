@@ -16,8 +16,10 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 
 namespace {
@@ -490,6 +492,22 @@ private slots:
         printer.setOutputFileName(path);
         QVERIFY(ReportOutput::printOn(nullptr, printer, report.prepare()));
         QVERIFY(Sandbox::readFile(path).startsWith("%PDF"));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            return;
+        // The printer adds no margin of its own: the title's first word starts 10 + 1 mm plus the box's
+        // inner blank from the paper's edge, and 10 + 0.6 mm down.
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), path, QStringLiteral("-") });
+        QVERIFY(pdftotext.waitForFinished(20000));
+        const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const auto word
+            = QRegularExpression(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>NOME</word>"))
+                  .match(html);
+        QVERIFY(word.hasMatch());
+        const double mmPerPoint = 25.4 / 72;
+        QVERIFY(qAbs(word.captured(1).toDouble() * mmPerPoint - (11 + unitsToMm(TextPaddingX))) < 0.05);
+        QVERIFY(word.captured(2).toDouble() * mmPerPoint > 10.6);
+        QVERIFY(word.captured(2).toDouble() * mmPerPoint < 10.6 + 4);
     }
 };
 

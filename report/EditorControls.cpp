@@ -1,5 +1,6 @@
 #include "report/EditorControls.h"
 
+#include "app/DialogWindow.h"
 #include "app/PhotoBox.h"
 
 #include <QAbstractButton>
@@ -13,7 +14,8 @@ QWidget *control(const QWidget *form, const QString &name)
 {
     if (!form)
         return nullptr;
-    QWidget *w = form->findChild<QWidget *>(name);
+    // Only the form's own controls: a dialog open over it (this print window too) may reuse its names.
+    QWidget *w = ownControl<QWidget>(const_cast<QWidget *>(form), name);
     if (!w)
         qWarning("No control %s in %s", qPrintable(name), qPrintable(form->objectName()));
     return w;

@@ -8,6 +8,7 @@
 #include "report/ReportPreview.h"
 #include "report/engine/PriceListReport.h"
 #include "warehouse/AnteprimaMag.h"
+#include "warehouse/Magazzino.h"
 #include "warehouse/StampaMag.h"
 
 #include <QAction>
@@ -397,6 +398,28 @@ private slots:
         QCOMPARE(m_requests.size(), 1);
         QVERIFY(m_requests.at(0).report.pages.at(0).item(QStringLiteral("imgFoto")));
         QVERIFY(editor->findChildren<CardPrintWindow *>().isEmpty());
+    }
+
+    void theWarehouseEditorsCardPrintsAsShown()
+    {
+        TfrmMagazzino editor;
+        editor.clearCard();
+        auto *giacenza = ownControl<QLineEdit>(&editor, QStringLiteral("txtGiacenza"));
+        ownControl<QLineEdit>(&editor, QStringLiteral("txtCodice"))->setText(QStringLiteral("ART-7"));
+        ownControl<QLineEdit>(&editor, QStringLiteral("txtCosto"))->setText(QStringLiteral("1,10"));
+        ownControl<QLineEdit>(&editor, QStringLiteral("txtNote"))->setText(QStringLiteral("Da ordinare"));
+        giacenza->setText(QStringLiteral("2"));
+        onNextModal([](QWidget *modal) { click(modal, QStringLiteral("btnStampa")); });
+        TfrmAnteprimaMag::openFrom(&editor);
+
+        QCOMPARE(m_requests.size(), 1);
+        const Request &r = m_requests.at(0);
+        QCOMPARE(printed(r, "txtCampo01"), QStringLiteral("ART-7"));
+        QCOMPARE(printed(r, "txtCampo15"), QStringLiteral("Da ordinare"));
+        QCOMPARE(printed(r, "txtCampo17"), QStringLiteral("Costo unitario (€ 1,10) x giacenza (2 pezzi) = € 2,2"));
+        QCOMPARE(printed(r, "txtCampo18"), QStringLiteral("No"));
+        // A new card prints the placeholder the editor shows for it.
+        QCOMPARE(r.report.pages.at(0).item(QStringLiteral("imgFoto"))->picture, editor.placeholderPicture());
     }
 
     void closingThePreviewClosesThePrintWindow()

@@ -467,6 +467,14 @@ private slots:
         preview.findChild<QAction *>(QStringLiteral("preview-tool-zoom-100"))->trigger();
         QCOMPARE(preview.zoom(), 1.0);
 
+        auto *fullScreen = preview.findChild<QAction *>(QStringLiteral("preview-tool-fullscreen"));
+        fullScreen->trigger();
+        QVERIFY(preview.isFullScreen());
+        QVERIFY(fullScreen->isChecked());
+        fullScreen->trigger();
+        QVERIFY(!preview.isFullScreen());
+        QVERIFY(!fullScreen->isChecked());
+
         preview.findChild<QAction *>(QStringLiteral("preview-tool-print"))->trigger();
         QCOMPARE(m_requests.size(), 1);
         QCOMPARE(m_requests.at(0).action, ReportOutput::Action::Print);

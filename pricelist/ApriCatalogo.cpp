@@ -2,6 +2,7 @@
 
 #include "app/Avvio.h"
 #include "app/Forms.h"
+#include "app/Guida.h"
 #include "app/Messages.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
@@ -179,4 +180,7 @@ void TfrmApriCatalogo::formClose()
 
 // The help window on "Creazione e apertura dei listini prezzi."
 
-void TfrmApriCatalogo::imgGuidaClick() { }
+void TfrmApriCatalogo::imgGuidaClick()
+{
+    TfrmGuida::showTopic(this, HelpTopic::ApriCatalogo);
+}

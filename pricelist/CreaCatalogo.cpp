@@ -1,6 +1,7 @@
 #include "pricelist/CreaCatalogo.h"
 
 #include "app/BoxBehaviour.h"
+#include "app/Guida.h"
 #include "app/Messages.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
@@ -153,4 +154,7 @@ void TfrmCreaCatalogo::btnAnnullaClick()
 
 // The help window on "Creazione e apertura dei listini prezzi."
 
-void TfrmCreaCatalogo::imgGuidaClick() { }
+void TfrmCreaCatalogo::imgGuidaClick()
+{
+    TfrmGuida::showTopic(this, HelpTopic::CreaCatalogo);
+}

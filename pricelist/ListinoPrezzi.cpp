@@ -2,12 +2,15 @@
 
 #include "app/BoxBehaviour.h"
 #include "app/FileDialogs.h"
+#include "app/Guida.h"
 #include "app/Messages.h"
 #include "app/PhotoBox.h"
 #include "app/PictureButton.h"
 #include "app/Resources.h"
 #include "app/ShapeWidget.h"
 #include "app/StatusHints.h"
+#include "pricelist/AnteprimaProdotto.h"
+#include "pricelist/StampaProdotto.h"
 #include "pricelist/rules/SlotPhotos.h"
 #include "storage/ArchiveFile.h"
 #include "storage/PaginaListino.h"
@@ -464,9 +467,15 @@ void TfrmListinoPrezzi::impProdottoClick(QChar slot)
 }
 
 // The preview and print windows: a fresh one each time, owned by the editor, shown modally.
-void TfrmListinoPrezzi::showPreview() { }
+void TfrmListinoPrezzi::showPreview()
+{
+    TfrmAnteprimaProdotto::openFrom(this);
+}
 
-void TfrmListinoPrezzi::showPrint() { }
+void TfrmListinoPrezzi::showPrint()
+{
+    TfrmStampaProdotto::openFrom(this);
+}
 
 // A fresh import window whose lblMemory names the slot: "prodotto_" + slot letter.
 void TfrmListinoPrezzi::showImport(QChar slot)
@@ -475,4 +484,7 @@ void TfrmListinoPrezzi::showImport(QChar slot)
 }
 
 // The help window on the editor's topic, "App Gestione Listino Prezzi."
-void TfrmListinoPrezzi::cmdGuidaClick() { }
+void TfrmListinoPrezzi::cmdGuidaClick()
+{
+    TfrmGuida::showTopic(this, HelpTopic::ListinoPrezzi);
+}

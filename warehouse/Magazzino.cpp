@@ -3,6 +3,7 @@
 #include "app/BoxBehaviour.h"
 #include "app/Calendario.h"
 #include "app/FileDialogs.h"
+#include "app/Guida.h"
 #include "app/HighlightRect.h"
 #include "app/Messages.h"
 #include "app/PhotoBox.h"
@@ -15,7 +16,12 @@
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "warehouse/AllegaCartella.h"
+#include "warehouse/AnteprimaMag.h"
+#include "warehouse/ExpMagazzino.h"
 #include "warehouse/Giacenza.h"
+#include "warehouse/StampaMag.h"
+#include "warehouse/WebCam.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -520,19 +526,34 @@ void TfrmMagazzino::btnSalvaClick()
 
 void TfrmMagazzino::btnTrovaClick() { }
 
-void TfrmMagazzino::btnAllegatiClick() { }
+void TfrmMagazzino::btnAllegatiClick()
+{
+    TfrmAllegaCartella::showFor(this);
+}
 
-void TfrmMagazzino::btnAnteprimaClick() { }
+void TfrmMagazzino::btnAnteprimaClick()
+{
+    TfrmAnteprimaMag::openFrom(this);
+}
 
-void TfrmMagazzino::btnStampaClick() { }
+void TfrmMagazzino::btnStampaClick()
+{
+    TfrmStampaMag::openFrom(this);
+}
 
 void TfrmMagazzino::btnScadutiClick() { }
 
 void TfrmMagazzino::btnSottoscortaClick() { }
 
-void TfrmMagazzino::btnEsportaClick() { }
+void TfrmMagazzino::btnEsportaClick()
+{
+    TfrmExpMagazzino::showExport(this);
+}
 
-void TfrmMagazzino::btnGuidaClick() { }
+void TfrmMagazzino::btnGuidaClick()
+{
+    TfrmGuida::showTopic(this, HelpTopic::Magazzino);
+}
 
 void TfrmMagazzino::btnEsciClick()
 {
@@ -594,7 +615,10 @@ void TfrmMagazzino::btnCaricaFotoClick()
     imgFoto->setPicture(photo.isNull() ? placeholderPicture() : photo);
 }
 
-void TfrmMagazzino::btnAcquisisciFotoClick() { }
+void TfrmMagazzino::btnAcquisisciFotoClick()
+{
+    TfrmWebCam::acquirePhoto(this);
+}
 
 void TfrmMagazzino::btnSalvaFotoClick()
 {

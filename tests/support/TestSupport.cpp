@@ -22,6 +22,9 @@ Sandbox::Sandbox()
         return nextFiles.isEmpty() ? QString() : nextFiles.takeFirst();
     });
     TMisc::setHandler([this](const QString &text) { opened.append(text); });
+    ReportOutput::setHandler([this](ReportOutput::Action action, const PreparedReport &report) {
+        reports.append({action, report});
+    });
     Clock::setNow(QDateTime(QDate(2025, 1, 7), QTime(10, 30, 0)));
 }
 
@@ -30,6 +33,7 @@ Sandbox::~Sandbox()
     Msg::setHandler({});
     FileDialogs::setHandler({});
     TMisc::setHandler({});
+    ReportOutput::setHandler({});
     Clock::setNow(QDateTime());
     setProgramFolderOverride(QString());
 }

@@ -2,6 +2,7 @@
 
 #include "app/FileDialogs.h"
 #include "app/Messages.h"
+#include "report/ReportOutput.h"
 
 #include <QDateTime>
 #include <QList>
@@ -44,6 +45,8 @@ public:
     QList<QStringList> fileDialogs;
     /** Every text handed to TMisc::Open. */
     QStringList opened;
+    /** Every report previewed or printed, instead of the screen and the printer. */
+    QList<QPair<ReportOutput::Action, PreparedReport>> reports;
 
     QStringList messageTexts() const;
     void clearMessages() { messages.clear(); }

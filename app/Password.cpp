@@ -116,6 +116,8 @@ void TfrmPassword::cmdOKClick()
     // An empty store holds no password at all: nothing typed may match it.
     if (!stored.isEmpty() && typed == stored) {
         Forms::avvio()->handOverFrom(this);
+        // The window stays hidden for the rest of the run; the typed password need not stay in it.
+        txtPassword->clear();
         return;
     }
     Msg::plain(this, QStringLiteral("Attenzione: password errata."));

@@ -1,3 +1,6 @@
+#include "app/rules/Crypt.h"
+#include "app/rules/PasswordStore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +40,18 @@ private slots:
         const QStringList lines = QString::fromUtf8(probe.readAllStandardOutput()).split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QFileInfo(folder).canonicalFilePath() + QLatin1Char('/'));
         QCOMPARE(lines.value(1), QStringLiteral("485529"));
+    }
+
+    void shippedStoreHoldsTheFirstAccessPasswordAndIsNeverOverwritten()
+    {
+        QTemporaryDir dir;
+        const QString store = dir.filePath(QStringLiteral("unins000.dll"));
+        QCOMPARE(QProcess::execute(QStringLiteral(STORE_TOOL_PATH), { store }), 0);
+        QCOMPARE(Crypt::decode(PasswordStore::read(store)), QStringLiteral("VETRINOVA"));
+        // A password changed by the user survives the next build.
+        PasswordStore::write(store, Crypt::encode(QStringLiteral("MIA")));
+        QCOMPARE(QProcess::execute(QStringLiteral(STORE_TOOL_PATH), { store }), 0);
+        QCOMPARE(Crypt::decode(PasswordStore::read(store)), QStringLiteral("MIA"));
     }
 };
 

@@ -23,3 +23,12 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Fuzzing with clang's libFuzzer (not part of `make test`): FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz:
+	@scripts/install-deps clang-14 libclang-rt-14-dev
+	cmake -S . -B build-fuzz -DVETRINOVA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	scripts/run-fuzzers build-fuzz/tests/fuzz $(FUZZ_SECONDS)

@@ -1,10 +1,13 @@
 #include "app/Avvio.h"
 
 #include "app/Forms.h"
-#include "app/Maker.h"
+#include "app/Guida.h"
+#include "app/Info.h"
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
 #include "app/Resources.h"
+#include "app/Splash.h"
+#include "app/rules/Links.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "warehouse/Magazzino.h"
@@ -70,7 +73,7 @@ TfrmAvvio::TfrmAvvio()
         QRect(16, 660, 23, 22), QStringLiteral("Riconoscimenti"));
     connect(imgCrediti, &PictureButton::clicked, this, &TfrmAvvio::imgCreditiClick);
     auto *imgSito = new PictureButton(p, QStringLiteral("imgSito"), QStringLiteral("avvio-sito"),
-        QRect(17, 628, 961, 22), QStringLiteral("Sito web di ") + Maker::Name);
+        QRect(17, 628, 961, 22), QStringLiteral("Sito web di Orvenza Software"));
     connect(imgSito, &PictureButton::clicked, this, &TfrmAvvio::imgSitoClick);
     auto *imgEsci = new PictureButton(
         p, QStringLiteral("imgEsci"), QStringLiteral("icona-esci"), QRect(960, 662, 17, 18), QStringLiteral("Esci"));
@@ -99,14 +102,23 @@ void TfrmAvvio::imgEsciClick()
 
 void TfrmAvvio::imgSitoClick()
 {
-    TMisc::Open(Maker::WebSite);
+    TMisc::Open(Links::webSite());
 }
 
-void TfrmAvvio::imgInfoClick() { }
+void TfrmAvvio::imgInfoClick()
+{
+    TfrmInfo::showInfo(this);
+}
 
-void TfrmAvvio::imgGuidaClick() { }
+void TfrmAvvio::imgGuidaClick()
+{
+    TfrmGuida::showTopic(this, HelpTopic::Avvio);
+}
 
-void TfrmAvvio::imgCreditiClick() { }
+void TfrmAvvio::imgCreditiClick()
+{
+    TfrmSplash::showCredits(this);
+}
 
 void TfrmAvvio::formClose()
 {

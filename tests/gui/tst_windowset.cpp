@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QTimer>
 
 namespace {
 QList<QWidget *> visibleWindows()
@@ -165,6 +166,33 @@ private slots:
     {
         click(QStringLiteral("imgSito"));
         QCOMPARE(m_sandbox->opened, QStringList { QStringLiteral("https://www.orvenza.it") });
+        QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
+    }
+
+    void iconsOpenTheirWindows_data()
+    {
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("about") << "imgInfo"
+                               << "frmInfo";
+        QTest::newRow("help") << "imgGuida"
+                              << "frmGuida";
+        QTest::newRow("credits") << "imgCrediti"
+                                 << "frmSplash";
+    }
+    void iconsOpenTheirWindows()
+    {
+        QFETCH(QString, icon);
+        QFETCH(QString, window);
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                shown = w->objectName();
+                w->close();
+            }
+        });
+        click(icon);
+        QCOMPARE(shown, window);
         QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
     }
 

@@ -2,6 +2,7 @@
 
 #include "storage/FieldRules.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -104,9 +105,16 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         if (m_highlight)
             m_highlight->show();
         break;
-    case QEvent::FocusOut:
+    case QEvent::FocusOut: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        // The cursor has not left the box while its context menu is open (a paste from it would
+        // otherwise land in a box already reset to 0,00), nor while another window is in front.
+        if (reason == Qt::PopupFocusReason)
+            break;
         if (m_highlight)
             m_highlight->hide();
+        if (reason == Qt::ActiveWindowFocusReason)
+            break;
         if (m_normaliseMoney)
             m_box->setText(normaliseMoney(m_box->text()));
         else if (m_normaliseQuantity)
@@ -114,6 +122,7 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         if (m_exit)
             m_exit();
         break;
+    }
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
         if (m_key && m_key(key->key(), key->text()))

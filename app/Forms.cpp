@@ -44,6 +44,12 @@ void Forms::createAll()
     f.magazzino = new TfrmMagazzino;
 }
 
+void Forms::start()
+{
+    createAll();
+    forms().password->show();
+}
+
 void Forms::destroyAll()
 {
     Instances &f = forms();

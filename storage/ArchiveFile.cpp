@@ -61,6 +61,12 @@ void ArchiveFile::open(const QString &path, int recordSize)
         errno = EISDIR;
         fail("open");
     }
+    // A file marked read-only stays untouchable even for an administrator, whom the system lets write.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        ::close(fd);
+        errno = EACCES;
+        fail("open");
+    }
     m_fd = fd;
     try {
         check(Step::Lock);

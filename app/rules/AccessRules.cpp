@@ -1,0 +1,44 @@
+#include "app/rules/AccessRules.h"
+
+#include "app/rules/Crypt.h"
+#include "app/rules/PasswordStore.h"
+#include "storage/TextField.h"
+
+QString Access::normalise(const QString &typed)
+{
+    QString upper = typed;
+    for (QChar &c : upper)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return trimText(upper);
+}
+
+QString Access::stored()
+{
+    return trimText(Crypt::decode(PasswordStore::read()));
+}
+
+void Access::store(const QString &plain)
+{
+    PasswordStore::write(Crypt::encode(plain).trimmed());
+}
+
+Access::Problem Access::problem(const QString &plain)
+{
+    if (plain.size() > Crypt::MaxLength)
+        return Problem::TooLong;
+    if (!firstUnstorable(plain).isEmpty())
+        return Problem::Character;
+    return Problem::None;
+}
+
+QString Access::firstUnstorable(const QString &plain)
+{
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        if (plain.at(i).unicode() <= 0xFF)
+            continue;
+        const bool pair = plain.at(i).isHighSurrogate() && i + 1 < plain.size() && plain.at(i + 1).isLowSurrogate();
+        return plain.mid(i, pair ? 2 : 1);
+    }
+    return QString();
+}

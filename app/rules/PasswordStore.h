@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+/**
+ * The access-password store `unins000.dll` in the program folder: a plain INI text whose key
+ * "Valore" in section "Accesso" holds the scrambled password. Section and key names match without
+ * regard to case, as INI files do; every other line of the file is kept as it is.
+ */
+namespace PasswordStore {
+/** A store that exists but cannot be read, or that could not be written. */
+class Error : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/** The password the store shipped with the program holds; the start window's help names it. */
+inline const QString FirstAccessPassword = QStringLiteral("VETRINOVA");
+
+/** The store's path in the program folder. */
+QString path();
+
+/** The value of "Valore" in "Accesso", trimmed; empty when the file, the section or the key is missing. */
+QString read();
+QString read(const QString &path);
+
+/**
+ * Sets "Valore" in "Accesso", creating the file, the section or the key when missing. The file is
+ * replaced only once the new one is complete, so a failure leaves the old password in force.
+ */
+void write(const QString &value);
+void write(const QString &path, const QString &value);
+
+/** Test seam: called just before the new file replaces the old; returning true makes the write fail. */
+void setFaultInjector(std::function<bool()> injector);
+} // namespace PasswordStore

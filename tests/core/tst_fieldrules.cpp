@@ -1,0 +1,179 @@
+#include "storage/FieldRules.h"
+#include "storage/TextField.h"
+
+#include <QDate>
+#include <QtTest>
+
+class TestFieldRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rounding_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<double>("expected");
+        // Halves go up, negative halves towards zero.
+        QTest::newRow("2,5") << 2.5 << 0 << 3.0;
+        QTest::newRow("-2,5") << -2.5 << 0 << -2.0;
+        QTest::newRow("-3") << -3.0 << 0 << -3.0;
+        QTest::newRow("-3,5") << -3.5 << 0 << -3.0;
+        QTest::newRow("7,49") << 7.49 << 0 << 7.0;
+        QTest::newRow("2,345") << 2.345 << 2 << 2.35;
+        QTest::newRow("3,999") << 3.999 << 2 << 4.0;
+        QTest::newRow("0,005") << 0.005 << 2 << 0.01;
+        QTest::newRow("-0,004") << -0.004 << 2 << 0.0;
+        // Decimals a double cannot hold fall on the lower side; a plain double sum would go up.
+        QTest::newRow("1,005") << 1.005 << 2 << 1.0;
+        QTest::newRow("1,115") << 1.115 << 2 << 1.11;
+        QTest::newRow("2,675") << 2.675 << 2 << 2.67;
+        QTest::newRow("large") << 123456789.125 << 2 << 123456789.13;
+    }
+    void rounding()
+    {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QFETCH(double, expected);
+        QCOMPARE(roundTo(value, decimals), expected);
+    }
+
+    void money_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("whole") << "7"
+                               << "7,00";
+        QTest::newRow("trailing comma") << "7,"
+                                        << "7,00";
+        QTest::newRow("leading comma") << ",75"
+                                       << "0,75";
+        QTest::newRow("one decimal") << "12,5"
+                                     << "12,50";
+        QTest::newRow("comma alone") << ","
+                                     << "0,00";
+        QTest::newRow("leading zeros, rounded") << "0012,3456"
+                                                << "12,35";
+        QTest::newRow("rounds up to whole") << "3,999"
+                                            << "4,00";
+        QTest::newRow("1,005") << "1,005"
+                               << "1,00";
+        QTest::newRow("1,115") << "1,115"
+                               << "1,11";
+        QTest::newRow("five thousandths") << "0,005"
+                                          << "0,01";
+        QTest::newRow("empty") << ""
+                               << "0,00";
+        QTest::newRow("blanks") << "   "
+                                << "0,00";
+        QTest::newRow("blanks around") << "  8,1 "
+                                       << "8,10";
+        QTest::newRow("full stop") << "12.50"
+                                   << "0,00";
+        QTest::newRow("thousands separator") << "1.234,50"
+                                             << "0,00";
+        QTest::newRow("two commas") << "1,2,3"
+                                    << "0,00";
+        QTest::newRow("letters") << "abc"
+                                 << "0,00";
+        QTest::newRow("negative") << "-5"
+                                  << "-5,00";
+        QTest::newRow("plus sign") << "+5,5"
+                                   << "5,50";
+        QTest::newRow("exponent") << "1,5e2"
+                                  << "150,00";
+        QTest::newRow("bad exponent") << "1e"
+                                      << "0,00";
+        QTest::newRow("fifteen digits kept") << "123456789012,34"
+                                             << "123456789012,34";
+    }
+    void money()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QCOMPARE(normaliseMoney(typed), shown);
+    }
+
+    void quantity_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("leading zeros") << "0004"
+                                       << "4";
+        QTest::newRow("0012") << "0012"
+                              << "12";
+        QTest::newRow("half up") << "7,5"
+                                 << "8";
+        QTest::newRow("below half") << "7,49"
+                                    << "7";
+        QTest::newRow("negative stays") << "-3"
+                                        << "-3";
+        QTest::newRow("negative half") << "-2,5"
+                                       << "-2";
+        QTest::newRow("empty") << ""
+                               << "0";
+        QTest::newRow("comma alone") << ","
+                                     << "0";
+        QTest::newRow("letters") << "dieci"
+                                 << "0";
+        QTest::newRow("full stop") << "1.5"
+                                   << "0";
+        QTest::newRow("zero") << "0"
+                              << "0";
+    }
+    void quantity()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QCOMPARE(normaliseQuantity(typed), shown);
+    }
+
+    void generalForm_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("12.5") << 12.5 << "12,5";
+        QTest::newRow("twelve") << 12.0 << "12";
+        QTest::newRow("five hundredths") << 0.05 << "0,05";
+        QTest::newRow("zero") << 0.0 << "0";
+        QTest::newRow("negative zero") << -0.0 << "0";
+        QTest::newRow("sum error hidden") << 0.1 + 0.2 << "0,3";
+        QTest::newRow("15 digits") << 1234567.89012345 << "1234567,89012345";
+        QTest::newRow("16th digit rounded") << 0.1234567890123456 << "0,123456789012346";
+        QTest::newRow("large") << 1e15 << "1E15";
+        QTest::newRow("small") << 0.00001 << "1E-5";
+        QTest::newRow("1e-4") << 0.0001 << "0,0001";
+    }
+    void generalForm()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(::generalForm(value), text);
+    }
+
+    void parsingRejectsWhatIsNotANumber()
+    {
+        QVERIFY(!parseDecimal(QStringLiteral("")).has_value());
+        QVERIFY(!parseDecimal(QStringLiteral("-")).has_value());
+        QVERIFY(!parseDecimal(QStringLiteral("1 2")).has_value());
+        QVERIFY(!parseDecimal(QStringLiteral("1e999")).has_value());
+        QVERIFY(!parseDecimal(QStringLiteral("\u0661")).has_value()); // an Arabic-Indic digit
+        QCOMPARE(parseDecimal(QStringLiteral(" -0,5 ")).value(), -0.5);
+        QVERIFY_THROWS_EXCEPTION(ConversionError, toDecimal(QStringLiteral("12.50")));
+    }
+
+    void fitting()
+    {
+        QCOMPARE(fitText(QStringLiteral("  Rosa rossa \t"), 4), QStringLiteral("Rosa"));
+        QCOMPARE(fitText(QStringLiteral(" Rosa "), 25), QStringLiteral("Rosa"));
+        QCOMPARE(fitText(QStringLiteral("\r\n"), 25), QString());
+        QCOMPARE(firstChars(QStringLiteral("abc"), 5), QStringLiteral("abc"));
+        QCOMPARE(lastChars(QStringLiteral("abc"), 2), QStringLiteral("bc"));
+        QCOMPARE(lastChars(QStringLiteral("abc"), 5), QStringLiteral("abc"));
+    }
+
+    void dateForm() { QCOMPARE(formatDate(QDate(2024, 3, 5)), QStringLiteral("05/03/2024")); }
+};
+
+QTEST_GUILESS_MAIN(TestFieldRules)
+#include "tst_fieldrules.moc"

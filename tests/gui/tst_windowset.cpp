@@ -1,0 +1,214 @@
+#include "tests/support/TestSupport.h"
+
+#include "app/Application.h"
+#include "app/Avvio.h"
+#include "app/CambiaPassword.h"
+#include "app/Forms.h"
+#include "app/Password.h"
+#include "app/PictureButton.h"
+#include "pricelist/ApriCatalogo.h"
+#include "pricelist/CreaCatalogo.h"
+#include "pricelist/ListinoPrezzi.h"
+#include "warehouse/Magazzino.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTimer>
+
+namespace {
+QList<QWidget *> visibleWindows()
+{
+    QList<QWidget *> shown;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            shown << w;
+    return shown;
+}
+
+// Counts a window's show events and notes whether the screen was ever left without a window.
+class ShowWatch : public QObject
+{
+public:
+    int shows = 0;
+    bool screenEmptied = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            ++shows;
+        if (event->type() == QEvent::Hide && visibleWindows().isEmpty())
+            screenEmptied = true;
+        return false;
+    }
+};
+
+Workspace *workspace(const QString &name)
+{
+    if (name == QLatin1String("magazzino"))
+        return Forms::magazzino();
+    if (name == QLatin1String("crea"))
+        return Forms::creaCatalogo();
+    if (name == QLatin1String("apri"))
+        return Forms::apriCatalogo();
+    if (name == QLatin1String("listino"))
+        return Forms::listinoPrezzi();
+    return Forms::avvio();
+}
+} // namespace
+
+class TestWindowSet : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Sandbox> m_sandbox;
+    TfrmAvvio *m_avvio = nullptr;
+
+    void click(const QString &name)
+    {
+        auto *button = m_avvio->findChild<PictureButton *>(name);
+        QVERIFY2(button, qPrintable(name));
+        QVERIFY(button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    }
+
+private slots:
+    void init()
+    {
+        m_sandbox = std::make_unique<Sandbox>();
+        Forms::start();
+        m_avvio = Forms::avvio();
+        // As after a correct password.
+        m_avvio->handOverFrom(Forms::password());
+        QVERIFY(QTest::qWaitForWindowExposed(m_avvio));
+    }
+    void cleanup()
+    {
+        Forms::destroyAll();
+        m_sandbox.reset();
+    }
+
+    void everyWindowSetsTheFormats()
+    {
+        Forms::destroyAll();
+        QLocale::setDefault(QLocale::c());
+        Forms::createAll();
+        QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1234,50"));
+        QCOMPARE(QLocale().toDouble(QStringLiteral("1.234,5")), 0.0);
+    }
+
+    void startWindowFillsTheScreen()
+    {
+        QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
+        QVERIFY(m_avvio->isMaximized());
+        QCOMPARE(m_avvio->windowTitle(), QStringLiteral(" Vetrinova"));
+        QCOMPARE(m_avvio->panel()->size(), QSize(995, 692));
+        QCOMPARE(m_avvio->panel()->geometry().center(), m_avvio->rect().center());
+    }
+
+    void handOver_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("target");
+        for (const char *kind : { "img", "btn", "app" }) {
+            QTest::addRow("%sMagazzino", kind) << QStringLiteral("%1Magazzino").arg(QLatin1String(kind)) << "magazzino";
+            QTest::addRow("%sCrea", kind) << QStringLiteral("%1Crea").arg(QLatin1String(kind)) << "crea";
+            QTest::addRow("%sApri", kind) << QStringLiteral("%1Apri").arg(QLatin1String(kind)) << "apri";
+        }
+    }
+    void handOver()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, target);
+        Workspace *next = workspace(target);
+        ShowWatch watch;
+        next->installEventFilter(&watch);
+        m_avvio->installEventFilter(&watch);
+        // Twice in and out: shown once each time, the same window, never a copy, never a bare screen.
+        for (int round = 1; round <= 2; ++round) {
+            watch.shows = 0;
+            click(control);
+            QCOMPARE(visibleWindows(), QList<QWidget *> { next });
+            QCOMPARE(watch.shows, 1);
+            QVERIFY(next->isMaximized());
+            QCOMPARE(next->panel()->size(), QSize(995, 692));
+            watch.shows = 0;
+            next->close();
+            QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
+            QCOMPARE(watch.shows, 1);
+        }
+        QVERIFY(!watch.screenEmptied);
+        QVERIFY(!Forms::ending());
+    }
+
+    void closingTheStartWindowEndsTheProgram()
+    {
+        // Even after a price list was open earlier in the run.
+        click(QStringLiteral("imgApri"));
+        Forms::listinoPrezzi()->handOverFrom(Forms::apriCatalogo());
+        QCOMPARE(visibleWindows(), QList<QWidget *> { Forms::listinoPrezzi() });
+        Forms::listinoPrezzi()->close();
+        QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
+        m_avvio->close();
+        QVERIFY(Forms::ending());
+        QVERIFY(visibleWindows().isEmpty());
+    }
+
+    void exitIconEndsTheProgram()
+    {
+        click(QStringLiteral("imgEsci"));
+        QVERIFY(Forms::ending());
+        QVERIFY(visibleWindows().isEmpty());
+    }
+
+    void webStripOpensTheMakersSite()
+    {
+        click(QStringLiteral("imgSito"));
+        QCOMPARE(m_sandbox->opened, QStringList { QStringLiteral("https://www.orvenza.it") });
+        QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
+    }
+
+    void iconsOpenTheirWindows_data()
+    {
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("about") << "imgInfo"
+                               << "frmInfo";
+        QTest::newRow("help") << "imgGuida"
+                              << "frmGuida";
+        QTest::newRow("credits") << "imgCrediti"
+                                 << "frmSplash";
+    }
+    void iconsOpenTheirWindows()
+    {
+        QFETCH(QString, icon);
+        QFETCH(QString, window);
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                shown = w->objectName();
+                w->close();
+            }
+        });
+        click(icon);
+        QCOMPARE(shown, window);
+        QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
+    }
+
+    void picturesSayWhatTheyDo()
+    {
+        // A screen reader names every clickable picture.
+        const QStringList names = { "imgMagazzino", "btnMagazzino", "appMagazzino", "imgCrea", "btnCrea", "appCrea",
+            "imgApri", "btnApri", "appApri", "imgInfo", "imgGuida", "imgCrediti", "imgSito", "imgEsci" };
+        for (const QString &name : names) {
+            auto *button = m_avvio->findChild<PictureButton *>(name);
+            QVERIFY2(button, qPrintable(name));
+            QVERIFY2(button->accessibleName() != name, qPrintable(name));
+            QVERIFY2(QFile::exists(QStringLiteral(":/art/%1.svg").arg(button->art())), qPrintable(name));
+        }
+    }
+};
+
+VETRINOVA_TEST_MAIN(TestWindowSet)
+#include "tst_windowset.moc"

@@ -2,5 +2,4 @@
 
 TfrmMagazzino::TfrmMagazzino()
     : Workspace(QStringLiteral(" Vetrinova - Magazzino Prodotti"), QColor("#9DB5CA"))
-{
-}
+{ }

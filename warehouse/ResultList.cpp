@@ -176,6 +176,7 @@ ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &
     m_txtTrova->setObjectName(QStringLiteral("txtTrova"));
     m_txtTrova->setGeometry(112, 122, 593, 22);
     m_txtTrova->setFont(verdana(12, true));
+    m_txtTrova->setAccessibleName(QStringLiteral("Chiave di ricerca nell'elenco"));
     m_btnTrova = placeButton(this, QStringLiteral("btnTrova"), QRect(710, 117, 105, 30), QStringLiteral("Trova"));
     new FindBoxKeys(m_txtTrova, m_btnTrova);
 
@@ -185,6 +186,7 @@ ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &
     m_list->setObjectName(QStringLiteral("lstRecords"));
     m_list->setGeometry(16, 176, 801, 273);
     m_list->setModel(m_model);
+    m_list->setAccessibleName(QStringLiteral("Elenco delle schede"));
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -234,7 +236,6 @@ void ResultPanel::showEntries(std::vector<ResultEntry> entries)
         m_lblTrovate->setText(QStringLiteral("Il presente riepilogo contiene %1 schede.").arg(m_model->rowCount()));
         m_lblTrovate->adjustSize();
     }
-    resetFind();
 }
 
 void ResultPanel::resetFind()

@@ -60,7 +60,7 @@ public:
     QListView *list() const { return m_list; }
     QLineEdit *findBox() const { return m_txtTrova; }
 
-    /** Shows `entries` sorted, with the count text when there is one; the find starts anew. */
+    /** Shows `entries` sorted, none selected, with the count text when there is one. */
     void showEntries(std::vector<ResultEntry> entries);
     /** Forgets the find key, empties the find box and selects the first entry, if any. */
     void resetFind();

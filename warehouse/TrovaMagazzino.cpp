@@ -98,8 +98,10 @@ void TfrmTrovaMagazzino::buildSearchPanel()
 
     for (const SearchBox &b : kBoxes) {
         const QPoint at(b.column == 0 ? 144 : 488, 141 + 70 * b.row);
-        placeLabel(p, numbered("lblCampo", b.highlight), at - QPoint(0, 21), QString::fromUtf8(b.caption), verdana(12));
+        auto *caption = placeLabel(
+            p, numbered("lblCampo", b.highlight), at - QPoint(0, 21), QString::fromUtf8(b.caption), verdana(12));
         auto *box = new QLineEdit(p);
+        caption->setBuddy(box); // screen readers name the box by its caption
         box->setObjectName(QLatin1String(b.name));
         box->setGeometry(QRect(at, QSize(320, 22)));
         box->setFont(verdana(12, true));
@@ -185,6 +187,7 @@ void TfrmTrovaMagazzino::btnCercaClick()
     m_results->showEntries(std::move(entries));
     m_results->show();
     m_panAvvio->hide();
+    m_results->findBox()->clear();
     m_results->findBox()->setFocus(Qt::OtherFocusReason);
 }
 

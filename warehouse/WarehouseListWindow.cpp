@@ -29,6 +29,7 @@ WarehouseListWindow::WarehouseListWindow(QWidget *owner, const Kind &kind)
 
 void WarehouseListWindow::formShow()
 {
+    m_results->resetFind();
     std::vector<ResultEntry> entries;
     try {
         collectResults(entries, m_kind.layout, m_kind.listed);

@@ -125,7 +125,8 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         }
         if (m_discard.contains(key->key()))
             return true;
-        if (m_filter == Filter::None)
+        // Tab always moves between boxes: the filters judge only what is typed into a box.
+        if (m_filter == Filter::None || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return false;
         // Clipboard and selection shortcuts stay usable: pasted text is cleaned on leaving.
         if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)

@@ -39,10 +39,13 @@ void DialogWindow::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    const QRect area = owner && owner->isVisible() ? owner->frameGeometry()
-                                                    : QGuiApplication::primaryScreen()->availableGeometry();
-    move(area.center() - rect().center());
+    // A maximised dialog (the photo zoom) already fills the screen; moving it would undo that.
+    if (!(windowState() & Qt::WindowMaximized)) {
+        const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+        const QRect area = owner && owner->isVisible() ? owner->frameGeometry()
+                                                        : QGuiApplication::primaryScreen()->availableGeometry();
+        move(area.center() - rect().center());
+    }
     formShow();
 }
 

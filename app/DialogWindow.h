@@ -27,5 +27,19 @@ private:
     QColor m_top, m_bottom;
 };
 
+/**
+ * The control named `name` of `window` itself, skipping those of any dialog the window has open
+ * (a dialog often names its own boxes like the opener's: txtGiacenza in both).
+ */
+template <typename T> T *ownControl(QWidget *window, const QString &name)
+{
+    if (!window)
+        return nullptr;
+    for (T *control : window->findChildren<T *>(name))
+        if (control->window() == window)
+            return control;
+    return nullptr;
+}
+
 /** Adds a centred panel of `size` to a window of `clientSize`. */
 QWidget *centredPanel(QWidget *window, const QSize &clientSize, const QSize &size, const QString &name);

@@ -36,13 +36,14 @@ protected:
         if (!under)
             under = m_window;
         for (QWidget *p = under; p; p = p->parentWidget()) {
-            if (qobject_cast<QLineEdit *>(p) || qobject_cast<QAbstractSpinBox *>(p))
-                return false;
+            // A box with its own hint (the due-date box) shows it; other boxes leave the line alone.
             const QVariant hint = p->property("statusText");
             if (hint.isValid()) {
                 m_panInfo->setText(hint.toString());
                 return false;
             }
+            if (qobject_cast<QLineEdit *>(p) || qobject_cast<QAbstractSpinBox *>(p))
+                return false;
             if (p == m_window)
                 break;
         }

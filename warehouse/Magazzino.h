@@ -2,9 +2,87 @@
 
 #include "app/Workspace.h"
 
+#include <QImage>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class PhotoBox;
+struct TSchedaProdotto;
+
+/**
+ * The warehouse workspace: one product card of Magazzino.pro at a time. The card lives in the
+ * controls only; lblPosizione holds the number of the record on screen, empty for a new card.
+ */
 class TfrmMagazzino : public Workspace
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmMagazzino)
 public:
     TfrmMagazzino();
+
+    /** Shows `card`, read from record `number` (from 1), with its photo; an unknown paid flag keeps the tick. */
+    void fillFromRecord(const TSchedaProdotto &card, qint64 number);
+    /** Loads the photo of the card numbered in lblPosizione, or the placeholder when it is missing. */
+    void loadCardPhoto();
+    /** Empties the card for a new one and puts the cursor in txtCodice. */
+    void clearCard();
+    /** The stand-in for a missing photo: the picture held by the hidden imgBianco. */
+    QImage placeholderPicture() const;
+
+protected:
+    void formShow() override;
+
+private:
+    enum class Step { First, Previous, Next, Last };
+
+    void buildLayout();
+    QLineEdit *box(const char *field) const;
+    /** The number in lblPosizione, 0 when it holds none. */
+    qint64 position() const;
+    TSchedaProdotto cardFromScreen() const;
+    void navigate(Step step);
+    void openStockDialog(bool add);
+    void openDatePicker();
+
+    void btnNuovoClick();
+    void btnDuplicaClick();
+    void btnSalvaClick();
+    void btnTrovaClick();
+    void btnAllegatiClick();
+    void btnAnteprimaClick();
+    void btnStampaClick();
+    void btnScadutiClick();
+    void btnSottoscortaClick();
+    void btnEsportaClick();
+    void btnGuidaClick();
+    void btnEsciClick();
+    void cmdPrimoClick();
+    void cmdIndietroClick();
+    void cmdAvantiClick();
+    void cmdUltimoClick();
+    void btnAggiungiClick();
+    void btnSottraiClick();
+    void btnCaricaFotoClick();
+    void btnAcquisisciFotoClick();
+    void btnSalvaFotoClick();
+    void btnCancFotoClick();
+    void btnZoomFotoClick();
+    /** Any key in the due-date box; true when the key is used up. */
+    bool txtDataScaKeyDown(int key);
+    void delDataScaClick();
+
+    QLineEdit *txtCodice = nullptr;
+    QLineEdit *txtCosto = nullptr;
+    QLineEdit *txtGiacenza = nullptr;
+    QLineEdit *txtAvviso = nullptr;
+    QLineEdit *txtDataSca = nullptr;
+    QPushButton *btnAggiungi = nullptr;
+    QPushButton *btnSottrai = nullptr;
+    QCheckBox *chkPagato = nullptr;
+    QLabel *lblPosizione = nullptr;
+    QLabel *panInfo = nullptr;
+    PhotoBox *imgFoto = nullptr;
+    PhotoBox *imgBianco = nullptr;
 };

@@ -28,7 +28,11 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         setProgramFolderOverride(m_dir->path());
     }
-    void cleanup() { setProgramFolderOverride(QString()); }
+    void cleanup()
+    {
+        ArchiveFile::setFaultInjector({});
+        setProgramFolderOverride(QString());
+    }
 
     void paidFlagBytes()
     {
@@ -68,11 +72,72 @@ private slots:
     {
         QFile f(warehousePath());
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(5284, '\0'));
+        const QByteArray twoRecords(5184, 'r');
+        f.write(twoRecords + QByteArray(100, 't'));
         f.close();
         QCOMPARE(WarehouseArchive::count(), 2);
-        QCOMPARE(WarehouseArchive::append(TSchedaProdotto()), 3);
-        QCOMPARE(QFileInfo(warehousePath()).size(), 7776);
+        TSchedaProdotto card;
+        card[TSchedaProdotto::Codice] = QStringLiteral("TERZO");
+        QCOMPARE(WarehouseArchive::append(card), 3);
+        const QByteArray file = bytes(warehousePath());
+        QCOMPARE(file.size(), 7776);
+        QCOMPARE(file.left(5184), twoRecords);
+        // The new record starts where the stray tail was, with nothing of the tail left in it.
+        QCOMPARE(file.mid(5184, 6), QByteArray("\x05TERZO"));
+        QVERIFY(!file.mid(5184).contains('t'));
+        QCOMPARE(WarehouseArchive::read(3)[TSchedaProdotto::Codice], QStringLiteral("TERZO"));
+    }
+
+    void everyFieldLandsAtItsOffset()
+    {
+        // Each field filled to its width with its own letter: together they must cover the
+        // whole record without overlapping.
+        static const int offsets[TSchedaProdotto::FieldCount] = {0,    26,   39,   90,   95,   99,   220,  271,
+                                                                 522,  573,  624,  675,  706,  757,  808,  819,
+                                                                 1070, 1083, 1086, 1337, 1588, 1839, 2090, 2341};
+        static const int widths[TSchedaProdotto::FieldCount] = {25, 12, 50, 4,   3,   120, 50,  250, 50,  50,  50,  30,
+                                                                50, 50, 10, 250, 12,  2,   250, 250, 250, 250, 250, 250};
+        TSchedaProdotto card;
+        for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+            card.values[i] = QString(widths[i] + 5, QChar(u'A' + i));
+        WarehouseArchive::append(card);
+        const QByteArray record = bytes(warehousePath());
+        QCOMPARE(record.size(), TSchedaProdotto::RecordSize);
+        for (int i = 0; i < TSchedaProdotto::FieldCount; ++i) {
+            QCOMPARE(int(static_cast<unsigned char>(record.at(offsets[i]))), widths[i]);
+            QCOMPARE(record.mid(offsets[i] + 1, widths[i]), QByteArray(widths[i], char('A' + i)));
+        }
+        QCOMPARE(offsets[23] + widths[23] + 1, TSchedaProdotto::RecordSize);
+        const TSchedaProdotto back = WarehouseArchive::read(1);
+        for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+            QCOMPARE(back.values[i], QString(widths[i], QChar(u'A' + i)));
+    }
+
+    void missingArchiveIsCreatedEmpty()
+    {
+        QVERIFY(!QFile::exists(warehousePath()));
+        QCOMPARE(WarehouseArchive::count(), 0);
+        QVERIFY(QFile::exists(warehousePath()));
+        QCOMPARE(QFileInfo(warehousePath()).size(), 0);
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::read(1));
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::overwrite(1, TSchedaProdotto()));
+        QCOMPARE(QFileInfo(warehousePath()).size(), 0);
+    }
+
+    void failedWriteLeavesTheFileAlone()
+    {
+        TSchedaProdotto card;
+        card[TSchedaProdotto::Codice] = QStringLiteral("UNO");
+        WarehouseArchive::append(card);
+        const QByteArray before = bytes(warehousePath());
+        ArchiveFile::setFaultInjector([](ArchiveFile::Step step) { return step == ArchiveFile::Step::Write; });
+        card[TSchedaProdotto::Codice] = QStringLiteral("DUE");
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::append(card));
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::overwrite(1, card));
+        ArchiveFile::setFaultInjector({});
+        QCOMPARE(bytes(warehousePath()), before);
+        // The lock went with the failed operation: the next one gets the file.
+        QCOMPARE(WarehouseArchive::append(card), 2);
     }
 
     void fieldsAreTrimmedCutAndBounded()

@@ -293,8 +293,10 @@ void ResultPanel::btnStampaClick()
 bool setControlText(QWidget *root, const QString &name, const QString &text)
 {
     QWidget *control = findControl<QWidget>(root, name);
-    if (auto *box = qobject_cast<QLineEdit *>(control))
+    if (auto *box = qobject_cast<QLineEdit *>(control)) {
         box->setText(text);
+        box->setCursorPosition(0); // a long text shows its beginning, not its end
+    }
     else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
         plain->setPlainText(text);
     else if (auto *rich = qobject_cast<QTextEdit *>(control))

@@ -35,10 +35,16 @@ QByteArray toCp1252(const QString &text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
+    qsizetype n = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const int b = byteFor(text.at(i).unicode());
-        out[i] = static_cast<char>(b < 0 ? '?' : b);
+        const char16_t c = text.at(i).unicode();
+        // A character beyond the 16-bit range is one character too: one '?', not two.
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text.at(i + 1).unicode()))
+            ++i;
+        const int b = byteFor(c);
+        out[n++] = static_cast<char>(b < 0 ? '?' : b);
     }
+    bytes.truncate(n);
     return bytes;
 }
 

@@ -1,4 +1,5 @@
 #include "storage/ArchiveFile.h"
+#include "storage/Codepage.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -7,6 +8,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 class TestStorage : public QObject
 {
@@ -20,6 +26,12 @@ private:
         QFile f(path);
         f.open(QIODevice::ReadOnly);
         return f.readAll();
+    }
+
+    static void writeEmpty(const QString &path)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
     }
 
 private slots:
@@ -169,6 +181,113 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), 7392);
         QCOMPARE(bytes(path).at(3696 + 26), char(4));
         QCOMPARE(PriceListFile::read(path, 2).voci[0][TVoceListino::Nome], QStringLiteral("Rosa"));
+    }
+
+    void pageFieldsLieAtTheirOffsets_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("width");
+        QTest::newRow("A Codice") << 0 << int(TVoceListino::Codice) << 0 << 25;
+        QTest::newRow("B Nome") << 1 << int(TVoceListino::Nome) << 462 + 26 << 50;
+        QTest::newRow("D UM") << 3 << int(TVoceListino::UM) << 1386 + 77 << 120;
+        QTest::newRow("G Caratteristiche") << 6 << int(TVoceListino::Caratteristiche) << 2772 + 198 << 250;
+        QTest::newRow("H Prezzo") << 7 << int(TVoceListino::Prezzo) << 3234 + 449 << 12;
+    }
+
+    void pageFieldsLieAtTheirOffsets()
+    {
+        QFETCH(int, slot);
+        QFETCH(int, field);
+        QFETCH(int, offset);
+        QFETCH(int, width);
+        const QString path = programPath(QStringLiteral("Fiori.lis"));
+        const QString full = QString(width - 1, QLatin1Char('x')) + QStringLiteral("\u00e8");
+        TPaginaListino page;
+        page.voci[slot].values[field] = full;
+        QCOMPARE(PriceListFile::append(path, page), 1);
+        page.voci[slot].values[field] = full + QStringLiteral("Z");
+        QCOMPARE(PriceListFile::append(path, page), 2);
+
+        const QByteArray file = bytes(path);
+        QCOMPARE(file.size(), 2 * 3696);
+        for (int p = 0; p < 2; ++p) {
+            const QByteArray stored = file.mid(p * 3696 + offset, width + 1);
+            QCOMPARE(int(quint8(stored.at(0))), width);
+            QCOMPARE(stored.mid(1), QByteArray(width - 1, 'x') + QByteArray("\xE8"));
+            QCOMPARE(PriceListFile::read(path, p + 1).voci[slot].values[field], full);
+        }
+        // Every other field of the page is empty.
+        for (int s = 0; s < TPaginaListino::SlotCount; ++s)
+            for (int f = 0; f < TVoceListino::FieldCount; ++f)
+                if (s != slot || f != field)
+                    QCOMPARE(file.at(s * 462 + TVoceListino::layout()[f].offset), char(0));
+    }
+
+    void firstSaveAndOverwriteOfPages()
+    {
+        const QString path = programPath(QStringLiteral("Fiori.lis"));
+        writeEmpty(path);
+        TPaginaListino page;
+        page.voci[0][TVoceListino::Nome] = QStringLiteral("Rosa");
+        QCOMPARE(PriceListFile::pageCount(path), 0);
+        QCOMPARE(PriceListFile::append(path, page), 1);
+        QCOMPARE(QFileInfo(path).size(), 3696);
+        for (int i = 2; i <= 5; ++i) {
+            page.voci[0][TVoceListino::Nome] = QStringLiteral("Pagina %1").arg(i);
+            QCOMPARE(PriceListFile::append(path, page), i);
+        }
+        const QByteArray before = bytes(path);
+        TPaginaListino changed;
+        changed.voci[7][TVoceListino::Prezzo] = QStringLiteral("12,50");
+        QCOMPARE(PriceListFile::write(path, 3, changed), 3);
+        const QByteArray after = bytes(path);
+        QCOMPARE(after.size(), 18480);
+        QCOMPARE(after.left(7392), before.left(7392));
+        QCOMPARE(after.mid(11088), before.mid(11088));
+        QVERIFY(after.mid(7392, 3696) != before.mid(7392, 3696));
+        QCOMPARE(PriceListFile::read(path, 3).voci[7][TVoceListino::Prezzo], QStringLiteral("12,50"));
+        QCOMPARE(PriceListFile::read(path, 3).voci[0][TVoceListino::Nome], QString());
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, PriceListFile::write(path, 7, changed));
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, PriceListFile::read(path, 6));
+    }
+
+    void everyCharacterTakesOneByte()
+    {
+        // Characters outside the code page, one beyond 16 bits among them, are one '?' each.
+        QCOMPARE(toCp1252(QStringLiteral("\u20ac1\u0103\U0001F339x")),
+            QByteArray("\x80"
+                       "1??x"));
+        char field[6] = {};
+        writeTextField(field, 5, QStringLiteral("\U0001F339\U0001F339\U0001F339\U0001F339\U0001F339\U0001F339"));
+        QCOMPARE(int(field[0]), 5);
+    }
+
+    void pageWritesHoldTheFileLock()
+    {
+        // Another program trying the list's lock while a page is counted and written must wait.
+        const QString path = programPath(QStringLiteral("Fiori.lis"));
+        writeEmpty(path);
+        const int other = ::open(QFile::encodeName(path).constData(), O_RDWR);
+        QVERIFY(other >= 0);
+        QList<bool> lockedOut;
+        ArchiveFile::setFaultInjector([&](ArchiveFile::Step step) {
+            if (step == ArchiveFile::Step::Seek || step == ArchiveFile::Step::Write) {
+                const bool busy = ::flock(other, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+                if (!busy)
+                    ::flock(other, LOCK_UN);
+                lockedOut << busy;
+            }
+            return false;
+        });
+        TPaginaListino page;
+        PriceListFile::append(path, page);
+        PriceListFile::write(path, 1, page);
+        ArchiveFile::setFaultInjector({});
+        ::close(other);
+        QVERIFY(lockedOut.size() >= 4);
+        QVERIFY(!lockedOut.contains(false));
     }
 
     void folderInPlaceOfArchiveFails()

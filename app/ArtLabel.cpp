@@ -1,0 +1,16 @@
+#include "app/ArtLabel.h"
+
+#include "app/Resources.h"
+
+#include <QLabel>
+
+QLabel *artLabel(
+    QWidget *parent, const QString &name, const QString &art, const QRect &geometry, const QString &description)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setPixmap(Resources::pixmap(art, geometry.size()));
+    label->setAccessibleName(description);
+    return label;
+}

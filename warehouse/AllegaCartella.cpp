@@ -1,0 +1,222 @@
+#include "warehouse/AllegaCartella.h"
+
+#include "app/ArtLabel.h"
+#include "app/FileDialogs.h"
+#include "app/Forms.h"
+#include "app/Messages.h"
+#include "app/OpenURL.h"
+#include "app/PictureButton.h"
+#include "app/ShapeWidget.h"
+#include "storage/ProgramFolder.h"
+#include "storage/TextField.h"
+#include "warehouse/Magazzino.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace {
+const char16_t *const kOrdinal[] = { u"1\u00b0", u"2\u00b0", u"3\u00b0" };
+
+QString slotName(const char *stem, int slot)
+{
+    return QStringLiteral("%1%2").arg(QLatin1String(stem)).arg(slot + 1, 2, 10, QLatin1Char('0'));
+}
+
+// Copies through a new file that replaces the target only when whole, so a failed copy leaves a file
+// of the same name untouched.
+bool copyReplacing(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block;
+    while (!(block = in.read(1 << 20)).isEmpty()) {
+        if (out.write(block) != block.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (in.error() != QFileDevice::NoError) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+} // namespace
+
+TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
+    : DialogWindow(owner, QStringLiteral(" Allega file"), QSize(634, 534), QColor(0xEB, 0xE9, 0xE9), Qt::white)
+{
+    setObjectName(QStringLiteral("frmAllegaCartella"));
+    auto *panel = new ShapeWidget(this, QRect(12, 15, 609, 503), Qt::white, QColor(), QColor(0xC8, 0xC8, 0xC8));
+    panel->setObjectName(QStringLiteral("panContainer"));
+    artLabel(panel, QStringLiteral("imgSpiega"), QStringLiteral("allega-header"), QRect(16, 8, 577, 64),
+        QStringLiteral("Per allegare un file premere Sfoglia, poi Applica e chiudi e infine Salva nella scheda; "
+                       "per aprire un allegato premere Apri."));
+
+    const QFont boxFont(QStringLiteral("Verdana"), 12, QFont::Bold);
+    for (int s = 0; s < Slots; ++s) {
+        const int dy = 120 * s;
+        auto *frame = new ShapeWidget(
+            panel, QRect(16, 80 + dy, 577, 113), QColor(0xDD, 0xEA, 0xF6), Qt::white, QColor(0xA9, 0xC4, 0xDE));
+        frame->setObjectName(slotName("shpAllegato", s));
+
+        auto *lblNome
+            = new QLabel(QStringLiteral("Nome %1 file allegato:").arg(QString::fromUtf16(kOrdinal[s])), panel);
+        lblNome->move(28, 90 + dy);
+        lblNome->adjustSize();
+
+        auto *txtFile = new QLineEdit(panel);
+        txtFile->setObjectName(slotName("txtFile", s));
+        txtFile->setGeometry(28, 108 + dy, 338, 22);
+        txtFile->setReadOnly(true);
+        QFont fileFont(QStringLiteral("Verdana"));
+        fileFont.setBold(true);
+        txtFile->setFont(fileFont);
+        QPalette grey = txtFile->palette();
+        grey.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
+        txtFile->setPalette(grey);
+        m_txtFile[s] = txtFile;
+
+        auto *imgCancella = new PictureButton(panel, slotName("imgCancella", s), QStringLiteral("allega-cancella"),
+            QRect(370, 108 + dy, 22, 22), QStringLiteral("Togli allegato"));
+        connect(imgCancella, &PictureButton::clicked, this, [this, s] { imgCancellaClick(s); });
+
+        auto *btnSfoglia = new QPushButton(QStringLiteral("Sfoglia..."), panel);
+        btnSfoglia->setObjectName(slotName("btnSfoglia", s));
+        btnSfoglia->setGeometry(400, 104 + dy, 86, 28);
+        connect(btnSfoglia, &QPushButton::clicked, this, [this, s] { btnSfogliaClick(s); });
+
+        auto *btnApri = new QPushButton(QStringLiteral("Apri"), panel);
+        btnApri->setObjectName(slotName("btnApri", s));
+        btnApri->setGeometry(494, 104 + dy, 86, 28);
+        btnApri->setEnabled(false);
+        connect(btnApri, &QPushButton::clicked, this, [this, s] { btnApriClick(s); });
+        m_btnApri[s] = btnApri;
+        connect(txtFile, &QLineEdit::textChanged, btnApri,
+            [btnApri](const QString &text) { btnApri->setEnabled(!trimText(text).isEmpty()); });
+
+        auto *lblDesc
+            = new QLabel(QStringLiteral("Descrizione %1 file allegato:").arg(QString::fromUtf16(kOrdinal[s])), panel);
+        lblDesc->move(28, 140 + dy);
+        lblDesc->adjustSize();
+
+        auto *txtDesc = new QLineEdit(panel);
+        txtDesc->setObjectName(slotName("txtDesc", s));
+        txtDesc->setGeometry(28, 158 + dy, 552, 22);
+        txtDesc->setFont(boxFont);
+        m_txtDesc[s] = txtDesc;
+    }
+
+    auto *btnAnnulla = new QPushButton(QStringLiteral("Annulla"), panel);
+    btnAnnulla->setObjectName(QStringLiteral("btnAnnulla"));
+    btnAnnulla->setGeometry(312, 456, 126, 32);
+    connect(btnAnnulla, &QPushButton::clicked, this, &TfrmAllegaCartella::btnAnnullaClick);
+
+    auto *btnApplica = new QPushButton(QStringLiteral("Applica e chiudi"), panel);
+    btnApplica->setObjectName(QStringLiteral("btnApplica"));
+    btnApplica->setGeometry(447, 456, 154, 32);
+    connect(btnApplica, &QPushButton::clicked, this, &TfrmAllegaCartella::btnApplicaClick);
+
+    m_lblMemory = new QLabel(panel);
+    m_lblMemory->setObjectName(QStringLiteral("lblMemory"));
+    m_lblMemory->hide();
+
+    for (int s = 0; s < Slots; ++s) {
+        setTabOrder(s == 0 ? static_cast<QWidget *>(m_txtFile[0]) : m_txtDesc[s - 1], m_txtFile[s]);
+        setTabOrder(m_txtFile[s], m_txtDesc[s]);
+    }
+}
+
+void TfrmAllegaCartella::showFor(QWidget *editor)
+{
+    auto *w = new TfrmAllegaCartella(editor);
+    w->fillFrom(editor);
+    w->exec();
+    delete w;
+}
+
+void TfrmAllegaCartella::fillFrom(QWidget *editor)
+{
+    for (int s = 0; s < Slots; ++s) {
+        const auto *file = editor->findChild<QLabel *>(slotName("lblFile", s));
+        const auto *desc = editor->findChild<QLabel *>(slotName("lblDesc", s));
+        m_txtFile[s]->setText(file ? trimText(file->text()) : QString());
+        m_txtDesc[s]->setText(desc ? trimText(desc->text()) : QString());
+    }
+    m_lblMemory->setText(QStringLiteral("magazzino"));
+}
+
+QString TfrmAllegaCartella::folder()
+{
+    return programPath(QStringLiteral("Documenti_Allegati"));
+}
+
+void TfrmAllegaCartella::btnSfogliaClick(int slot)
+{
+    const QString chosen = FileDialogs::openFile(
+        this, QStringLiteral("Selezionare il file da allegare:"), QStringLiteral("Tutti i file (*.*)|*"));
+    if (chosen.isEmpty())
+        return;
+    const QString name = QFileInfo(chosen).fileName();
+    m_txtFile[slot]->setText(name);
+
+    // Every failure from here on is silent and leaves the folder as it was; the name stays in the box.
+    const QString dir = folder();
+    const bool made = !QFileInfo::exists(dir);
+    if (made && !QDir().mkpath(dir))
+        return;
+    const QString target = dir + QLatin1Char('/') + name;
+    const bool present = QFileInfo::exists(target);
+    if (present
+        && !Msg::confirm(this,
+            QStringLiteral("Attenzione: nella cartella dei documenti allegati \u00e8 presente un "
+                           "file con lo stesso nome.\r\n\r\nSi vuole sovrascrivere il file "
+                           "esistente?")))
+        return;
+    // A file chosen from the attachments folder itself is already where it belongs.
+    if (present && QFileInfo(chosen).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        return;
+    if (!copyReplacing(chosen, target) && made)
+        QDir().rmdir(dir);
+}
+
+void TfrmAllegaCartella::btnApriClick(int slot)
+{
+    const QString path = folder() + QLatin1Char('/') + trimText(m_txtFile[slot]->text());
+    TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
+}
+
+void TfrmAllegaCartella::imgCancellaClick(int slot)
+{
+    m_txtFile[slot]->clear();
+}
+
+void TfrmAllegaCartella::btnApplicaClick()
+{
+    if (trimText(m_lblMemory->text()) != QLatin1String("magazzino"))
+        return;
+    QWidget *editor = Forms::magazzino();
+    if (editor) {
+        for (int s = 0; s < Slots; ++s) {
+            if (auto *file = editor->findChild<QLabel *>(slotName("lblFile", s)))
+                file->setText(trimText(m_txtFile[s]->text()));
+            if (auto *desc = editor->findChild<QLabel *>(slotName("lblDesc", s)))
+                desc->setText(trimText(m_txtDesc[s]->text()));
+        }
+    }
+    close();
+}
+
+void TfrmAllegaCartella::btnAnnullaClick()
+{
+    close();
+}

@@ -1,0 +1,224 @@
+#include "warehouse/rules/ExportWriter.h"
+
+#include "storage/Codepage.h"
+#include "storage/ProgramFolder.h"
+#include "storage/TextField.h"
+#include "warehouse/rules/WarehouseSheet.h"
+
+#include <QSaveFile>
+
+#include <array>
+
+namespace {
+std::function<bool()> &faultInjector()
+{
+    static std::function<bool()> injector;
+    return injector;
+}
+
+// Everything before the header cells, as one piece of text.
+constexpr char kHead[] = "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\""
+                         " xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
+                         " xmlns=\"http://www.w3.org/TR/REC-html40\">"
+                         "<head>"
+                         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                         "<!--[if gte mso 9]><xml>"
+                         "<x:ExcelWorkbook>"
+                         "<x:ExcelWorksheets>"
+                         "<x:ExcelWorksheet>"
+                         "<x:Name>Magazzino Prodotti</x:Name>"
+                         "<x:WorksheetOptions>"
+                         "<x:Selected/>"
+                         "<x:Panes>"
+                         "<x:Pane>"
+                         "<x:Number>1</x:Number>"
+                         "<x:ActiveRow>3</x:ActiveRow>"
+                         "</x:Pane>"
+                         "</x:Panes>"
+                         "<x:ProtectContents>False</x:ProtectContents>"
+                         "<x:ProtectObjects>False</x:ProtectObjects>"
+                         "<x:ProtectScenarios>False</x:ProtectScenarios>"
+                         "</x:WorksheetOptions>"
+                         "</x:ExcelWorksheet>"
+                         "</x:ExcelWorksheets>"
+                         "</x:ExcelWorkbook>"
+                         "</xml><![endif]-->"
+                         "</head>"
+                         "<body>"
+                         "<table x:str>"
+                         "<tr>";
+
+constexpr char kTail[] = "</table></body></html>";
+
+// The spreadsheet keeps a cell as typed text only with sdnum; x:str alone is not enough for every reader.
+constexpr char kCellOpen[] = "<td style=\"text-align: left;\" sdnum=\"1040;0;@\">";
+constexpr char kCellClose[] = "</td>";
+
+struct HeaderCell
+{
+    int width;
+    const char16_t *title;
+};
+
+constexpr std::array<HeaderCell, WarehouseSheet::ColumnCount> kHeader = { {
+    { 250, u"Codice articolo" },
+    { 200, u"Costo unitario" },
+    { 250, u"Nome prodotto" },
+    { 180, u"Giacenza" },
+    { 250, u"Aspetto esteriore del bene" },
+    { 250, u"Categoria merceologica" },
+    { 350, u"Caratteristiche" },
+    { 250, u"Collocazione in magazzino" },
+    { 250, u"Ditta fornitrice" },
+    { 250, u"Agente" },
+    { 200, u"Recapito telefonico" },
+    { 250, u"Documento di acquisto" },
+    { 250, u"Modalit\u00e0 di pagamento" },
+    { 200, u"Data scadenza" },
+    { 350, u"Note" },
+    { 200, u"Prezzo di vendita" },
+    { 150, u"Pagato" },
+} };
+
+QByteArray headerRow()
+{
+    QByteArray out;
+    for (const HeaderCell &cell : kHeader) {
+        out += "<td style=\"text-align: left; font-weight: bold;\" width=";
+        out += QByteArray::number(cell.width);
+        out += '>';
+        out += toCp1252(QString::fromUtf16(cell.title));
+        out += kCellClose;
+    }
+    return out;
+}
+
+const char *entity(char c)
+{
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    default:
+        return nullptr;
+    }
+}
+
+// Stored cells are Windows-1252 already: only the four markup characters change.
+void appendEscaped(QByteArray &out, QByteArrayView bytes)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (const char *e = entity(bytes[i])) {
+            out.append(bytes.data() + run, i - run);
+            out += e;
+            run = i + 1;
+        }
+    }
+    out.append(bytes.data() + run, bytes.size() - run);
+}
+
+void appendEscaped(QByteArray &out, const QString &text)
+{
+    const QString trimmed = trimText(text);
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed.at(i);
+        switch (c.unicode()) {
+        case '&':
+            out += "&amp;";
+            continue;
+        case '<':
+            out += "&lt;";
+            continue;
+        case '>':
+            out += "&gt;";
+            continue;
+        case '"':
+            out += "&quot;";
+            continue;
+        default:
+            break;
+        }
+        if (c.unicode() < 0x80) {
+            out += static_cast<char>(c.unicode());
+            continue;
+        }
+        const QString one(c);
+        if (fitsCp1252(one)) {
+            out += toCp1252(one);
+            continue;
+        }
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < trimmed.size() && trimmed.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, trimmed.at(++i));
+        out += "&#";
+        out += QByteArray::number(static_cast<uint>(code));
+        out += ';';
+    }
+}
+} // namespace
+
+QString ExportWriter::exportPath()
+{
+    return programPath(QStringLiteral("Magazzino.xls"));
+}
+
+QByteArray ExportWriter::cellText(const QString &text)
+{
+    QByteArray out;
+    appendEscaped(out, text);
+    return out;
+}
+
+QByteArray ExportWriter::build(const WarehouseSheet &sheet)
+{
+    static const QByteArray header = headerRow();
+    QByteArray out;
+    // Most cells are short; one reservation avoids regrowing a file of many megabytes.
+    const qsizetype cellFrame = sizeof(kCellOpen) - 1 + sizeof(kCellClose) - 1;
+    out.reserve(sizeof(kHead) + header.size() + sheet.rowCount() * (9 + WarehouseSheet::ColumnCount * (cellFrame + 16))
+        + sizeof(kTail));
+    out += kHead;
+    out += header;
+    out += "</tr>";
+    for (qsizetype row = 0; row < sheet.rowCount(); ++row) {
+        out += "<tr>";
+        for (int column = 0; column < WarehouseSheet::ColumnCount; ++column) {
+            out += kCellOpen;
+            if (const auto stored = sheet.storedBytes(row, column))
+                appendEscaped(out, *stored);
+            else
+                appendEscaped(out, sheet.text(row, column));
+            out += kCellClose;
+        }
+        out += "</tr>";
+    }
+    out += kTail;
+    return out;
+}
+
+bool ExportWriter::save(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    constexpr qsizetype Block = 1 << 20;
+    for (qsizetype at = 0; at < bytes.size(); at += Block) {
+        const qsizetype n = std::min(Block, bytes.size() - at);
+        if ((faultInjector() && faultInjector()()) || file.write(bytes.constData() + at, n) != n) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    return file.commit();
+}
+
+void ExportWriter::setFaultInjector(std::function<bool()> injector)
+{
+    faultInjector() = std::move(injector);
+}

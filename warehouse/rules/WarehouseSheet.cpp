@@ -1,0 +1,79 @@
+#include "warehouse/rules/WarehouseSheet.h"
+
+#include "storage/Codepage.h"
+
+#include <algorithm>
+
+const std::array<TSchedaProdotto::Field, WarehouseSheet::ColumnCount> &WarehouseSheet::fields()
+{
+    using S = TSchedaProdotto;
+    static const std::array<S::Field, ColumnCount> columns
+        = { S::Codice, S::Costo, S::Nome, S::Giacenza, S::UM, S::Tipologia, S::Caratteristiche, S::Collocazione,
+              S::Ditta, S::Agente, S::Recapito, S::Documento, S::Pagamento, S::DataSca, S::Note, S::Prezzo, S::Pagato };
+    return columns;
+}
+
+void WarehouseSheet::clear()
+{
+    m_bytes.clear();
+    m_cellStart.clear();
+    m_edits.clear();
+    m_rowCount = 0;
+    m_filled = 0;
+}
+
+void WarehouseSheet::setRowCount(qsizetype rows)
+{
+    m_rowCount = std::max(rows, m_filled);
+}
+
+void WarehouseSheet::appendRecord(const char *record)
+{
+    if (m_cellStart.empty())
+        m_cellStart.push_back(0);
+    for (TSchedaProdotto::Field f : fields()) {
+        const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(f);
+        const char *text = record + info.offset + 1;
+        int begin = 0;
+        int end = std::min(static_cast<int>(static_cast<unsigned char>(record[info.offset])), info.width);
+        // The same trimming as trimText: every byte up to 32 counts as blank at either end.
+        while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
+            ++begin;
+        while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
+            --end;
+        m_bytes.append(text + begin, end - begin);
+        m_cellStart.push_back(m_bytes.size());
+    }
+    ++m_filled;
+    m_rowCount = std::max(m_rowCount, m_filled);
+}
+
+QString WarehouseSheet::text(qsizetype row, int column) const
+{
+    const qsizetype key = row * ColumnCount + column;
+    if (!m_edits.isEmpty()) {
+        auto it = m_edits.constFind(key);
+        if (it != m_edits.constEnd())
+            return *it;
+    }
+    if (row >= m_filled || row < 0)
+        return QString();
+    const qsizetype begin = m_cellStart[key];
+    return fromCp1252(m_bytes.constData() + begin, m_cellStart[key + 1] - begin);
+}
+
+std::optional<QByteArrayView> WarehouseSheet::storedBytes(qsizetype row, int column) const
+{
+    const qsizetype key = row * ColumnCount + column;
+    if (!m_edits.isEmpty() && m_edits.contains(key))
+        return std::nullopt;
+    if (row >= m_filled || row < 0)
+        return QByteArrayView();
+    const qsizetype begin = m_cellStart[key];
+    return QByteArrayView(m_bytes.constData() + begin, m_cellStart[key + 1] - begin);
+}
+
+void WarehouseSheet::setText(qsizetype row, int column, const QString &text)
+{
+    m_edits.insert(row * ColumnCount + column, text);
+}

@@ -1,7 +1,6 @@
 #include "pricelist/ImportaMagazzino.h"
 
 #include "app/Forms.h"
-#include "app/PhotoBox.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
@@ -33,10 +32,9 @@ void TfrmImportaMagazzino::showCardInSlot(QWidget *pageEditor, QChar slot, const
     setControlText(pageEditor, QStringLiteral("txtCodice") + suffix, trimText(card[F::Codice]));
     setControlText(pageEditor, QStringLiteral("txtPrezzo") + suffix, trimText(card[F::Prezzo]));
     setControlText(pageEditor, QStringLiteral("lblRecord"), QString::number(number));
-    auto *photo = findControl<PhotoBox>(pageEditor, QStringLiteral("imgFoto") + suffix);
-    auto *blank = findControl<PhotoBox>(pageEditor, QStringLiteral("imgBianco"));
-    if (photo)
-        photo->setPicture(warehousePhoto(number, blank ? blank->picture() : QImage()));
+    // The page editor's own loader reads the photo of the card lblRecord names, or gives the blank.
+    if (auto *editor = qobject_cast<TfrmListinoPrezzi *>(pageEditor))
+        editor->loadWarehousePhoto(slot);
 }
 
 void TfrmImportaMagazzino::lstRecordsDblClick(qint64 record)

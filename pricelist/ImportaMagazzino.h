@@ -17,7 +17,7 @@ public:
     /** Opens a fresh import owned by the page editor, to fill its slot `slot` (A to H). */
     static void openFrom(QWidget *pageEditor, QChar slot);
 
-    /** Copies the card of record `number` into slot `slot` of the page editor `pageEditor`. */
+    /** Copies the card of record `number` into slot `slot` of the page editor, its photo included. */
     static void showCardInSlot(QWidget *pageEditor, QChar slot, const TSchedaProdotto &card, qint64 number);
 
 protected:

@@ -1,14 +1,9 @@
 #include "warehouse/ResultList.h"
 
 #include "app/Messages.h"
-#include "app/PhotoBox.h"
 #include "app/Resources.h"
 #include "app/ShapeWidget.h"
-#include "storage/ProgramFolder.h"
-#include "storage/SchedaProdotto.h"
-#include "storage/TextField.h"
 
-#include <QCheckBox>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -296,8 +291,7 @@ bool setControlText(QWidget *root, const QString &name, const QString &text)
     if (auto *box = qobject_cast<QLineEdit *>(control)) {
         box->setText(text);
         box->setCursorPosition(0); // a long text shows its beginning, not its end
-    }
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
         plain->setPlainText(text);
     else if (auto *rich = qobject_cast<QTextEdit *>(control))
         rich->setPlainText(text);
@@ -306,36 +300,6 @@ bool setControlText(QWidget *root, const QString &name, const QString &text)
     else
         return false;
     return true;
-}
-
-QImage warehousePhoto(qint64 number, const QImage &placeholder)
-{
-    const QImage photo = loadPicture(programPath(QString::number(number) + QStringLiteral(".jpg")));
-    return photo.isNull() ? placeholder : photo;
-}
-
-void showCardInEditor(QWidget *editor, const TSchedaProdotto &card, qint64 number)
-{
-    using F = TSchedaProdotto;
-    static const F::Field boxes[] = { F::Codice, F::Costo, F::Nome, F::Giacenza, F::Avviso, F::UM, F::Tipologia,
-        F::Caratteristiche, F::Collocazione, F::Ditta, F::Agente, F::Recapito, F::Documento, F::Pagamento, F::DataSca,
-        F::Note, F::Prezzo };
-    for (F::Field f : boxes)
-        setControlText(editor, QStringLiteral("txt") + QLatin1String(F::info(f).name), trimText(card[f]));
-    if (auto *paid = findControl<QCheckBox>(editor, QStringLiteral("chkPagato"))) {
-        const QString flag = trimText(card[F::Pagato]);
-        if (flag == F::paidText(true))
-            paid->setChecked(true);
-        else if (flag == F::paidText(false))
-            paid->setChecked(false);
-    }
-    for (F::Field f : { F::File01, F::File02, F::File03, F::Desc01, F::Desc02, F::Desc03 })
-        setControlText(editor, QStringLiteral("lbl") + QLatin1String(F::info(f).name), trimText(card[f]));
-    setControlText(editor, QStringLiteral("lblPosizione"), QString::number(number));
-    auto *photo = findControl<PhotoBox>(editor, QStringLiteral("imgFoto"));
-    auto *blank = findControl<PhotoBox>(editor, QStringLiteral("imgBianco"));
-    if (photo)
-        photo->setPicture(warehousePhoto(number, blank ? blank->picture() : QImage()));
 }
 
 void printResultList(QWidget *owner, const QString &title, const QStringList &lines)

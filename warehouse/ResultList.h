@@ -13,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
-struct TSchedaProdotto;
 
 /**
  * The lines of a result list, each with the number of the record it shows, kept in the order of
@@ -125,15 +124,6 @@ template <typename T> T *findControl(QWidget *root, const QString &name)
 
 /** Sets the text of a text box or label of the window `root`; false when there is none. */
 bool setControlText(QWidget *root, const QString &name, const QString &text);
-
-/**
- * Puts the card of record `number` into the warehouse editor: every box and hidden label, the paid
- * tick (kept as it was for a flag that is neither "Sì" nor "No"), the position and the photo.
- */
-void showCardInEditor(QWidget *editor, const TSchedaProdotto &card, qint64 number);
-
-/** The photo of warehouse record `number` (n.jpg in the program folder), or `placeholder` when it cannot be read. */
-QImage warehousePhoto(qint64 number, const QImage &placeholder);
 
 /** Prints `lines` as the landscape list report titled `title`. */
 void printResultList(QWidget *owner, const QString &title, const QStringList &lines);

@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "app/ShapeWidget.h"
 #include "storage/ArchiveFile.h"
+#include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
@@ -195,7 +196,7 @@ void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
 {
     if (callerTag() == QLatin1String("magazzino")) {
         try {
-            showCardInEditor(Forms::magazzino(), WarehouseArchive::read(record), record);
+            Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
         } catch (const ArchiveError &) {
             // The window closes without a word; the editor keeps its card.
         }

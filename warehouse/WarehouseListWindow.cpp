@@ -55,7 +55,7 @@ void WarehouseListWindow::keyPressEvent(QKeyEvent *event)
 void WarehouseListWindow::lstRecordsDblClick(qint64 record)
 {
     try {
-        showCardInEditor(Forms::magazzino(), WarehouseArchive::read(record), record);
+        Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
     } catch (const ArchiveError &) {
         // The window closes without a word; the editor keeps its card.
     }

@@ -79,24 +79,6 @@ bool near(const QColor &a, const QColor &b)
     return qAbs(a.red() - b.red()) < 24 && qAbs(a.green() - b.green()) < 24 && qAbs(a.blue() - b.blue()) < 24;
 }
 
-// The editors' controls these windows write, added where the editor does not have them (yet).
-template <typename T> T *ensure(QWidget *editor, const QString &name)
-{
-    if (T *existing = editor->findChild<T *>(name))
-        return existing;
-    T *w = new T(editor);
-    w->setObjectName(name);
-    return w;
-}
-
-void ensurePhotoBox(QWidget *editor, const QString &name, const QImage &picture = QImage())
-{
-    if (editor->findChild<PhotoBox *>(name))
-        return;
-    auto *box = new PhotoBox(editor, name, QRect(0, 0, 136, 104));
-    box->setPicture(picture);
-}
-
 const QStringList kSlotBoxes = { "txtNome_", "txtUM_", "txtCaratteristiche_", "txtCodice_", "txtPrezzo_" };
 } // namespace
 
@@ -129,16 +111,6 @@ private slots:
     {
         m_sandbox = std::make_unique<Sandbox>();
         Forms::createAll();
-        // The page editor's slot controls, where the page editor does not have them (yet).
-        QImage blank(136, 104, QImage::Format_RGB32);
-        blank.fill(Qt::blue);
-        for (QChar slot = 'A'; slot <= 'H'; slot = QChar(slot.unicode() + 1)) {
-            for (const QString &stem : kSlotBoxes)
-                ensure<QLineEdit>(pageEditor(), stem + slot);
-            ensurePhotoBox(pageEditor(), QStringLiteral("imgFoto_") + slot);
-        }
-        ensure<QLabel>(pageEditor(), "lblRecord");
-        ensurePhotoBox(pageEditor(), "imgBianco", blank);
     }
 
     void cleanup()
@@ -421,9 +393,13 @@ private slots:
         WarehouseArchive::append(card({ { F::Codice, "V-7" }, { F::Nome, "Vaso" }, { F::UM, "Scatola" },
             { F::Caratteristiche, "Vetro soffiato" }, { F::Costo, "3,00" }, { F::Prezzo, "0,00" } }));
         makeJpeg(m_sandbox->path("2.jpg"), QSize(40, 30), Qt::green);
-        for (QChar slot = 'A'; slot <= 'H'; slot = QChar(slot.unicode() + 1))
+        QImage before(20, 20, QImage::Format_RGB32);
+        before.fill(Qt::yellow);
+        for (QChar slot = 'A'; slot <= 'H'; slot = QChar(slot.unicode() + 1)) {
             for (const QString &stem : kSlotBoxes)
                 named<QLineEdit>(pageEditor(), stem + slot)->setText("prima");
+            named<PhotoBox>(pageEditor(), QStringLiteral("imgFoto_%1").arg(slot))->setPicture(before);
+        }
 
         auto w = open<TfrmImportaMagazzino>(pageEditor(), "prodotto_C");
         QCOMPARE(w->windowTitle(), QStringLiteral(" Importa prodotti da magazzino"));
@@ -443,7 +419,7 @@ private slots:
                 continue;
             for (const QString &stem : kSlotBoxes)
                 QCOMPARE(named<QLineEdit>(pageEditor(), stem + slot)->text(), QStringLiteral("prima"));
-            QVERIFY(named<PhotoBox>(pageEditor(), QStringLiteral("imgFoto_%1").arg(slot))->picture().isNull());
+            QCOMPARE(named<PhotoBox>(pageEditor(), QStringLiteral("imgFoto_%1").arg(slot))->picture(), before);
         }
         // Nothing reaches the disk until the page is saved.
         QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/DialogWindow.h"
+#include "report/engine/ReportTemplate.h"
+
+/**
+ * The print and preview windows of a price-list page. They are twins: both fill repDocumento from
+ * the page editor's controls as they are on screen, and differ only in their texts, their pictures
+ * and their last step (print or preview).
+ */
+class PagePrintWindow : public DialogWindow
+{
+    Q_OBJECT
+public:
+    enum class Output { Print, Preview };
+
+    /** `editor` is the page editor: the window's owner and where every printed value is read. */
+    PagePrintWindow(QWidget *editor, Output output);
+
+    /** Fills the page, prints or previews it, and closes the window. */
+    void btnStampaClick();
+    /** Closes the window; nothing is printed. */
+    void btnAnnullaClick();
+
+protected:
+    void formShow() override;
+
+private:
+    QWidget *m_editor;
+    Output m_output;
+    ReportTemplate m_repDocumento;
+};
+
+/** Prints the page shown in the page editor. */
+class TfrmStampaProdotto : public PagePrintWindow
+{
+    Q_OBJECT
+public:
+    explicit TfrmStampaProdotto(QWidget *editor);
+    /** Shows a fresh print window over `editor`, modally, and frees it when it closes. */
+    static void openFrom(QWidget *editor);
+};

@@ -1,0 +1,67 @@
+#include "report/ReportOutput.h"
+
+#include "app/Messages.h"
+#include "report/ReportPreview.h"
+#include "report/engine/ReportPainter.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+ReportOutput::Handler &handler()
+{
+    static ReportOutput::Handler h;
+    return h;
+}
+} // namespace
+
+void ReportOutput::setHandler(Handler h)
+{
+    handler() = std::move(h);
+}
+
+void ReportOutput::showPreview(QWidget *parent, const PreparedReport &report)
+{
+    if (handler()) {
+        handler()(Action::Preview, report);
+        return;
+    }
+    ReportPreview preview(report, parent);
+    preview.exec();
+}
+
+void ReportOutput::print(QWidget *parent, const PreparedReport &report)
+{
+    if (handler()) {
+        handler()(Action::Print, report);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    // The report places everything itself from the paper's corner; the printer adds no margins.
+    printer.setFullPage(true);
+    printer.setDocName(report.name);
+    printer.setCopyCount(1);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, report.pages.size() > 1);
+    dialog.setMinMax(1, int(std::max<qsizetype>(1, report.pages.size())));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printOn(parent, printer, report);
+}
+
+bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report)
+{
+    printer.setFullPage(true);
+    int first = 0;
+    int last = -1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = printer.fromPage() - 1;
+        last = printer.toPage() > 0 ? printer.toPage() - 1 : -1;
+    }
+    if (ReportPainter::paintPages(printer, report, first, last) && printer.printerState() != QPrinter::Error)
+        return true;
+    Msg::error(parent, QStringLiteral("Impossibile stampare il documento: controllare la stampante e riprovare."));
+    return false;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "report/engine/PreparedReport.h"
+
+#include <functional>
+
+class QPrinter;
+class QWidget;
+
+/**
+ * Where prepared reports go: the preview window and the printer. Every print of the program passes
+ * through here, so tests can take the pages instead of the screen and the printer.
+ */
+namespace ReportOutput {
+enum class Action { Preview, Print };
+
+/** The modal, maximised preview window at 100 %; returns when it is closed. */
+void showPreview(QWidget *parent, const PreparedReport &report);
+
+/** The print dialog with one copy preset, then the printer; returns when printed or cancelled. */
+void print(QWidget *parent, const PreparedReport &report);
+
+/**
+ * Prints on a printer whose dialog has been answered, honouring its page range. A printer that
+ * fails is reported in an error box; returns false then.
+ */
+bool printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report);
+
+/** Test seam: receives every preview and print instead of the screen and the printer. */
+using Handler = std::function<void(Action, const PreparedReport &)>;
+void setHandler(Handler handler);
+} // namespace ReportOutput

@@ -1,0 +1,165 @@
+#include "report/engine/ReportPainter.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+QFont fontFor(const TextStyle &style, const QPaintDevice *device)
+{
+    QFont font(style.family);
+    // The painter draws in template units, so the font must measure pixelHeight units on this device.
+    font.setPointSizeF(style.pixelHeight * 72.0 / device->logicalDpiY());
+    font.setBold(style.bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+/**
+ * Draws one line without wrapping. Characters that lie wholly outside the box are dropped, not just
+ * hidden, so the printed document holds only the text a reader can see.
+ */
+void drawLine(QPainter &painter, const QFontMetricsF &metrics, const PreparedLine &line, const QRectF &box,
+    Qt::Alignment alignment)
+{
+    const QString &text = line.text;
+    const double width = metrics.horizontalAdvance(text);
+    double x = line.rect.left();
+    if (alignment & Qt::AlignRight)
+        x = line.rect.right() - width;
+    else if (alignment & Qt::AlignHCenter)
+        x = line.rect.center().x() - width / 2;
+
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    if (x < box.left() || x + width > box.right()) {
+        while (first < end && x + metrics.horizontalAdvance(text.left(first + 1)) <= box.left())
+            ++first;
+        while (end > first && x + metrics.horizontalAdvance(text.left(end - 1)) >= box.right())
+            --end;
+        // A surrogate pair is one character: never split it.
+        if (first > 0 && first < text.size() && text.at(first).isLowSurrogate())
+            --first;
+        if (end > 0 && end < text.size() && text.at(end).isLowSurrogate())
+            ++end;
+    }
+    const QString visible = text.mid(first, end - first);
+    if (visible.isEmpty())
+        return;
+    const double start = x + (first > 0 ? metrics.horizontalAdvance(text.left(first)) : 0.0);
+    const QRectF target(start, line.rect.top(), metrics.horizontalAdvance(visible), line.rect.height());
+    painter.drawText(target, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, visible);
+}
+
+void paintText(QPainter &painter, const PreparedItem &item)
+{
+    if (item.style.fill.isValid())
+        painter.fillRect(item.rect, item.style.fill);
+    if (item.lines.isEmpty())
+        return;
+    const QFont font = fontFor(item.style, painter.device());
+    painter.setFont(font);
+    painter.setPen(item.style.color);
+    const QFontMetricsF metrics(font, painter.device());
+    painter.save();
+    painter.setClipRect(item.rect, Qt::IntersectClip);
+    for (const PreparedLine &line : item.lines)
+        drawLine(painter, metrics, line, item.rect, item.style.alignment);
+    painter.restore();
+}
+
+void paintPicture(QPainter &painter, const PreparedItem &item)
+{
+    if (item.picture.isNull() || item.pictureRect.isEmpty())
+        return;
+    painter.save();
+    painter.setClipRect(item.rect, Qt::IntersectClip);
+    painter.drawImage(item.pictureRect, item.picture);
+    painter.restore();
+}
+
+QPen thinPen()
+{
+    return QPen(Qt::black, 1.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+}
+} // namespace
+
+void ReportPainter::paintPage(QPainter &painter, const PreparedPage &page, double scale)
+{
+    painter.save();
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const PreparedItem &item : page.items) {
+        switch (item.kind) {
+        case PreparedItem::Kind::Text:
+            paintText(painter, item);
+            break;
+        case PreparedItem::Kind::Picture:
+            paintPicture(painter, item);
+            break;
+        case PreparedItem::Kind::Outline:
+            painter.setPen(thinPen());
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(item.rect);
+            break;
+        case PreparedItem::Kind::Line:
+            painter.setPen(thinPen());
+            painter.drawLine(item.rect.topLeft(), item.rect.bottomRight());
+            break;
+        }
+    }
+    painter.restore();
+}
+
+QImage ReportPainter::pageImage(const PreparedPage &page, double dpi)
+{
+    const double scale = dpi / 96.0;
+    const QSizeF size = page.sizeUnits() * scale;
+    QImage image(qRound(size.width()), qRound(size.height()), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintPage(painter, page, scale);
+    return image;
+}
+
+bool ReportPainter::paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first, int last)
+{
+    if (report.pages.isEmpty())
+        return true;
+    if (last < 0 || last >= report.pages.size())
+        last = int(report.pages.size()) - 1;
+    first = qBound(0, first, last);
+    const QSizeF paper = report.pages.at(first).paperMm;
+    const bool landscape = paper.width() > paper.height();
+    const QPageLayout layout(QPageSize(landscape ? paper.transposed() : paper, QPageSize::Millimeter),
+        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    device.setPageLayout(layout);
+
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const double scale = device.logicalDpiX() / 96.0;
+    for (int i = first; i <= last; ++i) {
+        if (i > first && !device.newPage()) {
+            painter.end();
+            return false;
+        }
+        paintPage(painter, report.pages.at(i), scale);
+    }
+    return painter.end();
+}
+
+bool ReportPainter::writePdf(const PreparedReport &report, const QString &path)
+{
+    QPdfWriter writer(path);
+    writer.setTitle(report.name);
+    writer.setCreator(QStringLiteral("Vetrinova"));
+    return paintPages(writer, report);
+}

@@ -3,6 +3,8 @@
 #include "app/Messages.h"
 #include "app/Resources.h"
 #include "app/ShapeWidget.h"
+#include "report/ReportOutput.h"
+#include "report/engine/ListReport.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -149,6 +151,7 @@ bool pressFocusedButton(QWidget *window, int key)
 ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &banner, bool withCount)
     : QWidget(window)
     , m_model(new ResultListModel(this))
+    , m_frxReport(makeListReport())
 {
     setObjectName(QStringLiteral("panContainer"));
     setGeometry(geometry);
@@ -282,7 +285,8 @@ void ResultPanel::btnStampaClick()
     lines.reserve(m_model->rowCount());
     for (const ResultEntry &e : m_model->entries())
         lines << e.line;
-    printResultList(window(), m_reportTitle, lines);
+    fillListReport(m_frxReport, m_reportTitle, lines);
+    ReportOutput::print(window(), m_frxReport.prepare());
 }
 
 bool setControlText(QWidget *root, const QString &name, const QString &text)
@@ -300,12 +304,4 @@ bool setControlText(QWidget *root, const QString &name, const QString &text)
     else
         return false;
     return true;
-}
-
-void printResultList(QWidget *owner, const QString &title, const QStringList &lines)
-{
-    // Connected to the list report template once the report engine is in the program.
-    Q_UNUSED(owner);
-    Q_UNUSED(title);
-    Q_UNUSED(lines);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/engine/ReportTemplate.h"
 #include "warehouse/rules/ListFind.h"
 #include "warehouse/rules/ResultScan.h"
 
@@ -87,6 +88,7 @@ private:
     QLabel *m_lblTrovate = nullptr;
     ListFind m_find;
     QString m_reportTitle;
+    ReportTemplate m_frxReport; // the list report, filled anew for every print
 };
 
 /** Gives a panel the plain face colour of the program's panels, so its labels read over the window gradient. */
@@ -124,6 +126,3 @@ template <typename T> T *findControl(QWidget *root, const QString &name)
 
 /** Sets the text of a text box or label of the window `root`; false when there is none. */
 bool setControlText(QWidget *root, const QString &name, const QString &text);
-
-/** Prints `lines` as the landscape list report titled `title`. */
-void printResultList(QWidget *owner, const QString &title, const QStringList &lines);

@@ -5,6 +5,7 @@
 #include "app/PhotoBox.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "report/ReportOutput.h"
 #include "storage/ArchiveFile.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -88,6 +89,7 @@ class TestResultWindows : public QObject
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
+    QList<PreparedReport> m_printed;
 
     QWidget *editor() { return Forms::magazzino(); }
     QWidget *pageEditor() { return Forms::listinoPrezzi(); }
@@ -111,10 +113,16 @@ private slots:
     {
         m_sandbox = std::make_unique<Sandbox>();
         Forms::createAll();
+        m_printed.clear();
+        ReportOutput::setHandler([this](ReportOutput::Action action, const PreparedReport &report) {
+            QCOMPARE(action, ReportOutput::Action::Print);
+            m_printed.append(report);
+        });
     }
 
     void cleanup()
     {
+        ReportOutput::setHandler({});
         ArchiveFile::setFaultInjector({});
         Forms::destroyAll();
         m_sandbox.reset();
@@ -385,6 +393,60 @@ private slots:
         named<QPushButton>(w.get(), "btnTrova")->click();
         QCOMPARE(m_sandbox->messageTexts(),
             QStringList({ QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce.") }));
+    }
+
+    void printCarriesTheListAndItsTitle_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("cards");
+        QTest::newRow("search") << "search"
+                                << "Riepilogo prodotti in magazzino" << 60;
+        QTest::newRow("import") << "import"
+                                << "Riepilogo prodotti in magazzino" << 2;
+        QTest::newRow("under stock") << "under stock"
+                                     << "Materiali in esaurimento" << 60;
+        QTest::newRow("unpaid") << "unpaid"
+                                << "Riepilogo pagamenti non saldati" << 3;
+        QTest::newRow("empty list") << "unpaid"
+                                    << "Riepilogo pagamenti non saldati" << 0;
+    }
+
+    void printCarriesTheListAndItsTitle()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, title);
+        QFETCH(int, cards);
+        for (int i = 0; i < cards; ++i)
+            WarehouseArchive::append(card({ { F::Codice, QString::number(cards - i) }, { F::Pagato, "No" } }));
+        std::unique_ptr<QDialog> w;
+        if (window == "search")
+            w = open<TfrmTrovaMagazzino>(editor(), "magazzino");
+        else if (window == "import")
+            w = open<TfrmImportaMagazzino>(pageEditor(), "prodotto_A");
+        else if (window == "under stock")
+            w = open<TfrmSottoscorta>(editor());
+        else
+            w = open<TfrmDaSaldare>(editor());
+        if (named<QWidget>(w.get(), "panContainer")->isHidden())
+            search(w.get());
+        const QStringList before = shownLines(w.get());
+        QCOMPARE(before.size(), cards);
+
+        named<QPushButton>(w.get(), "btnStampa")->click();
+        QCOMPARE(m_printed.size(), 1);
+        const PreparedReport &report = m_printed.first();
+        QCOMPARE(report.pages.first().item("txtTitolo")->text(), title);
+        QStringList printed;
+        for (const PreparedPage &page : report.pages)
+            for (const PreparedItem *part : page.itemsNamed("txtRiepilogo"))
+                for (const PreparedLine &line : part->lines)
+                    printed << line.text;
+        QCOMPARE(printed, before);
+        QVERIFY(report.pages.last().item("txtPagina"));
+        // The window stays, with its list as it was.
+        QVERIFY(w->isVisible());
+        QCOMPARE(shownLines(w.get()), before);
     }
 
     void importFillsOnlyItsSlot()

@@ -18,7 +18,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <memory>
 
@@ -393,6 +395,42 @@ private slots:
         named<QPushButton>(w.get(), "btnTrova")->click();
         QCOMPARE(m_sandbox->messageTexts(),
             QStringList({ QStringLiteral("Ricerca non applicabile: la lista non contiene nessuna voce.") }));
+    }
+
+    void openersTellTheWindowWhoCalled_data()
+    {
+        QTest::addColumn<QString>("caller");
+        QTest::newRow("warehouse editor") << "magazzino";
+        QTest::newRow("slot E") << "prodotto_E";
+    }
+
+    void openersTellTheWindowWhoCalled()
+    {
+        QFETCH(QString, caller);
+        WarehouseArchive::append(card({ { F::Codice, "A1" }, { F::Nome, "Vaso" } }));
+        QPointer<QDialog> shown;
+        QString tag;
+        // The window is modal: drive it from inside its own loop, and never leave it open.
+        QTimer::singleShot(0, [&] {
+            shown = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!shown)
+                return;
+            tag = named<QLabel>(shown, "lblMemory")->text();
+            search(shown);
+            doubleClickRow(shown, 0);
+            if (shown->isVisible())
+                shown->reject();
+        });
+        if (caller == "magazzino")
+            TfrmTrovaMagazzino::openFrom(editor());
+        else
+            TfrmImportaMagazzino::openFrom(pageEditor(), 'E');
+        QCOMPARE(tag, caller);
+        QVERIFY(shown.isNull()); // freed once closed
+        if (caller == "magazzino")
+            QCOMPARE(named<QLineEdit>(editor(), "txtNome")->text(), QStringLiteral("Vaso"));
+        else
+            QCOMPARE(named<QLineEdit>(pageEditor(), "txtNome_E")->text(), QStringLiteral("Vaso"));
     }
 
     void printCarriesTheListAndItsTitle_data()

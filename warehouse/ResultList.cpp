@@ -11,9 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
 
 ResultListModel::ResultListModel(QObject *parent)
     : QAbstractListModel(parent)
@@ -249,12 +247,6 @@ int ResultPanel::selectedRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-qint64 ResultPanel::selectedRecord() const
-{
-    const int row = selectedRow();
-    return row < 0 ? 0 : m_model->recordAt(row);
-}
-
 void ResultPanel::selectRow(int row)
 {
     if (row < 0 || row >= m_model->rowCount())
@@ -295,13 +287,10 @@ bool setControlText(QWidget *root, const QString &name, const QString &text)
     if (auto *box = qobject_cast<QLineEdit *>(control)) {
         box->setText(text);
         box->setCursorPosition(0); // a long text shows its beginning, not its end
-    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
-        plain->setPlainText(text);
-    else if (auto *rich = qobject_cast<QTextEdit *>(control))
-        rich->setPlainText(text);
-    else if (auto *label = qobject_cast<QLabel *>(control))
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
         label->setText(text);
-    else
+    } else {
         return false;
+    }
     return true;
 }

@@ -66,8 +66,6 @@ public:
     void resetFind();
     /** The title the list print carries. */
     void setReportTitle(const QString &title) { m_reportTitle = title; }
-    /** The number of the selected entry's record, or 0 when none is selected. */
-    qint64 selectedRecord() const;
 
     void btnTrovaClick();
     void btnStampaClick();

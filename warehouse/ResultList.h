@@ -1,0 +1,126 @@
+#pragma once
+
+#include "report/engine/ReportTemplate.h"
+#include "warehouse/rules/ListFind.h"
+#include "warehouse/rules/ResultScan.h"
+
+#include <QAbstractListModel>
+#include <QFont>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+
+/**
+ * The lines of a result list, each with the number of the record it shows, kept in the order of
+ * the program's lists. Shown in Courier New 12, black, one fixed-width item per line.
+ */
+class ResultListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    /** The width of every item, so that a whole line can be scrolled into view. */
+    static constexpr int ItemWidth = 1600;
+
+    explicit ResultListModel(QObject *parent = nullptr);
+
+    /** Replaces the entries and sorts them once. */
+    void setEntries(std::vector<ResultEntry> entries);
+    void clear();
+    const std::vector<ResultEntry> &entries() const { return m_entries; }
+    QString lineAt(int row) const { return m_entries.at(size_t(row)).line; }
+    qint64 recordAt(int row) const { return m_entries.at(size_t(row)).record; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+    std::vector<ResultEntry> m_entries;
+    QFont m_font;
+    QSize m_itemSize;
+};
+
+/**
+ * The results panel `panContainer` shared by the search, the import and the two lists: banner, find
+ * box, sorted list, "Chiudi" and "Stampa", and the count text where the window has one. It runs the
+ * in-list find and the list print; a double click on an entry is handed to the window.
+ */
+class ResultPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    /** `banner` names the artwork of `imgLogo`; `withCount` adds the count label `lblTrovate`. */
+    ResultPanel(QWidget *window, const QRect &geometry, const QString &banner, bool withCount);
+
+    ResultListModel *model() const { return m_model; }
+    QListView *list() const { return m_list; }
+    QLineEdit *findBox() const { return m_txtTrova; }
+
+    /** Shows `entries` sorted, none selected, with the count text when there is one. */
+    void showEntries(std::vector<ResultEntry> entries);
+    /** Forgets the find key, empties the find box and selects the first entry, if any. */
+    void resetFind();
+    /** The title the list print carries. */
+    void setReportTitle(const QString &title) { m_reportTitle = title; }
+
+    void btnTrovaClick();
+    void btnStampaClick();
+
+signals:
+    /** A double click on the entry of record `record`. */
+    void recordChosen(qint64 record);
+    void closeRequested();
+
+private:
+    void selectRow(int row);
+    int selectedRow() const;
+
+    ResultListModel *m_model;
+    QListView *m_list;
+    QLineEdit *m_txtTrova;
+    QPushButton *m_btnTrova;
+    QLabel *m_lblTrovate = nullptr;
+    ListFind m_find;
+    QString m_reportTitle;
+    ReportTemplate m_frxReport; // the list report, filled anew for every print
+};
+
+/** Gives a panel the plain face colour of the program's panels, so its labels read over the window gradient. */
+void paintPanelFace(QWidget *panel);
+
+/** The program's window font: Verdana (the default size unless given). */
+QFont verdana(int pointSize = 8, bool bold = false);
+
+/** A label placed at `pos`, sized to its text in `font` (the parent's when not given). */
+QLabel *placeLabel(
+    QWidget *parent, const QString &name, const QPoint &pos, const QString &text, const QFont &font = QFont());
+
+/** A decorative picture drawn from the artwork `art`, filling `geometry`. */
+QLabel *placePicture(QWidget *parent, const QString &name, const QString &art, const QRect &geometry);
+
+/** A push button that, like the program's other buttons, is pressed by Enter only when it has the cursor. */
+QPushButton *placeButton(QWidget *parent, const QString &name, const QRect &geometry, const QString &text);
+
+/** Enter on a focused push button presses it; elsewhere in the window Enter does nothing. */
+bool pressFocusedButton(QWidget *window, int key);
+
+/**
+ * The control named `name` in the window `root` itself, passing over the dialogs it owns: a dialog's
+ * own boxes may carry the same names as its opener's.
+ */
+template <typename T> T *findControl(QWidget *root, const QString &name)
+{
+    if (!root)
+        return nullptr;
+    for (T *control : root->findChildren<T *>(name))
+        if (control->window() == root->window())
+            return control;
+    return nullptr;
+}
+
+/** Sets the text of a text box or label of the window `root`; false when there is none. */
+bool setControlText(QWidget *root, const QString &name, const QString &text);

@@ -1,0 +1,63 @@
+#include "warehouse/WarehouseListWindow.h"
+
+#include "app/Forms.h"
+#include "storage/ArchiveFile.h"
+#include "storage/SchedaProdotto.h"
+#include "warehouse/Magazzino.h"
+#include "warehouse/ResultList.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+const QSize kClient(862, 560);
+const QSize kPanel(833, 529);
+} // namespace
+
+WarehouseListWindow::WarehouseListWindow(QWidget *owner, const Kind &kind)
+    : DialogWindow(owner, kind.caption, kClient, Qt::black, Qt::white)
+    , m_kind(kind)
+{
+    setFont(verdana());
+    const QRect panel((kClient.width() - kPanel.width()) / 2, (kClient.height() - kPanel.height()) / 2, kPanel.width(),
+        kPanel.height());
+    m_results = new ResultPanel(this, panel, kind.banner, false);
+    m_results->setReportTitle(kind.reportTitle);
+    connect(m_results, &ResultPanel::recordChosen, this, &WarehouseListWindow::lstRecordsDblClick);
+    connect(m_results, &ResultPanel::closeRequested, this, &QDialog::reject);
+}
+
+void WarehouseListWindow::formShow()
+{
+    m_results->resetFind();
+    std::vector<ResultEntry> entries;
+    try {
+        collectResults(entries, m_kind.layout, m_kind.listed);
+    } catch (const ArchiveError &) {
+        // An unreadable archive gives the list read so far, without a word.
+    }
+    m_results->showEntries(std::move(entries));
+    m_results->findBox()->setFocus(Qt::OtherFocusReason);
+}
+
+void WarehouseListWindow::done(int result)
+{
+    m_results->model()->clear();
+    DialogWindow::done(result);
+}
+
+void WarehouseListWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (!pressFocusedButton(this, event->key()))
+        DialogWindow::keyPressEvent(event);
+}
+
+void WarehouseListWindow::lstRecordsDblClick(qint64 record)
+{
+    try {
+        Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
+    } catch (const ArchiveError &) {
+        // The window closes without a word; the editor keeps its card.
+    }
+    accept();
+}

@@ -10,6 +10,7 @@
 #include "app/ShapeWidget.h"
 #include "app/StatusHints.h"
 #include "pricelist/AnteprimaProdotto.h"
+#include "pricelist/ImportaMagazzino.h"
 #include "pricelist/StampaProdotto.h"
 #include "pricelist/rules/SlotPhotos.h"
 #include "storage/ArchiveFile.h"
@@ -480,7 +481,7 @@ void TfrmListinoPrezzi::showPrint()
 // A fresh import window whose lblMemory names the slot: "prodotto_" + slot letter.
 void TfrmListinoPrezzi::showImport(QChar slot)
 {
-    Q_UNUSED(slot);
+    TfrmImportaMagazzino::openFrom(this, slot);
 }
 
 // The help window on the editor's topic, "App Gestione Listino Prezzi."

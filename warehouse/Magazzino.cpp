@@ -18,9 +18,12 @@
 #include "storage/TextField.h"
 #include "warehouse/AllegaCartella.h"
 #include "warehouse/AnteprimaMag.h"
+#include "warehouse/DaSaldare.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/Giacenza.h"
+#include "warehouse/Sottoscorta.h"
 #include "warehouse/StampaMag.h"
+#include "warehouse/TrovaMagazzino.h"
 #include "warehouse/WebCam.h"
 
 #include <QCheckBox>
@@ -524,7 +527,10 @@ void TfrmMagazzino::btnSalvaClick()
                                    "archivio."));
 }
 
-void TfrmMagazzino::btnTrovaClick() { }
+void TfrmMagazzino::btnTrovaClick()
+{
+    TfrmTrovaMagazzino::openFrom(this);
+}
 
 void TfrmMagazzino::btnAllegatiClick()
 {
@@ -541,9 +547,15 @@ void TfrmMagazzino::btnStampaClick()
     TfrmStampaMag::openFrom(this);
 }
 
-void TfrmMagazzino::btnScadutiClick() { }
+void TfrmMagazzino::btnScadutiClick()
+{
+    TfrmDaSaldare::openFrom(this);
+}
 
-void TfrmMagazzino::btnSottoscortaClick() { }
+void TfrmMagazzino::btnSottoscortaClick()
+{
+    TfrmSottoscorta::openFrom(this);
+}
 
 void TfrmMagazzino::btnEsportaClick()
 {

@@ -503,6 +503,7 @@ private slots:
         open(0);
         sb->nextFiles << makeJpeg(sb->path("grande.jpg"), QSize(1600, 900));
         click("imgFoto_D");
+        onNextModal([](QWidget *w) { w->close(); });
         click(button);
         for (QChar x : kLetters) {
             QCOMPARE(fileSize(QStringLiteral("Foto_Listino/Fiori_Anteprima_%1.jpg").arg(x)), QSize(366, 274));
@@ -519,6 +520,7 @@ private slots:
         makeJpeg(sb->path("Foto_Listino/Fiori_Anteprima_D.jpg"), QSize(50, 50)); // left from an earlier print
         sb->nextFiles << makeJpeg(sb->path("grande.jpg"), QSize(1600, 900));
         click("imgFoto_D");
+        onNextModal([](QWidget *w) { w->close(); });
         click("cmdAnteprima");
         QCOMPARE(photo('A')->picture().size(), QSize(366, 274));
         QCOMPARE(photo('B')->picture().size(), QSize(366, 274));

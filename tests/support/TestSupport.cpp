@@ -5,7 +5,10 @@
 #include "storage/ProgramFolder.h"
 
 #include <QFile>
+#include <QApplication>
 #include <QImage>
+#include <QPointer>
+#include <QTimer>
 
 Sandbox::Sandbox()
     : m_dir(std::make_unique<QTemporaryDir>())
@@ -72,4 +75,20 @@ QString makeJpeg(const QString &path, const QSize &size, const QColor &color)
     image.fill(color);
     image.save(path, "JPG");
     return path;
+}
+
+void onNextModal(std::function<void(QWidget *)> action)
+{
+    auto *timer = new QTimer(qApp);
+    QPointer<QWidget> before = QApplication::activeModalWidget();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, qApp, [timer, before, action]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == before)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action(modal);
+    });
+    timer->start();
 }

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 /**
@@ -57,6 +58,12 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+/**
+ * Runs `action` on the next modal window as soon as it is shown (a dialog opened with exec()),
+ * so a test can answer or close it without blocking.
+ */
+void onNextModal(std::function<void(QWidget *)> action);
 
 /** A JPEG file of `size` in one colour, for photo tests. */
 QString makeJpeg(const QString &path, const QSize &size, const QColor &color = Qt::red);

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test clean screenshots
 
 all: build
 
@@ -20,6 +20,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A picture of every window, from a sample program folder, into $(BUILD)/screenshots/ (not a test).
+screenshots: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target screenshots
 
 clean:
 	rm -rf $(BUILD)

@@ -389,8 +389,10 @@ void grabPriceLists()
     QWidget *lists = Forms::apriCatalogo();
     show(lists);
     auto *files = lists->findChild<QListWidget *>(QStringLiteral("lstFiles"));
-    if (files && files->count() > 0)
-        files->setCurrentRow(0);
+    const QList<QListWidgetItem *> found
+        = files ? files->findItems(QStringLiteral("Primavera"), Qt::MatchStartsWith) : QList<QListWidgetItem *>();
+    if (!found.isEmpty())
+        files->setCurrentItem(found.first());
     shot(lists, QStringLiteral("32-apri-listino"));
     modal(QStringLiteral("33-guida-apri-listino"), [lists] { click(lists, QStringLiteral("imgGuida")); });
     click(lists, QStringLiteral("btnApri"));

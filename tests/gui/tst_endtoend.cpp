@@ -166,6 +166,8 @@ private slots:
         QCOMPARE(visibleTopLevels(), QList<QWidget *> { mag });
         waitActive(mag);
         QVERIFY(sb->messages.isEmpty());
+        // The window appeared under a mouse that has not moved: the status line keeps its greeting.
+        QCOMPARE(control<QLabel>(mag, "panInfo")->text(), QStringLiteral("Pronto per archiviare una nuova scheda..."));
         click(mag, "btnNuovo");
         QCOMPARE(control<QLabel>(mag, "lblPosizione")->text(), QString());
         QTRY_COMPARE(focusName(), QStringLiteral("txtCodice"));

@@ -70,11 +70,15 @@ QImage loadPicture(const QString &path)
 
 QImage loadPicture(QIODevice *device)
 {
-    if (device->size() > MaxFileBytes)
+    if (!device->isSequential() && device->size() > MaxFileBytes)
         return QImage();
-    QByteArray bytes = device->read(MaxFileBytes + 1);
-    if (bytes.size() > MaxFileBytes)
-        return QImage();
+    // In pieces: read(MaxFileBytes) would set aside the whole bound for every photo.
+    QByteArray bytes;
+    for (QByteArray piece; !(piece = device->read(1 << 20)).isEmpty();) {
+        bytes += piece;
+        if (bytes.size() > MaxFileBytes)
+            return QImage();
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

@@ -97,6 +97,37 @@ private slots:
             QCOMPARE(image.size(), expected);
     }
 
+    // A pipe-like source is read in pieces up to the file bound and no further.
+    void sequentialSourceIsReadWithinTheBound()
+    {
+        struct Stream : QIODevice
+        {
+            QByteArray bytes;
+            qint64 at = 0;
+            qint64 endless = 0; // bytes of filler after `bytes`
+            bool isSequential() const override { return true; }
+            qint64 readData(char *data, qint64 max) override
+            {
+                const qint64 total = bytes.size() + endless;
+                const qint64 n = qMin(max, total - at);
+                for (qint64 i = 0; i < n; ++i, ++at)
+                    data[i] = at < bytes.size() ? bytes[at] : 'x';
+                return n;
+            }
+            qint64 writeData(const char *, qint64) override { return -1; }
+        };
+        Stream small;
+        small.bytes = encoded("JPG");
+        small.open(QIODevice::ReadOnly);
+        QCOMPARE(loadPicture(&small).size(), QSize(120, 90));
+        Stream huge;
+        huge.bytes = encoded("BMP");
+        huge.endless = MaxPicturePixels * 4 + 2048;
+        huge.open(QIODevice::ReadOnly);
+        QVERIFY(loadPicture(&huge).isNull());
+        QVERIFY(huge.at < MaxPicturePixels * 4 + 2048 + huge.bytes.size()); // gave up at the bound
+    }
+
     void missingOrFolderPathGivesNoPicture()
     {
         QVERIFY(loadPicture(QStringLiteral("/nonexistent/1.jpg")).isNull());

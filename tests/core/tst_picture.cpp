@@ -110,8 +110,10 @@ private slots:
             {
                 const qint64 total = bytes.size() + endless;
                 const qint64 n = qMin(max, total - at);
-                for (qint64 i = 0; i < n; ++i, ++at)
-                    data[i] = at < bytes.size() ? bytes[at] : 'x';
+                const qint64 head = qBound<qint64>(0, bytes.size() - at, n);
+                memcpy(data, bytes.constData() + at, size_t(head));
+                memset(data + head, 'x', size_t(n - head));
+                at += n;
                 return n;
             }
             qint64 writeData(const char *, qint64) override { return -1; }

@@ -47,3 +47,24 @@ test-sanitize: deps
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:suppressions=$(CURDIR)/tests/sanitize/asan.supp \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# Benchmarks (not part of `make test`): the data is made once per size in $(BENCH_DATA), then one
+# table and the peak memory of the 100 000-card search and export grid. BENCH_ARGS go to the table,
+# e.g. BENCH_ARGS=--benchmark_filter=search.
+BENCH_DATA ?= $(BUILD)/bench-data
+BENCH_ARGS ?=
+.PHONY: bench
+bench:
+	@scripts/install-deps libbenchmark-dev libsqlite3-dev
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova
+	@for n in 1000 10000 100000; do \
+	  dir=$(BENCH_DATA)/cards-$$n; \
+	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
+	    rm -rf $$dir && QT_QPA_PLATFORM=offscreen $(BUILD)/bench/make-archive $$dir --cards $$n \
+	      --photos 1 --photo-size 4000x3000 --lists 1 --pages 20 --seed 9 && touch $$dir/.made || exit 1; \
+	  fi; \
+	done
+	$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) $(BENCH_ARGS)
+	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak search
+	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak export

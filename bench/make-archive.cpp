@@ -8,7 +8,7 @@
 #include "storage/ProgramFolder.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -51,6 +51,8 @@ QString money(QRandomGenerator &r, int maxEuro)
     return normaliseMoney(QStringLiteral("%1,%2").arg(r.bounded(maxEuro)).arg(r.bounded(100), 2, 10, QLatin1Char('0')));
 }
 
+using F = TSchedaProdotto;
+
 TSchedaProdotto makeCard(QRandomGenerator &r, int i)
 {
     TSchedaProdotto c;
@@ -84,6 +86,18 @@ TSchedaProdotto makeCard(QRandomGenerator &r, int i)
         c[TSchedaProdotto::File01] = QStringLiteral("scheda_tecnica_%1.pdf").arg(i);
         c[TSchedaProdotto::Desc01] = QStringLiteral("Scheda tecnica del fornitore");
     }
+    if (i % 11 == 0) {
+        // Every text filled to its full width, with letters beyond ASCII, as a long-kept card can be.
+        static const QString filler = QStringLiteral(" àèéìòù ÀÈ perché più già — ");
+        for (F::Field f : { F::Codice, F::Nome, F::UM, F::Tipologia, F::Caratteristiche, F::Collocazione, F::Ditta,
+                 F::Agente, F::Recapito, F::Documento, F::Pagamento, F::Note }) {
+            QString &text = c[f];
+            const int width = F::info(f).width;
+            while (text.size() < width)
+                text += filler;
+            text.truncate(width);
+        }
+    }
     return c;
 }
 
@@ -106,7 +120,7 @@ QImage makePhoto(QRandomGenerator &r, const QSize &size, int i)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv); // the photos draw text
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("program folder to fill"));
     parser.addOption({QStringLiteral("cards"), QStringLiteral("number of cards"), QStringLiteral("N"), QStringLiteral("1000")});

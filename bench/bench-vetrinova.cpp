@@ -1,0 +1,628 @@
+// The program's own code paths timed on 1 000, 10 000 and 100 000 cards, next to two floors (reading
+// the archive, a memmem scan of it) and SQLite running the same searches over the same cards:
+//   bench-vetrinova DATA [benchmark options]      one table (DATA holds cards-N folders from make-archive)
+//   bench-vetrinova DATA --peak search|export     peak memory of one 100 000-card search or export grid
+// Windows are driven through their own handlers, as a click would, with the message and report
+// seams answering instead of the screen.
+#include "app/Application.h"
+#include "app/Forms.h"
+#include "app/Messages.h"
+#include "app/OpenURL.h"
+#include "app/Password.h"
+#include "app/PhotoBox.h"
+#include "app/PictureButton.h"
+#include "pricelist/ListinoPrezzi.h"
+#include "report/ReportOutput.h"
+#include "report/engine/ListReport.h"
+#include "report/engine/PriceListReport.h"
+#include "report/engine/ProductCardReport.h"
+#include "report/engine/ReportPainter.h"
+#include "storage/PaginaListino.h"
+#include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
+#include "warehouse/DaSaldare.h"
+#include "warehouse/ExpMagazzino.h"
+#include "warehouse/Magazzino.h"
+#include "warehouse/ResultList.h"
+#include "warehouse/Sottoscorta.h"
+#include "warehouse/TrovaMagazzino.h"
+#include "warehouse/rules/CardFilter.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWindow>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+using F = TSchedaProdotto;
+using Clock = std::chrono::steady_clock;
+
+QString g_data;
+const int kSizes[] = { 1000, 10000, 100000 };
+
+QString folderFor(int cards)
+{
+    return g_data + QStringLiteral("/cards-%1").arg(cards);
+}
+
+void useFolder(int cards)
+{
+    setProgramFolderOverride(folderFor(cards));
+}
+
+// Mean seconds per iteration of the reference cases, by name and size, for the ratios.
+std::map<std::pair<std::string, int>, double> g_mean;
+
+/**
+ * Runs `body` once per iteration, timing only it (`before` runs untimed), records the mean and, when
+ * given, prints the ratio to the floor and to the SQLite case of the same size.
+ */
+template <typename Body>
+void timed(benchmark::State &state, const std::string &key, Body body, const std::function<void()> &before = {},
+    const std::string &sqliteKey = {})
+{
+    const int cards = int(state.range(0));
+    double total = 0;
+    for (auto _ : state) {
+        if (before)
+            before();
+        const auto t0 = Clock::now();
+        body();
+        const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+        state.SetIterationTime(s);
+        total += s;
+    }
+    const double mean = total / double(state.iterations());
+    g_mean[{ key, cards }] = mean;
+    if (!sqliteKey.empty()) {
+        state.counters["x_floor"] = mean / g_mean[{ "floor_memmem", cards }];
+        state.counters["x_sqlite"] = mean / g_mean[{ sqliteKey, cards }];
+    }
+}
+
+// ---- floors ----------------------------------------------------------------------------------
+
+// The floor reads into one buffer made (and touched) beforehand, so it counts the reading alone.
+std::vector<char> g_buffer;
+
+size_t readArchive()
+{
+    QFile f(warehousePath());
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const size_t size = size_t(f.size());
+    if (g_buffer.size() < size)
+        g_buffer.assign(size, '\0');
+    return size_t(f.read(g_buffer.data(), qint64(size)));
+}
+
+void floorRead(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    readArchive();
+    timed(state, "floor_read", [] { benchmark::DoNotOptimize(readArchive()); });
+}
+
+void floorMemmem(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    readArchive();
+    timed(state, "floor_memmem", [] {
+        const size_t size = readArchive();
+        // A needle that never occurs: the whole file is scanned.
+        const char needle[] = "qzxjv";
+        benchmark::DoNotOptimize(memmem(g_buffer.data(), size, needle, sizeof needle - 1));
+    });
+}
+
+// ---- SQLite, the same cards in a table -------------------------------------------------------
+
+struct Database
+{
+    sqlite3 *db = nullptr;
+    ~Database() { sqlite3_close(db); }
+};
+std::map<int, std::unique_ptr<Database>> g_databases;
+
+sqlite3 *databaseFor(int cards)
+{
+    auto &slot = g_databases[cards];
+    if (slot)
+        return slot->db;
+    slot = std::make_unique<Database>();
+    sqlite3_open(":memory:", &slot->db);
+    std::string create = "CREATE TABLE cards (n INTEGER";
+    for (const auto &info : F::layout())
+        create += std::string(", ") + info.name + " TEXT";
+    create += ")";
+    sqlite3_exec(slot->db, create.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_exec(slot->db, "BEGIN", nullptr, nullptr, nullptr);
+    std::string insert = "INSERT INTO cards VALUES (?";
+    for (int i = 0; i < F::FieldCount; ++i)
+        insert += ",?";
+    insert += ")";
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(slot->db, insert.c_str(), -1, &stmt, nullptr);
+    useFolder(cards);
+    WarehouseArchive::forEachRaw([&](qint64 n, const char *record) {
+        const F card = F::load(record);
+        sqlite3_bind_int64(stmt, 1, n);
+        for (int i = 0; i < F::FieldCount; ++i) {
+            const QByteArray utf8 = card.values[i].toUtf8();
+            sqlite3_bind_text(stmt, i + 2, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        return true;
+    });
+    sqlite3_finalize(stmt);
+    sqlite3_exec(slot->db, "COMMIT", nullptr, nullptr, nullptr);
+    return slot->db;
+}
+
+const char *const kLineColumns = "SELECT n, Codice, Nome, Tipologia, Giacenza, Pagato, DataSca, Costo FROM cards ";
+const char *const kUnpaidColumns = "SELECT n, Codice, Nome, Tipologia, Giacenza, Ditta, DataSca, Costo FROM cards ";
+
+// The ten boxes of the ten-box search, each occurring in many cards.
+const std::pair<F::Field, const char *> kTenBoxes[] = { { F::Codice, "-" }, { F::Costo, "," }, { F::Nome, "a" },
+    { F::Tipologia, "i" }, { F::Caratteristiche, "in" }, { F::Collocazione, "ripiano" }, { F::Ditta, "e" },
+    { F::Agente, "o" }, { F::Documento, "fattura" }, { F::Note, "n" } };
+
+std::string sqliteWhere(const std::string &kind)
+{
+    if (kind == "all")
+        return "";
+    if (kind == "one")
+        return "WHERE Nome LIKE '%vaso%' ";
+    if (kind == "ten") {
+        std::string w = "WHERE ";
+        for (const auto &[field, text] : kTenBoxes)
+            w += std::string(w.size() > 6 ? " AND " : "") + F::info(field).name + " LIKE '%" + text + "%'";
+        return w + " ";
+    }
+    if (kind == "under_stock")
+        return "WHERE CAST(Giacenza AS REAL) <= CAST(Avviso AS REAL) ";
+    return "WHERE Pagato = 'No' ";
+}
+
+void sqliteSearch(benchmark::State &state, const std::string &kind)
+{
+    sqlite3 *db = databaseFor(int(state.range(0)));
+    const std::string sql = (kind == "unpaid" ? kUnpaidColumns : kLineColumns) + sqliteWhere(kind) + "ORDER BY Codice";
+    size_t rows = 0;
+    timed(state, "sqlite_" + kind, [&] {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+        // Every row is taken out as a line, as a list would need it.
+        std::vector<std::string> lines;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            std::string line;
+            for (int c = 1; c < 8; ++c) {
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
+                line += text ? text : "";
+                line += ' ';
+            }
+            lines.push_back(std::move(line));
+        }
+        sqlite3_finalize(stmt);
+        rows = lines.size();
+    });
+    state.counters["rows"] = double(rows);
+}
+
+// ---- the warehouse -------------------------------------------------------------------------
+
+void readEveryRecord(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    timed(state, "read_every_record", [] {
+        qint64 seen = 0;
+        WarehouseArchive::forEachRaw([&](qint64, const char *record) {
+            seen += record[0];
+            return true;
+        });
+        benchmark::DoNotOptimize(seen);
+    });
+}
+
+// The search window as the editor opens it; its list is emptied between runs, as closing it does.
+struct SearchWindow : TfrmTrovaMagazzino
+{
+    SearchWindow()
+        : TfrmTrovaMagazzino(nullptr)
+    {
+        findChild<QLabel *>(QStringLiteral("lblMemory"))->setText(QStringLiteral("magazzino"));
+    }
+    using TfrmTrovaMagazzino::lstRecordsDblClick;
+    ResultPanel *panel() const { return findChild<ResultPanel *>(); }
+    void setBox(F::Field field, const QString &text)
+    {
+        findChild<QLineEdit *>(QStringLiteral("txt") + QLatin1String(F::info(field).name))->setText(text);
+    }
+};
+
+void search(benchmark::State &state, const std::string &kind)
+{
+    useFolder(int(state.range(0)));
+    SearchWindow w;
+    if (kind == "one")
+        w.setBox(F::Nome, QStringLiteral("vaso"));
+    if (kind == "ten")
+        for (const auto &[field, text] : kTenBoxes)
+            w.setBox(field, QString::fromUtf8(text));
+    timed(
+        state, "search_" + kind, [&] { w.btnCercaClick(); }, [&] { w.panel()->model()->clear(); }, "sqlite_" + kind);
+    state.counters["rows"] = double(w.panel()->model()->rowCount());
+}
+
+void findNothing(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    SearchWindow w;
+    w.btnCercaClick();
+    ResultPanel *panel = w.panel();
+    panel->findBox()->setText(QStringLiteral("qzxjv"));
+    timed(state, "find_nothing", [&] { panel->btnTrovaClick(); });
+    state.counters["rows"] = double(panel->model()->rowCount());
+}
+
+template <typename Window> struct ListProbe : Window
+{
+    ListProbe()
+        : Window(nullptr)
+    { }
+    using Window::formShow;
+};
+
+template <typename Window> void warehouseList(benchmark::State &state, const std::string &kind)
+{
+    useFolder(int(state.range(0)));
+    ListProbe<Window> w;
+    ResultPanel *panel = w.template findChild<ResultPanel *>();
+    timed(
+        state, kind, [&] { w.formShow(); }, [&] { panel->model()->clear(); }, "sqlite_" + kind);
+    state.counters["rows"] = double(panel->model()->rowCount());
+}
+
+void doubleClick(benchmark::State &state)
+{
+    const int cards = int(state.range(0));
+    useFolder(cards);
+    SearchWindow w;
+    timed(state, "double_click", [&] { w.lstRecordsDblClick(cards / 2); });
+}
+
+// The editor's handlers are its own; a click reaches them through the button's signal.
+void click(QWidget *window, const char *button)
+{
+    emit window->findChild<PictureButton *>(QLatin1String(button))->clicked();
+}
+
+void pageToLast(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    TfrmMagazzino *editor = Forms::magazzino();
+    editor->clearCard();
+    timed(state, "page_to_last", [&] { click(editor, "cmdUltimo"); });
+}
+
+// Saving a card: card 1 carries the 12-megapixel photo, card 2 none. Appended cards and their
+// photos are taken away afterwards so every case sees the same archive.
+void saveCard(benchmark::State &state, bool append, bool photo)
+{
+    const int cards = int(state.range(0));
+    useFolder(cards);
+    TfrmMagazzino *editor = Forms::magazzino();
+    const qint64 source = photo ? 1 : 2;
+    editor->fillFromRecord(WarehouseArchive::read(source), source);
+    auto *position = editor->findChild<QLabel *>(QStringLiteral("lblPosizione"));
+    timed(
+        state, "save_card", [&] { click(editor, "btnSalva"); },
+        [&] {
+            position->setText(append ? QString() : QString::number(source));
+            if (!photo)
+                QFile::remove(programPath(QStringLiteral("2.jpg")));
+        });
+    for (qint64 n = WarehouseArchive::count(); n > cards; --n)
+        QFile::remove(programPath(QStringLiteral("%1.jpg").arg(n)));
+    QFile::resize(warehousePath(), qint64(cards) * F::RecordSize);
+    if (!photo)
+        QFile::remove(programPath(QStringLiteral("2.jpg")));
+}
+
+// ---- export ---------------------------------------------------------------------------------
+
+struct ExportProbe : TfrmExpMagazzino
+{
+    ExportProbe()
+        : TfrmExpMagazzino(nullptr)
+    { }
+    using TfrmExpMagazzino::formShow;
+};
+
+void exportGrid(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    ExportProbe w;
+    timed(state, "export_grid", [&] { w.formShow(); });
+}
+
+void exportWrite(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    ExportProbe w;
+    w.formShow();
+    timed(state, "export_write", [&] { w.cmdEsportaClick(); });
+    state.counters["MB"] = double(QFileInfo(programPath(QStringLiteral("Magazzino.xls"))).size()) / 1e6;
+}
+
+// ---- price lists ----------------------------------------------------------------------------
+
+TfrmListinoPrezzi *openList()
+{
+    TfrmListinoPrezzi *editor = Forms::listinoPrezzi();
+    editor->findChild<QLabel *>(QStringLiteral("lblFile"))->setText(programPath(QStringLiteral("Listino 1.lis")));
+    editor->findChild<QLabel *>(QStringLiteral("lblNome"))->setText(QStringLiteral("Listino 1"));
+    editor->cmdPrimoClick();
+    return editor;
+}
+
+// Puts the 12-megapixel photo of card 1 in all eight slots, as importing card 1 into each does.
+void loadBigPhotos(TfrmListinoPrezzi *editor)
+{
+    editor->findChild<QLabel *>(QStringLiteral("lblRecord"))->setText(QStringLiteral("1"));
+    for (int s = 0; s < TPaginaListino::SlotCount; ++s)
+        editor->loadWarehousePhoto(TPaginaListino::letter(s));
+}
+
+void pageSave(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    TfrmListinoPrezzi *editor = openList();
+    loadBigPhotos(editor);
+    timed(state, "page_save", [&] { editor->cmdSalvaClick(); }, [&] { loadBigPhotos(editor); });
+}
+
+void pageLoad(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    TfrmListinoPrezzi *editor = openList();
+    timed(state, "page_load", [&] { editor->cmdPrimoClick(); });
+}
+
+void slotPhotosLoad(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    TfrmListinoPrezzi *editor = openList();
+    timed(state, "slot_photos_12mp", [&] { loadBigPhotos(editor); });
+}
+
+void thumbnails(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    TfrmListinoPrezzi *editor = openList();
+    loadBigPhotos(editor);
+    timed(state, "thumbnails", [&] { editor->writeThumbnails(); }, [&] { loadBigPhotos(editor); });
+}
+
+// ---- reports ----------------------------------------------------------------------------------
+
+QString pdfPath()
+{
+    return g_data + QStringLiteral("/bench.pdf");
+}
+
+void priceListPdf(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    PriceListPageValues values;
+    values.title = QStringLiteral("Listino 1");
+    values.page = QStringLiteral("1");
+    const TPaginaListino page = PriceListFile::read(programPath(QStringLiteral("Listino 1.lis")), 1);
+    for (int s = 0; s < TPaginaListino::SlotCount; ++s) {
+        auto &slot = values.products[size_t(s)];
+        slot.photo = loadPicture(programPath(
+            QStringLiteral("Foto_Listino/Listino 1_Foto_%1_1.jpg").arg(TPaginaListino::letter(s))));
+        slot.nome = page.voci[s][TVoceListino::Nome];
+        slot.um = page.voci[s][TVoceListino::UM];
+        slot.caratteristiche = page.voci[s][TVoceListino::Caratteristiche];
+        slot.codice = page.voci[s][TVoceListino::Codice];
+        slot.prezzo = page.voci[s][TVoceListino::Prezzo];
+    }
+    timed(state, "pricelist_pdf", [&] {
+        ReportTemplate report = makeRepDocumento();
+        fillPriceListPage(report, values);
+        ReportPainter::writePdf(report.prepare(), pdfPath());
+    });
+}
+
+void productCardPdf(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    const F card = WarehouseArchive::read(1);
+    ProductCardValues v;
+    v.codice = card[F::Codice];
+    v.costo = card[F::Costo];
+    v.nome = card[F::Nome];
+    v.giacenza = card[F::Giacenza];
+    v.um = card[F::UM];
+    v.tipologia = card[F::Tipologia];
+    v.caratteristiche = card[F::Caratteristiche];
+    v.collocazione = card[F::Collocazione];
+    v.ditta = card[F::Ditta];
+    v.agente = card[F::Agente];
+    v.recapito = card[F::Recapito];
+    v.documento = card[F::Documento];
+    v.pagamento = card[F::Pagamento];
+    v.dataSca = card[F::DataSca];
+    v.note = card[F::Note];
+    v.prezzo = card[F::Prezzo];
+    v.photo = loadPicture(programPath(QStringLiteral("1.jpg")));
+    timed(state, "card_pdf", [&] {
+        ReportTemplate report = makeRepFoto();
+        fillProductCard(report, v);
+        ReportPainter::writePdf(report.prepare(), pdfPath());
+    });
+}
+
+void listReport(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    std::vector<ResultEntry> entries;
+    collectResults(entries, LineLayout::Search, [](const char *) { return true; });
+    sortResults(entries);
+    QStringList lines;
+    for (const ResultEntry &e : entries)
+        lines.append(e.line);
+    int pages = 0;
+    timed(state, "list_report", [&] {
+        ReportTemplate report = makeListReport();
+        fillListReport(report, QStringLiteral("Risultati della ricerca"), lines);
+        const PreparedReport prepared = report.prepare();
+        pages = int(prepared.pages.size());
+        benchmark::DoNotOptimize(ReportPainter::pageImage(prepared.pages.constFirst()));
+    });
+    state.counters["pages"] = pages;
+}
+
+// ---- start-up ----------------------------------------------------------------------------------
+
+double g_coldStart = 0;
+
+double startToPassword()
+{
+    const auto t0 = Clock::now();
+    Forms::start();
+    QWidget *password = Forms::password();
+    while (!password->isVisible() || !password->windowHandle() || !password->windowHandle()->isExposed())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+void startUp(benchmark::State &state)
+{
+    for (auto _ : state) {
+        Forms::destroyAll();
+        state.SetIterationTime(startToPassword());
+    }
+    state.counters["first_ms"] = g_coldStart * 1000;
+}
+
+// ---- registration -----------------------------------------------------------------------------
+
+void registerAll()
+{
+    auto add = [](const std::string &name, auto fn, int maxIterations = 0) {
+        auto *b = benchmark::RegisterBenchmark(name.c_str(), fn)->UseManualTime()->Unit(benchmark::kMillisecond);
+        for (int n : kSizes)
+            b->Arg(n);
+        if (maxIterations)
+            b->Iterations(maxIterations);
+        else
+            b->MinTime(0.2);
+    };
+    auto once = [](const std::string &name, auto fn, int iterations) {
+        benchmark::RegisterBenchmark(name.c_str(), fn)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Arg(kSizes[2])
+            ->Iterations(iterations);
+    };
+    add("floor/read_file", floorRead);
+    add("floor/memmem", floorMemmem);
+    for (const char *kind : { "all", "one", "ten", "under_stock", "unpaid" })
+        add(std::string("sqlite/") + kind, [kind](benchmark::State &s) { sqliteSearch(s, kind); });
+    add("read_every_record", readEveryRecord);
+    add("search/all_boxes_empty", [](benchmark::State &s) { search(s, "all"); });
+    add("search/one_box", [](benchmark::State &s) { search(s, "one"); });
+    add("search/ten_boxes", [](benchmark::State &s) { search(s, "ten"); });
+    add("list/find_nothing", findNothing);
+    add("list/under_stock", [](benchmark::State &s) { warehouseList<TfrmSottoscorta>(s, "under_stock"); });
+    add("list/unpaid", [](benchmark::State &s) { warehouseList<TfrmDaSaldare>(s, "unpaid"); });
+    add("card/double_click", doubleClick);
+    add("card/page_to_last", pageToLast);
+    add("card/save_overwrite_no_photo", [](benchmark::State &s) { saveCard(s, false, false); }, 20);
+    add("card/save_append_no_photo", [](benchmark::State &s) { saveCard(s, true, false); }, 20);
+    add("card/save_overwrite_12mp", [](benchmark::State &s) { saveCard(s, false, true); }, 3);
+    add("card/save_append_12mp", [](benchmark::State &s) { saveCard(s, true, true); }, 3);
+    add("export/fill_grid", exportGrid, 5);
+    add("export/write_xls", exportWrite, 5);
+    once("pricelist/load_8_slot_photos_12mp", slotPhotosLoad, 3);
+    once("pricelist/save_page_8x12mp", pageSave, 3);
+    once("pricelist/load_page", pageLoad, 10);
+    once("pricelist/write_8_thumbnails", thumbnails, 3);
+    once("report/pricelist_page_pdf", priceListPdf, 5);
+    once("report/product_card_12mp_pdf", productCardPdf, 3);
+    add("report/list_prepare_first_page", listReport, 3);
+    benchmark::RegisterBenchmark("startup/password_window", startUp)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5);
+}
+
+long peakKb()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+int peak(const QString &what)
+{
+    useFolder(kSizes[2]);
+    const long before = peakKb();
+    size_t rows = 0;
+    if (what == QLatin1String("search")) {
+        SearchWindow w;
+        w.btnCercaClick();
+        rows = size_t(w.panel()->model()->rowCount());
+    } else {
+        ExportProbe w;
+        w.formShow();
+        rows = 1;
+    }
+    const double archiveMb = double(QFileInfo(warehousePath()).size()) / 1e6;
+    std::printf("peak memory, %s of %d cards: %.1f MB (%.1f MB before it; archive %.1f MB; %zu rows)\n",
+        qPrintable(what), kSizes[2], double(peakKb()) / 1024, double(before) / 1024, archiveMb, rows);
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench-vetrinova DATA [--peak search|export] [benchmark options]\n");
+        return 2;
+    }
+    g_data = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    Msg::setHandler([](Msg::Kind, const QString &) { return QMessageBox::Yes; });
+    TMisc::setHandler([](const QString &) {});
+    ReportOutput::setHandler([](ReportOutput::Action, const PreparedReport &) {});
+    useFolder(kSizes[0]);
+    if (argc >= 4 && std::strcmp(argv[2], "--peak") == 0)
+        return peak(QString::fromLocal8Bit(argv[3]));
+
+    g_coldStart = startToPassword();
+    registerAll();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Forms::destroyAll();
+    return 0;
+}

@@ -7,7 +7,9 @@
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
+#include "storage/Codepage.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"
 
@@ -25,6 +27,37 @@ const char16_t *const kOrdinal[] = { u"1\u00b0", u"2\u00b0", u"3\u00b0" };
 QString slotName(const char *stem, int slot)
 {
     return QStringLiteral("%1%2").arg(QLatin1String(stem)).arg(slot + 1, 2, 10, QLatin1Char('0'));
+}
+
+// Why the card could not keep `name` as an attachment name, or nothing. The card stores the name
+// trimmed, in Windows-1252, cut at the field's width: a name it would change would no longer find
+// its copy, and a name that is not a plain file name could reach outside the attachments folder.
+QString nameRefusal(const QString &name)
+{
+    const QString again = QStringLiteral("\r\n\r\nRinominare il file e sceglierlo di nuovo.");
+    bool unusable = name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
+        || trimText(name) != name;
+    for (QChar c : name)
+        unusable = unusable || c.unicode() < 32 || c.unicode() == 0x7F || c == QLatin1Char('/') || c == QLatin1Char('\\');
+    if (unusable)
+        return QStringLiteral("Attenzione: il nome del file scelto non pu\u00f2 essere utilizzato per un allegato.")
+            + again;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const bool pair = name.at(i).isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate();
+        const QString ch = name.mid(i, pair ? 2 : 1);
+        if (!fitsCp1252(ch))
+            return QStringLiteral("Attenzione: il nome del file scelto contiene il carattere \"%1\", che non pu\u00f2 "
+                                  "essere memorizzato nella scheda.")
+                       .arg(ch)
+                + again;
+    }
+    const int width = TSchedaProdotto::info(TSchedaProdotto::File01).width;
+    if (name.size() > width)
+        return QStringLiteral("Attenzione: il nome del file scelto \u00e8 troppo lungo; pu\u00f2 contenere al massimo "
+                              "%1 caratteri.")
+                   .arg(width)
+            + again;
+    return QString();
 }
 
 // Copies through a new file that replaces the target only when whole, so a failed copy leaves a file
@@ -167,6 +200,11 @@ void TfrmAllegaCartella::btnSfogliaClick(int slot)
     if (chosen.isEmpty())
         return;
     const QString name = QFileInfo(chosen).fileName();
+    if (const QString refusal = nameRefusal(name); !refusal.isEmpty()) {
+        // The slot keeps the name it had.
+        Msg::warning(this, refusal);
+        return;
+    }
     m_txtFile[slot]->setText(name);
 
     // Every failure from here on is silent and leaves the folder as it was; the name stays in the box.

@@ -26,31 +26,39 @@ QImage noise(QSize size, quint32 seed)
     return image;
 }
 
+// Both versions' contents are made before the loop starts, so a kill lands in the writing itself.
+QImage cards[2];
+QImage slotPictures[2][8];
+QByteArray exports[2];
+
+void prepare(const QString &mode)
+{
+    for (int version = 0; version < 2; ++version) {
+        if (mode == QLatin1String("card"))
+            cards[version] = noise(QSize(1200, 900), 1 + version);
+        for (int slot = 0; slot < 8 && mode == QLatin1String("page"); ++slot)
+            slotPictures[version][slot] = SlotPhotos::toFileSize(noise(QSize(366, 274), 10 + 8 * version + slot));
+        if (mode == QLatin1String("export"))
+            exports[version] = QByteArray(8 << 20, char('a' + version));
+    }
+}
+
 bool write(const QString &mode, int version)
 {
-    static QImage cards[2];
-    if (mode == QLatin1String("card")) {
-        if (cards[version].isNull())
-            cards[version] = noise(QSize(1200, 900), 1 + version);
+    if (mode == QLatin1String("card"))
         return savePictureJpeg(cards[version], programPath(QStringLiteral("1.jpg")));
-    }
     if (mode == QLatin1String("page")) {
         if (!SlotPhotos::ensureFolder())
             return false;
         for (int slot = 0; slot < 8; ++slot) {
             const QChar letter('A' + slot);
-            const QImage picture = SlotPhotos::toFileSize(noise(QSize(366, 274), 10 + 8 * version + slot));
-            if (!savePictureJpeg(picture, SlotPhotos::photoPath(QStringLiteral("Fiori"), letter, QStringLiteral("1"))))
+            if (!savePictureJpeg(slotPictures[version][slot], SlotPhotos::photoPath(QStringLiteral("Fiori"), letter, QStringLiteral("1"))))
                 return false;
         }
         return true;
     }
-    if (mode == QLatin1String("export")) {
-        static QByteArray bytes[2];
-        if (bytes[version].isEmpty())
-            bytes[version] = QByteArray(8 << 20, char('a' + version));
-        return ExportWriter::save(ExportWriter::exportPath(), bytes[version]);
-    }
+    if (mode == QLatin1String("export"))
+        return ExportWriter::save(ExportWriter::exportPath(), exports[version]);
     if (mode == QLatin1String("password")) {
         try {
             PasswordStore::write(PasswordStore::path(), version ? QStringLiteral("UNO") : QStringLiteral("ZERO"));
@@ -71,6 +79,7 @@ int main(int argc, char **argv)
         return 2;
     const QString mode = args.at(1);
     setProgramFolderOverride(args.at(2));
+    prepare(mode);
     if (args.value(3) == QLatin1String("once"))
         return write(mode, args.value(4).toInt()) ? 0 : 1;
     std::puts("ready");

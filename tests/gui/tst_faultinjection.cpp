@@ -428,6 +428,11 @@ private slots:
         if (!message.isNull())
             expected << message;
         QCOMPARE(sb->messageTexts(), expected);
+        if (!message.isNull()) {
+            // The editors show an error box; the search, the export and the password window a plain one.
+            const bool editor = o <= Op::PageNavigate;
+            QCOMPARE(sb->messages.last().kind, editor ? Msg::Kind::Error : Msg::Kind::Plain);
+        }
         if (o != Op::ExportFill) {
             QStringList shownAfter = screen();
             // The page editor shows the page number once the page is written; a failing close comes later.

@@ -6,6 +6,7 @@
 #include "app/Forms.h"
 #include "app/PhotoBox.h"
 #include "pricelist/ImportaMagazzino.h"
+#include "pricelist/ListinoPrezzi.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/AllegaCartella.h"
 #include "warehouse/DaSaldare.h"

@@ -98,7 +98,8 @@ bool BoxBehaviour::keyAllowed(Filter filter, int key, const QString &text)
 
 bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_box)
+    // A box being destroyed is no longer a line edit and gets a last focus-out: leave it alone.
+    if (watched != m_box || !qobject_cast<QLineEdit *>(watched))
         return false;
     switch (event->type()) {
     case QEvent::FocusIn:

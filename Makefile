@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test clean screenshots
 
 all: build
 
@@ -21,6 +21,10 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# A picture of every window, from a sample program folder, into $(BUILD)/screenshots/ (not a test).
+screenshots: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target screenshots
+
 clean:
 	rm -rf $(BUILD)
 
@@ -32,6 +36,17 @@ fuzz:
 	cmake -S . -B build-fuzz -DVETRINOVA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
 	scripts/run-fuzzers build-fuzz/tests/fuzz $(FUZZ_SECONDS)
+
+# Every test built with AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/.
+SANITIZE_FLAGS = -O1 -g -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+.PHONY: test-sanitize
+test-sanitize: deps
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="$(SANITIZE_FLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:suppressions=$(CURDIR)/tests/sanitize/asan.supp \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # Benchmarks (not part of `make test`): the data is made once per size in $(BENCH_DATA), then one
 # table and the peak memory of the 100 000-card search and export grid. BENCH_ARGS go to the table,

@@ -1,6 +1,5 @@
 #include "app/PhotoBox.h"
 
-#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSaveFile>
@@ -46,18 +45,6 @@ void PhotoBox::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
-}
-
-QImage loadPicture(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
-    // A header may claim any size; 64 megapixels is far above any camera the shop will use.
-    if (!size.isValid() || qint64(size.width()) * size.height() > 64LL * 1024 * 1024)
-        return QImage();
-    QImage image = reader.read();
-    return image;
 }
 
 bool savePictureJpeg(const QImage &picture, const QString &path)

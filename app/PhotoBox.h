@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/rules/Picture.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -29,12 +31,6 @@ private:
     QImage m_picture;
     QImage m_scaled; // the reduced copy drawn on screen, made once per picture and size
 };
-
-/**
- * Loads a JPEG or bitmap file as the program does everywhere: refuses what is not a readable
- * picture or would take unbounded memory. Returns a null image on any failure.
- */
-QImage loadPicture(const QString &path);
 
 /** Writes a picture as JPEG, replacing `path` atomically. False on any failure. */
 bool savePictureJpeg(const QImage &picture, const QString &path);

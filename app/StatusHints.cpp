@@ -1,6 +1,7 @@
 #include "app/StatusHints.h"
 
 #include <QAbstractSpinBox>
+#include <QCursor>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,12 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (watched == m_window && event->type() == QEvent::Show) {
+            // A window appearing under a still mouse gets an Enter: that is no move, the line keeps its text.
+            m_stillAt = QCursor::pos();
+            m_still = true;
+            return false;
+        }
         if (event->type() != QEvent::MouseMove && event->type() != QEvent::Enter)
             return false;
         auto *w = qobject_cast<QWidget *>(watched);
@@ -32,6 +39,9 @@ protected:
             global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
         else
             global = static_cast<QEnterEvent *>(event)->globalPosition().toPoint();
+        if (m_still && global == m_stillAt)
+            return false;
+        m_still = false;
         QWidget *under = m_window->childAt(m_window->mapFromGlobal(global));
         if (!under)
             under = m_window;
@@ -54,6 +64,8 @@ protected:
 private:
     QWidget *m_window;
     QPointer<QLabel> m_panInfo;
+    QPoint m_stillAt;
+    bool m_still = false;
 };
 
 void watch(QWidget *w, HintFilter *filter)

@@ -1,3 +1,4 @@
+#include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 
@@ -7,10 +8,11 @@
 
 #include <fcntl.h>
 #include <memory>
+#include <vector>
 #include <sys/file.h>
 #include <unistd.h>
 
-// Two copies of the program sharing one folder, played by a helper process started twice.
+// Copies of the program sharing one folder, played by a helper process started several times.
 class TestArchiveConcurrency : public QObject
 {
     Q_OBJECT
@@ -20,12 +22,14 @@ private:
 
     QString folder() const { return m_dir->path() + QLatin1Char('/'); }
 
-    std::unique_ptr<QProcess> startCopy(const QString &tag, int cards, bool pause = false)
+    QString listPath() const { return folder() + QStringLiteral("Fiori.lis"); }
+
+    std::unique_ptr<QProcess> startCopy(const QString &tag, int cards, const QString &mode = QString())
     {
         auto process = std::make_unique<QProcess>();
         QStringList args = { folder(), tag, QString::number(cards) };
-        if (pause)
-            args << QStringLiteral("pause");
+        if (!mode.isEmpty())
+            args << mode;
         process->start(QStringLiteral(APPENDER_PATH), args);
         if (!process->waitForStarted())
             qWarning() << process->errorString();
@@ -37,7 +41,7 @@ private:
         process.closeWriteChannel();
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardOutput().constData());
     }
 
     /** The codes of the archive's cards in file order. */
@@ -69,22 +73,37 @@ private slots:
 
     void twoCopiesAppendingAtOnceLoseNothing()
     {
-        constexpr int PerCopy = 400;
-        auto a = startCopy(QStringLiteral("A"), PerCopy);
-        auto b = startCopy(QStringLiteral("B"), PerCopy);
-        a->write("go\n");
-        b->write("go\n");
-        finish(*a);
-        finish(*b);
+        // Two copies append cards, two append pages to one list, and a fifth keeps reading both
+        // meanwhile, checking every record it reads against the digest the record carries.
+        constexpr int PerCopy = 500;
+        std::vector<std::unique_ptr<QProcess>> copies;
+        copies.push_back(startCopy(QStringLiteral("A"), PerCopy));
+        copies.push_back(startCopy(QStringLiteral("B"), PerCopy));
+        copies.push_back(startCopy(QStringLiteral("P"), PerCopy, QStringLiteral("pages")));
+        copies.push_back(startCopy(QStringLiteral("Q"), PerCopy, QStringLiteral("pages")));
+        copies.push_back(startCopy(QStringLiteral("R"), 2 * PerCopy, QStringLiteral("reader")));
+        for (auto &copy : copies)
+            copy->write("go\n");
+        for (auto &copy : copies)
+            finish(*copy);
         QCOMPARE(QFileInfo(folder() + QStringLiteral("Magazzino.pro")).size(),
             qint64(2 * PerCopy) * TSchedaProdotto::RecordSize);
-        // Every card of each copy is there once, whole, in the order that copy wrote them.
-        const QStringList all = codes();
-        for (const QString &tag : QStringList { QStringLiteral("A"), QStringLiteral("B") }) {
+        QCOMPARE(QFileInfo(listPath()).size(), qint64(2 * PerCopy) * TPaginaListino::RecordSize);
+        // Every record of each copy is there once, whole, in the order that copy wrote it.
+        const QStringList cards = codes();
+        QStringList pages;
+        for (qint64 n = 1; n <= PriceListFile::pageCount(listPath()); ++n) {
+            const TPaginaListino page = PriceListFile::read(listPath(), n);
+            for (int s = 1; s < TPaginaListino::SlotCount; ++s)
+                QCOMPARE(page.voci[s][TVoceListino::Codice], page.voci[0][TVoceListino::Codice]);
+            QCOMPARE(page.voci[7][TVoceListino::Nome].size(), 32);
+            pages << page.voci[0][TVoceListino::Codice];
+        }
+        for (const QString &tag : QStringList { "A", "B", "P", "Q" }) {
             QStringList expected, mine;
             for (int i = 1; i <= PerCopy; ++i)
                 expected << QStringLiteral("%1-%2").arg(tag).arg(i);
-            for (const QString &code : all)
+            for (const QString &code : (tag < "P" ? cards : pages))
                 if (code.startsWith(tag))
                     mine << code;
             QCOMPARE(mine, expected);
@@ -100,7 +119,7 @@ private slots:
 
     void anAppendHoldsTheArchiveUntilItEnds()
     {
-        auto a = startCopy(QStringLiteral("A"), 1, true);
+        auto a = startCopy(QStringLiteral("A"), 1, QStringLiteral("pause"));
         a->write("go\n");
         // A has counted the records and stopped just before writing.
         while (!a->canReadLine())

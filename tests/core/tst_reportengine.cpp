@@ -152,7 +152,8 @@ private slots:
             image.fill(Qt::red);
         }
         report.addPicture(QStringLiteral("img"), QRectF(10, 20, 200, 100))->setPicture(image);
-        const PreparedItem *item = report.prepare().pages.at(0).item(QStringLiteral("img"));
+        const PreparedReport prepared = report.prepare(); // kept: the item points into it
+        const PreparedItem *item = prepared.pages.at(0).item(QStringLiteral("img"));
         QCOMPARE(item->rect, QRectF(10, 20, 200, 100));
         QCOMPARE(item->pictureRect, expected);
     }

@@ -101,21 +101,6 @@ std::unique_ptr<DialogWindow> cardWindow(bool print, QWidget *editor)
     return std::make_unique<TfrmAnteprimaMag>(editor);
 }
 
-/** Runs `action` on the next modal window once it is up. */
-void onNextModal(std::function<void(QWidget *)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
-}
-
 void click(QWidget *window, const QString &name)
 {
     QTest::mouseClick(window->findChild<QAbstractButton *>(name), Qt::LeftButton);

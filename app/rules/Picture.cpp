@@ -1,0 +1,98 @@
+#include "app/rules/Picture.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QtEndian>
+
+namespace {
+// Nothing bigger is a picture the program would show: the largest bitmap within the pixel bound.
+constexpr qint64 MaxFileBytes = MaxPicturePixels * 4 + 1024;
+
+quint32 le32(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+// A JPEG is whole when its end marker follows the start of the main image's data. The walk skips
+// each segment by its length, so a thumbnail inside the camera's data block does not count.
+bool jpegComplete(const QByteArray &b)
+{
+    qsizetype at = 2;
+    while (at + 4 <= b.size()) {
+        if (uchar(b[at]) != 0xFF)
+            return false;
+        const uchar marker = uchar(b[at + 1]);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0xDA)
+            return b.lastIndexOf("\xFF\xD9") > at;
+        if (marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            at += 2;
+            continue;
+        }
+        at += 2 + ((uchar(b[at + 2]) << 8) | uchar(b[at + 3]));
+    }
+    return false;
+}
+
+// A bitmap is whole when the file is as long as its header says, and, uncompressed, holds every row.
+bool bitmapComplete(const QByteArray &b)
+{
+    if (b.size() < 54)
+        return false;
+    const quint32 fileSize = le32(b, 2);
+    if (fileSize != 0 && quint64(b.size()) < fileSize)
+        return false;
+    const quint32 headerSize = le32(b, 14);
+    if (headerSize < 40)
+        return true; // the old OS/2 header: Qt checks it as it reads
+    const qint64 width = qint32(le32(b, 18));
+    const qint64 height = qAbs(qint64(qint32(le32(b, 22))));
+    const quint16 bits = qFromLittleEndian<quint16>(b.constData() + 28);
+    const quint32 compression = le32(b, 30);
+    if (compression != 0 || width <= 0 || bits == 0)
+        return true;
+    const qint64 stride = ((width * bits + 31) / 32) * 4;
+    return qint64(b.size()) >= qint64(le32(b, 10)) + stride * height;
+}
+} // namespace
+
+QImage loadPicture(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return loadPicture(&file);
+}
+
+QImage loadPicture(QIODevice *device)
+{
+    if (!device->isSequential() && device->size() > MaxFileBytes)
+        return QImage();
+    // In pieces: read(MaxFileBytes) would set aside the whole bound for every photo.
+    QByteArray bytes;
+    for (QByteArray piece; !(piece = device->read(1 << 20)).isEmpty();) {
+        bytes += piece;
+        if (bytes.size() > MaxFileBytes)
+            return QImage();
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    // A header may claim any size: 32 megapixels (128 MB decoded) is above any camera the shop will
+    // use and is what Qt's own allocation limit lets through, so nothing bigger is even tried.
+    const QSize size = reader.size();
+    if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels)
+        return QImage();
+    // Qt shows a cut-off file with its missing part in grey; the program shows no picture instead.
+    const QByteArray format = reader.format();
+    if (format == "jpeg" && !jpegComplete(bytes))
+        return QImage();
+    if (format == "bmp" && !bitmapComplete(bytes))
+        return QImage();
+    return reader.read();
+}

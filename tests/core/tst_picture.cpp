@@ -1,0 +1,141 @@
+#include "app/rules/Picture.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+QByteArray encoded(const char *format, const QSize &size = QSize(120, 90))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setPen(Qt::blue);
+    for (int y = 0; y < size.height(); y += 5)
+        p.drawLine(0, y, size.width(), size.height() - y);
+    p.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage load(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return loadPicture(&buffer);
+}
+
+// A JPEG whose start-of-frame declares another size.
+QByteArray withJpegSize(QByteArray jpeg, int width, int height)
+{
+    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    qToBigEndian<quint16>(quint16(height), jpeg.data() + sof + 5);
+    qToBigEndian<quint16>(quint16(width), jpeg.data() + sof + 7);
+    return jpeg;
+}
+
+QByteArray withBitmapSize(QByteArray bmp, int width, int height)
+{
+    qToLittleEndian<qint32>(width, bmp.data() + 18);
+    qToLittleEndian<qint32>(height, bmp.data() + 22);
+    return bmp;
+}
+
+// A camera's data block holding a whole thumbnail, put before the picture's own segments.
+QByteArray withThumbnailBlock(const QByteArray &jpeg)
+{
+    const QByteArray thumbnail = encoded("JPG", QSize(8, 6));
+    QByteArray block = "\xFF\xE1";
+    block.append(char((thumbnail.size() + 2) >> 8)).append(char((thumbnail.size() + 2) & 0xFF)).append(thumbnail);
+    return jpeg.left(2) + block + jpeg.mid(2);
+}
+} // namespace
+
+class TestPicture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hostileFilesGiveNoPicture_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("expected");
+        const QByteArray jpeg = encoded("JPG");
+        const QByteArray bmp = encoded("BMP");
+        QTest::newRow("jpeg") << jpeg << QSize(120, 90);
+        QTest::newRow("bitmap") << bmp << QSize(120, 90);
+        QTest::newRow("jpeg with bytes after its end") << jpeg + QByteArray(300, 'x') << QSize(120, 90);
+        QTest::newRow("jpeg with a thumbnail block") << withThumbnailBlock(jpeg) << QSize(120, 90);
+        QTest::newRow("empty") << QByteArray() << QSize();
+        QTest::newRow("text named .jpg") << QByteArray("Questo non \xC3\xA8 un'immagine.\n") << QSize();
+        QTest::newRow("jpeg cut in half") << jpeg.left(jpeg.size() / 2) << QSize();
+        QTest::newRow("jpeg cut before its end marker") << jpeg.chopped(2) << QSize();
+        // The thumbnail's end marker must not pass a cut-off picture as whole.
+        QTest::newRow("cut jpeg with a thumbnail block")
+            << withThumbnailBlock(jpeg).left(withThumbnailBlock(jpeg).size() - 200) << QSize();
+        QTest::newRow("jpeg header only") << jpeg.left(300) << QSize();
+        QTest::newRow("jpeg of noise") << jpeg.left(4) + QByteArray(2000, '\x5A') << QSize();
+        QTest::newRow("bitmap cut in half") << bmp.left(bmp.size() / 2) << QSize();
+        QTest::newRow("bitmap header only") << bmp.left(54) << QSize();
+        QTest::newRow("bitmap with a zeroed header") << bmp.left(14) + QByteArray(40, '\0') + bmp.mid(54) << QSize();
+        QTest::newRow("jpeg declaring 30000 x 30000") << withJpegSize(jpeg, 30000, 30000) << QSize();
+        QTest::newRow("bitmap declaring 30000 x 30000") << withBitmapSize(bmp, 30000, 30000) << QSize();
+        QTest::newRow("bitmap declaring a negative width") << withBitmapSize(bmp, -120, 90) << QSize();
+    }
+
+    void hostileFilesGiveNoPicture()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, expected);
+        const QImage image = load(bytes);
+        QCOMPARE(image.isNull(), !expected.isValid());
+        if (expected.isValid())
+            QCOMPARE(image.size(), expected);
+    }
+
+    // A pipe-like source is read in pieces up to the file bound and no further.
+    void sequentialSourceIsReadWithinTheBound()
+    {
+        struct Stream : QIODevice
+        {
+            QByteArray bytes;
+            qint64 at = 0;
+            qint64 endless = 0; // bytes of filler after `bytes`
+            bool isSequential() const override { return true; }
+            qint64 readData(char *data, qint64 max) override
+            {
+                const qint64 total = bytes.size() + endless;
+                const qint64 n = qMin(max, total - at);
+                const qint64 head = qBound<qint64>(0, bytes.size() - at, n);
+                memcpy(data, bytes.constData() + at, size_t(head));
+                memset(data + head, 'x', size_t(n - head));
+                at += n;
+                return n;
+            }
+            qint64 writeData(const char *, qint64) override { return -1; }
+        };
+        Stream small;
+        small.bytes = encoded("JPG");
+        small.open(QIODevice::ReadOnly);
+        QCOMPARE(loadPicture(&small).size(), QSize(120, 90));
+        Stream huge;
+        huge.bytes = encoded("BMP");
+        huge.endless = MaxPicturePixels * 8;
+        huge.open(QIODevice::ReadOnly);
+        QVERIFY(loadPicture(&huge).isNull());
+        QVERIFY(huge.at < MaxPicturePixels * 5); // gave up at the bound
+    }
+
+    void missingOrFolderPathGivesNoPicture()
+    {
+        QVERIFY(loadPicture(QStringLiteral("/nonexistent/1.jpg")).isNull());
+        QVERIFY(loadPicture(QDir::tempPath()).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPicture)
+#include "tst_picture.moc"

@@ -1,0 +1,455 @@
+#include "app/Application.h"
+#include "app/Avvio.h"
+#include "app/CambiaPassword.h"
+#include "app/DialogWindow.h"
+#include "app/Forms.h"
+#include "app/rules/AccessRules.h"
+#include "app/rules/PasswordStore.h"
+#include "pricelist/ListinoPrezzi.h"
+#include "storage/ArchiveFile.h"
+#include "storage/PaginaListino.h"
+#include "storage/SchedaProdotto.h"
+#include "tests/support/TestSupport.h"
+#include "warehouse/ExpMagazzino.h"
+#include "warehouse/Magazzino.h"
+#include "warehouse/TrovaMagazzino.h"
+#include "warehouse/rules/ExportWriter.h"
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QRegularExpression>
+#include <QTableView>
+
+#include <array>
+#include <map>
+
+// Every step of every operation that touches a file, failed in turn as a failing disk would fail it.
+// A dry run counts the calls each operation makes, so the table holds exactly the fault points there are.
+
+namespace {
+using F = TSchedaProdotto::Field;
+
+enum class Op { CardAppend, CardOverwrite, CardNavigate, PageAppend, PageOverwrite, PageNavigate, Search, ExportFill, ExportWrite, PasswordChange };
+const std::array<std::pair<Op, const char *>, 10> kOps = { {
+    { Op::CardAppend, "card append" },
+    { Op::CardOverwrite, "card overwrite" },
+    { Op::CardNavigate, "card navigate" },
+    { Op::PageAppend, "page append" },
+    { Op::PageOverwrite, "page overwrite" },
+    { Op::PageNavigate, "page navigate" },
+    { Op::Search, "search" },
+    { Op::ExportFill, "export, grid filling" },
+    { Op::ExportWrite, "export, file writing" },
+    { Op::PasswordChange, "password change" },
+} };
+
+// Steps of ArchiveFile, then the export writer's blocks and the password store's replacement.
+constexpr int kExportBlock = 100;
+constexpr int kPasswordReplace = 101;
+const char *stepName(int step)
+{
+    static const char *names[] = { "open", "lock", "seek", "read", "write", "close" };
+    if (step == kExportBlock)
+        return "export block";
+    if (step == kPasswordReplace)
+        return "password replace";
+    return names[step];
+}
+
+const QString kInserted = QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.");
+const QString kSaved = QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
+const QString kExportFailed = QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"
+                                             "Accertarsi che il file di Excel non sia gi\u00e0 aperto.");
+const QString kAskExport = QStringLiteral("L'esportazione dei dati in Excel pu\u00f2 richiedere diversi minuti a "
+                                          "seconda del numero di schede presenti in archivio.\r\n\r\n"
+                                          "Si vuole esportare i dati adesso?");
+const QString kExported = QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\n"
+                                         "Si vuole aprire il file di Excel?");
+const QString kPasswordFailed = QStringLiteral("Attenzione: si \u00e8 verificato un errore durante la procedura di "
+                                               "modifica della password. Si consiglia di reinstallare il software.");
+const QString kPasswordChanged = QStringLiteral("Modifica della password completata con successo.");
+
+template <typename T> T *named(QWidget *window, const QString &name)
+{
+    T *w = window->findChild<T *>(name);
+    if (!w)
+        qFatal("no control %s", qPrintable(name));
+    return w;
+}
+
+/** Counts the calls of each step and fails the `call`-th call of `step` (none when step < 0). */
+struct Injector
+{
+    int step = -1;
+    int call = 0;
+    std::map<int, int> calls;
+    bool fired = false;
+
+    bool hit(int s)
+    {
+        if (++calls[s] == call && s == step) {
+            fired = true;
+            return true;
+        }
+        return false;
+    }
+    void install()
+    {
+        ArchiveFile::setFaultInjector([this](ArchiveFile::Step s) { return hit(int(s)); });
+        ExportWriter::setFaultInjector([this] { return hit(kExportBlock); });
+        PasswordStore::setFaultInjector([this] { return hit(kPasswordReplace); });
+    }
+    static void remove()
+    {
+        ArchiveFile::setFaultInjector({});
+        ExportWriter::setFaultInjector({});
+        PasswordStore::setFaultInjector({});
+    }
+};
+} // namespace
+
+class TestFaultInjection : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Sandbox> sb;
+    std::unique_ptr<QWidget> m_own; // a window the test made (search, export)
+    QWidget *m_window = nullptr;
+
+    QString listPath() const { return sb->path(QStringLiteral("Fiori.lis")); }
+
+    void click(const QString &name) { QTest::mouseClick(named<QWidget>(m_window, name), Qt::LeftButton); }
+    QLineEdit *box(const QString &name) const { return named<QLineEdit>(m_window, name); }
+
+    void activate(QWidget *w)
+    {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+    }
+
+    void start()
+    {
+        sb = std::make_unique<Sandbox>();
+        Forms::createAll();
+        for (int i = 1; i <= 3; ++i) {
+            TSchedaProdotto c;
+            c[F::Codice] = QStringLiteral("C%1").arg(i);
+            c[F::Costo] = QStringLiteral("1,00");
+            c[F::Nome] = QStringLiteral("Nome %1").arg(i);
+            c[F::Giacenza] = QStringLiteral("5");
+            c[F::Avviso] = QStringLiteral("1");
+            c[F::UM] = QStringLiteral("Sfuso");
+            c[F::Tipologia] = QStringLiteral("Varie");
+            c[F::Caratteristiche] = QStringLiteral("Blu");
+            c[F::Prezzo] = QStringLiteral("2,00");
+            WarehouseArchive::append(c);
+            TPaginaListino page;
+            page.voci[0][TVoceListino::Nome] = QStringLiteral("Pagina %1").arg(i);
+            PriceListFile::append(listPath(), page);
+        }
+        Sandbox::writeFile(ExportWriter::exportPath(), QByteArrayLiteral("old export"));
+        Access::store(QStringLiteral("ABC"));
+    }
+
+    void stop()
+    {
+        Injector::remove();
+        m_own.reset();
+        m_window = nullptr;
+        Forms::destroyAll();
+        sb.reset();
+    }
+
+    /** Opens the window of `op` and brings it to the state the operation starts from. */
+    void prepare(Op op)
+    {
+        switch (op) {
+        case Op::CardAppend:
+        case Op::CardOverwrite:
+        case Op::CardNavigate: {
+            auto *m = Forms::magazzino();
+            m_window = m;
+            m->handOverFrom(nullptr);
+            activate(m);
+            click(QStringLiteral("cmdPrimo"));
+            click(QStringLiteral("cmdAvanti"));
+            QCOMPARE(named<QLabel>(m, "lblPosizione")->text(), QStringLiteral("2"));
+            if (op == Op::CardAppend) {
+                click(QStringLiteral("btnDuplica"));
+                box("txtCodice")->setText(QStringLiteral("NUOVA"));
+            } else if (op == Op::CardOverwrite) {
+                box("txtNome")->setText(QStringLiteral("Cambiato"));
+            }
+            break;
+        }
+        case Op::PageAppend:
+        case Op::PageOverwrite:
+        case Op::PageNavigate: {
+            auto *ed = Forms::listinoPrezzi();
+            m_window = ed;
+            named<QLabel>(ed, "lblFile")->setText(listPath());
+            named<QLabel>(ed, "lblNome")->setText(QStringLiteral("Fiori"));
+            Forms::avvio()->show();
+            ed->handOverFrom(Forms::avvio());
+            activate(ed);
+            if (op != Op::PageAppend) {
+                click(QStringLiteral("cmdPrimo"));
+                click(QStringLiteral("cmdAvanti"));
+                QCOMPARE(named<QLabel>(ed, "lblPosizione")->text(), QStringLiteral("2"));
+            }
+            if (op != Op::PageNavigate) {
+                const QStringList values { "Rosa", "Vaso", "Profumata", "ROS-18", "12,50" };
+                const QStringList stems { "txtNome_A", "txtUM_A", "txtCaratteristiche_A", "txtCodice_A", "txtPrezzo_A" };
+                for (int i = 0; i < 5; ++i)
+                    box(stems[i])->setText(values[i]);
+            }
+            break;
+        }
+        case Op::Search: {
+            auto *m = Forms::magazzino();
+            m->handOverFrom(nullptr);
+            m_own = std::make_unique<TfrmTrovaMagazzino>(m);
+            m_window = m_own.get();
+            named<QLabel>(m_window, "lblMemory")->setText(QStringLiteral("magazzino"));
+            m_window->show();
+            activate(m_window);
+            box("txtCodice")->setText(QStringLiteral("C"));
+            break;
+        }
+        case Op::ExportFill:
+            break;
+        case Op::ExportWrite:
+            m_own = std::make_unique<TfrmExpMagazzino>(nullptr);
+            m_window = m_own.get();
+            m_window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(m_window));
+            break;
+        case Op::PasswordChange:
+            m_window = Forms::cambiaPassword();
+            m_window->show();
+            activate(m_window);
+            box("txtPasswordOld")->setText(QStringLiteral("abc"));
+            box("txtPasswordNew")->setText(QStringLiteral("nuova"));
+            box("txtConferma")->setText(QStringLiteral("nuova"));
+            break;
+        }
+        sb->clearMessages();
+    }
+
+    void act(Op op)
+    {
+        switch (op) {
+        case Op::CardAppend:
+        case Op::CardOverwrite:
+            click(QStringLiteral("btnSalva"));
+            break;
+        case Op::PageAppend:
+        case Op::PageOverwrite:
+            click(QStringLiteral("cmdSalva"));
+            break;
+        case Op::CardNavigate:
+        case Op::PageNavigate:
+            click(QStringLiteral("cmdAvanti"));
+            break;
+        case Op::Search:
+            click(QStringLiteral("btnCerca"));
+            break;
+        case Op::ExportFill:
+            m_own = std::make_unique<TfrmExpMagazzino>(nullptr);
+            m_window = m_own.get();
+            m_window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(m_window));
+            break;
+        case Op::ExportWrite:
+            sb->answers = { QMessageBox::Yes, QMessageBox::No };
+            click(QStringLiteral("cmdEsporta"));
+            break;
+        case Op::PasswordChange:
+            QTest::mouseClick(named<QWidget>(m_window, "cmdOK"), Qt::LeftButton);
+            break;
+        }
+    }
+
+    /** What the window shows: every box and label, the search panels' visibility, the grid's rows. */
+    QStringList screen() const
+    {
+        QStringList out;
+        if (!m_window)
+            return out;
+        for (QLineEdit *e : m_window->findChildren<QLineEdit *>())
+            if (!e->objectName().isEmpty())
+                out << e->objectName() + QLatin1Char('=') + e->text();
+        for (QLabel *l : m_window->findChildren<QLabel *>())
+            // The search shows how many boxes it uses before it reads anything.
+            if (l->objectName().startsWith(QLatin1String("lbl")) && l->objectName() != QLatin1String("lblConta"))
+                out << l->objectName() + QLatin1Char('=') + l->text();
+        if (auto *avvio = m_window->findChild<QWidget *>(QStringLiteral("panAvvio")))
+            out << QStringLiteral("panAvvio=%1").arg(avvio->isVisible());
+        return out;
+    }
+
+    /** The bytes of every file the operation may touch, record by record; `skip` names the record written. */
+    QStringList protectedBytes(Op op) const
+    {
+        QStringList out;
+        auto records = [&](const QString &path, int size, int skip) {
+            const QByteArray all = Sandbox::readFile(path);
+            for (int i = 0; i * size < all.size(); ++i)
+                if (i + 1 != skip)
+                    out << QStringLiteral("%1#%2:%3")
+                               .arg(QFileInfo(path).fileName())
+                               .arg(i + 1)
+                               .arg(QString::fromLatin1(all.mid(i * size, size).toHex()));
+        };
+        const int card = op == Op::CardOverwrite ? 2 : op == Op::CardAppend ? 4 : 0;
+        const int page = op == Op::PageOverwrite ? 2 : op == Op::PageAppend ? 4 : 0;
+        records(warehousePath(), TSchedaProdotto::RecordSize, card);
+        records(listPath(), TPaginaListino::RecordSize, page);
+        out << QString::fromLatin1(Sandbox::readFile(ExportWriter::exportPath()));
+        out << QString::fromLatin1(Sandbox::readFile(PasswordStore::path()));
+        return out;
+    }
+
+    /** The message a failure of `op` shows; null when it shows none. */
+    static QString failureMessage(Op op)
+    {
+        switch (op) {
+        case Op::ExportFill:
+            return QString();
+        case Op::ExportWrite:
+            return kExportFailed;
+        case Op::PasswordChange:
+            return kPasswordFailed;
+        default:
+            return Msg::archiveMessage();
+        }
+    }
+
+    /** Checks that `op`, run again without a fault, does its work. */
+    void checkWorks(Op op, bool appendedBefore)
+    {
+        switch (op) {
+        case Op::CardAppend:
+        case Op::PageAppend:
+            QCOMPARE(sb->messageTexts(), QStringList { appendedBefore ? kSaved : kInserted });
+            break;
+        case Op::CardOverwrite:
+        case Op::PageOverwrite:
+            QCOMPARE(sb->messageTexts(), QStringList { kSaved });
+            break;
+        case Op::CardNavigate:
+        case Op::PageNavigate:
+            QCOMPARE(sb->messageTexts(), QStringList());
+            QCOMPARE(named<QLabel>(m_window, "lblPosizione")->text(), QStringLiteral("3"));
+            break;
+        case Op::Search:
+            QCOMPARE(sb->messageTexts(), QStringList());
+            QCOMPARE(named<QListView>(m_window, "lstRecords")->model()->rowCount(), 3);
+            break;
+        case Op::ExportFill:
+            QCOMPARE(sb->messageTexts(), QStringList());
+            QCOMPARE(named<QTableView>(m_window, "grdRecords")->model()->rowCount(), 3);
+            break;
+        case Op::ExportWrite:
+            QCOMPARE(sb->messageTexts(), (QStringList { kAskExport, kExported }));
+            QVERIFY(Sandbox::readFile(ExportWriter::exportPath()).contains("C3"));
+            break;
+        case Op::PasswordChange:
+            QCOMPARE(sb->messageTexts(), QStringList { kPasswordChanged });
+            QCOMPARE(Access::stored(), QStringLiteral("NUOVA"));
+            break;
+        }
+        if (op == Op::CardAppend || op == Op::CardOverwrite) {
+            const qint64 n = named<QLabel>(m_window, "lblPosizione")->text().toLongLong();
+            QVERIFY(n >= 2);
+            QCOMPARE(WarehouseArchive::read(n)[F::Codice], box("txtCodice")->text());
+            QCOMPARE(WarehouseArchive::read(n)[F::Nome], box("txtNome")->text());
+        }
+        if (op == Op::PageAppend || op == Op::PageOverwrite) {
+            const qint64 n = named<QLabel>(m_window, "lblPosizione")->text().toLongLong();
+            QVERIFY(n >= 2);
+            QCOMPARE(PriceListFile::read(listPath(), n).voci[0][TVoceListino::Nome], QStringLiteral("Rosa"));
+        }
+    }
+
+private slots:
+    void cleanup() { stop(); }
+
+    void everyFaultPointKeepsDataAndScreen_data()
+    {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("call");
+        int points = 0;
+        for (const auto &[op, name] : kOps) {
+            start();
+            prepare(op);
+            Injector counter;
+            counter.install();
+            act(op);
+            Injector::remove();
+            const std::map<int, int> calls = counter.calls;
+            stop();
+            for (const auto &[step, count] : calls)
+                for (int call = 1; call <= count; ++call) {
+                    QTest::addRow("%s, %s #%d", name, stepName(step), call) << int(op) << step << call;
+                    ++points;
+                }
+        }
+        qInfo("%d fault points", points);
+    }
+
+    void everyFaultPointKeepsDataAndScreen()
+    {
+        QFETCH(int, op);
+        QFETCH(int, step);
+        QFETCH(int, call);
+        const Op o = Op(op);
+        start();
+        prepare(o);
+        const QStringList shownBefore = screen();
+        const QStringList bytesBefore = protectedBytes(o);
+
+        Injector fault;
+        fault.step = step;
+        fault.call = call;
+        fault.install();
+        act(o);
+        Injector::remove();
+        QVERIFY(fault.fired);
+
+        const QString message = failureMessage(o);
+        QStringList expected;
+        if (o == Op::ExportWrite)
+            expected << kAskExport;
+        if (!message.isNull())
+            expected << message;
+        QCOMPARE(sb->messageTexts(), expected);
+        if (o != Op::ExportFill) {
+            QStringList shownAfter = screen();
+            // The page editor shows the page number once the page is written; a failing close comes later.
+            const bool pageWritten = (o == Op::PageAppend || o == Op::PageOverwrite) && step == int(ArchiveFile::Step::Close);
+            if (pageWritten)
+                shownAfter.replaceInStrings(QRegularExpression(QStringLiteral("^lblPosizione=.*")),
+                    shownBefore.filter(QRegularExpression(QStringLiteral("^lblPosizione="))).value(0));
+            QCOMPARE(shownAfter, shownBefore);
+        }
+        QCOMPARE(protectedBytes(o), bytesBefore);
+
+        // The program goes on: the same operation without the fault succeeds.
+        // A page whose write succeeded before a failing close is on screen with its number: saving again rewrites it.
+        const bool appendedBefore
+            = o == Op::PageAppend && !named<QLabel>(m_window, "lblPosizione")->text().isEmpty();
+        sb->clearMessages();
+        if (o == Op::ExportFill)
+            m_own.reset();
+        act(o);
+        checkWorks(o, appendedBefore);
+    }
+};
+
+VETRINOVA_TEST_MAIN(TestFaultInjection)
+#include "tst_faultinjection.moc"

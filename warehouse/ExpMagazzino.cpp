@@ -220,6 +220,7 @@ void TfrmExpMagazzino::formShow()
             if (count == 0)
                 return;
             sheet.setRowCount(count);
+            sheet.reserve(count);
             WarehouseArchive::forEachRaw([&](qint64 n, const char *record) {
                 if (n > count)
                     return false;

@@ -327,6 +327,32 @@ private slots:
         find.forget();
         QCOMPARE(find.key(), QString());
     }
+
+    // The find jumps between the places holding the key's first letter in either case.
+    void containsLoweredKey_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("upper first letter") << "xxVaSo" << "vaso" << true;
+        QTest::newRow("lower then upper start") << "vasvASO" << "vaso" << true;
+        QTest::newRow("upper then lower start") << "VAvaso" << "vaso" << true;
+        QTest::newRow("overlapping starts") << "aaab" << "aab" << true;
+        QTest::newRow("only a near miss") << "vasvas vas" << "vaso" << false;
+        QTest::newRow("key at the very end") << "12345-b2" << "-b2" << true;
+        QTest::newRow("start too close to the end") << "xxxva" << "vas" << false;
+        QTest::newRow("key longer than text") << "va" << "vaso" << false;
+        QTest::newRow("accent first, not folded") << "PERCHÈ è" << "è" << true;
+        QTest::newRow("accent upper is another letter") << "PERCHÈ" << "è" << false;
+    }
+
+    void containsLoweredKey()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QFETCH(bool, found);
+        QCOMPARE(containsLowered(text, key), found);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestResultList)

@@ -179,10 +179,11 @@ QByteArray ExportWriter::build(const WarehouseSheet &sheet)
 {
     static const QByteArray header = headerRow();
     QByteArray out;
-    // Most cells are short; one reservation avoids regrowing a file of many megabytes.
+    // One reservation (the stored texts plus room for entities and edits) avoids regrowing a file of
+    // a hundred megabytes, which would copy it over and over.
     const qsizetype cellFrame = sizeof(kCellOpen) - 1 + sizeof(kCellClose) - 1;
-    out.reserve(sizeof(kHead) + header.size() + sheet.rowCount() * (9 + WarehouseSheet::ColumnCount * (cellFrame + 16))
-        + sizeof(kTail));
+    out.reserve(sizeof(kHead) + header.size() + sheet.rowCount() * (9 + WarehouseSheet::ColumnCount * cellFrame)
+        + sheet.storedSize() + sheet.storedSize() / 8 + (1 << 16) + sizeof(kTail));
     out += kHead;
     out += header;
     out += "</tr>";

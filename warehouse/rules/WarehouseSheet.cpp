@@ -27,6 +27,15 @@ void WarehouseSheet::setRowCount(qsizetype rows)
     m_rowCount = std::max(rows, m_filled);
 }
 
+void WarehouseSheet::reserve(qsizetype records)
+{
+    qsizetype longest = 0;
+    for (TSchedaProdotto::Field f : fields())
+        longest += TSchedaProdotto::info(f).width;
+    m_bytes.reserve(m_bytes.size() + records * longest);
+    m_cellStart.reserve(m_cellStart.size() + size_t(records) * ColumnCount + 1);
+}
+
 void WarehouseSheet::appendRecord(const char *record)
 {
     if (m_cellStart.empty())

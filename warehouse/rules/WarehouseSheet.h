@@ -26,6 +26,13 @@ public:
     void clear();
     /** Makes the sheet `rows` long; rows past the ones read from the archive are empty. */
     void setRowCount(qsizetype rows);
+    /**
+     * Makes room for `records` cards at their longest, so reading a big archive never moves what was
+     * read; room never written costs no memory.
+     */
+    void reserve(qsizetype records);
+    /** The bytes of every stored cell together. */
+    qsizetype storedSize() const { return m_bytes.size(); }
     /** Takes the next card from a raw archive record (TSchedaProdotto::RecordSize bytes), trimmed. */
     void appendRecord(const char *record);
 

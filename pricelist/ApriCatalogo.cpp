@@ -108,19 +108,24 @@ QString TfrmApriCatalogo::selectedFile() const
     return selected.first()->data(Qt::UserRole).toString();
 }
 
-void TfrmApriCatalogo::btnApriClick()
+QString TfrmApriCatalogo::chosenFile(const QString &noSelectionWarning)
 {
     if (lstFiles->count() == 0) {
         Msg::warning(this, kEmptyList);
-        return;
+        return QString();
     }
     const QString file = selectedFile();
-    if (file.isEmpty()) {
-        Msg::warning(this,
-            QStringLiteral("Attenzione: selezionare il listino prezzi dall'elenco prima di premere il "
-                           "pulsante Apri archivio."));
+    if (file.isEmpty())
+        Msg::warning(this, noSelectionWarning);
+    return file;
+}
+
+void TfrmApriCatalogo::btnApriClick()
+{
+    const QString file = chosenFile(QStringLiteral("Attenzione: selezionare il listino prezzi dall'elenco prima di "
+                                                   "premere il pulsante Apri archivio."));
+    if (file.isEmpty())
         return;
-    }
     lblFile->setText(programPath(file));
     lblMemory->setText(QStringLiteral("listino"));
     close();
@@ -128,17 +133,10 @@ void TfrmApriCatalogo::btnApriClick()
 
 void TfrmApriCatalogo::btnEliminaClick()
 {
-    if (lstFiles->count() == 0) {
-        Msg::warning(this, kEmptyList);
+    const QString file = chosenFile(QStringLiteral("Attenzione: selezionare dall'elenco il listino prezzi da "
+                                                   "eliminare prima di premere il pulsante del cestino."));
+    if (file.isEmpty())
         return;
-    }
-    const QString file = selectedFile();
-    if (file.isEmpty()) {
-        Msg::warning(this,
-            QStringLiteral("Attenzione: selezionare dall'elenco il listino prezzi da eliminare prima di "
-                           "premere il pulsante del cestino."));
-        return;
-    }
     if (!Msg::confirm(this,
             QStringLiteral("Si sta per eliminare il listino prezzi selezionato. Si ricorda che il file "
                            "eliminato non potrà essere recuperato.\r\n\r\nSi conferma l'eliminazione "

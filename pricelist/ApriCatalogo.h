@@ -27,6 +27,8 @@ private:
     void fillList();
     /** The selected item's file name as found in the folder; empty when nothing is selected. */
     QString selectedFile() const;
+    /** The selected list's file name, or empty after warning that there is none to act on. */
+    QString chosenFile(const QString &noSelectionWarning);
 
     QListWidget *lstFiles;
     QLabel *lblCreati;

@@ -73,6 +73,22 @@ BoxBehaviour *BoxBehaviour::onKey(std::function<bool(int, const QString &)> key)
     return this;
 }
 
+bool BoxBehaviour::isMoveOrModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool BoxBehaviour::keyAllowed(Filter filter, int key, const QString &text)
 {
     if (filter == Filter::None)

@@ -37,6 +37,9 @@ public:
     /** Runs on every key press before anything else; returning true swallows the key. */
     BoxBehaviour *onKey(std::function<bool(int key, const QString &text)> key);
 
+    /** Tab, Shift+Tab and bare modifier keys: moving between boxes, not typing into one. */
+    static bool isMoveOrModifierKey(int key);
+
     /** The filters' decision for one key: true when it reaches the box. */
     static bool keyAllowed(Filter filter, int key, const QString &text);
 

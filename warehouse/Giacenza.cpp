@@ -117,15 +117,10 @@ bool TfrmGiacenza::quantityKey(QLineEdit *box, int key, const QString &text)
     case Qt::Key_Delete:
     case Qt::Key_Left:
     case Qt::Key_Right:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_Meta:
         return false;
     default:
+        if (BoxBehaviour::isMoveOrModifierKey(key))
+            return false;
         break;
     }
     const bool digit = text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9');

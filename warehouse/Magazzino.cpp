@@ -669,16 +669,10 @@ bool TfrmMagazzino::txtDataScaKeyDown(int key)
     case Qt::Key_Delete:
         txtDataSca->clear();
         return true;
-    // Moving between boxes and bare modifiers are not keys typed into the box.
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_Meta:
-        return false;
     default:
+        // Moving between boxes and bare modifiers are not keys typed into the box.
+        if (BoxBehaviour::isMoveOrModifierKey(key))
+            return false;
         openDatePicker();
         return true;
     }

@@ -20,6 +20,19 @@ struct TextStyle
     /** One horizontal and one vertical flag. */
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
 
+    /** An Arial style, the font of every card and price-list print. */
+    static TextStyle arial(double pixelHeight, bool bold, const QColor &color, const QColor &fill,
+                           Qt::Alignment alignment)
+    {
+        TextStyle style;
+        style.pixelHeight = pixelHeight;
+        style.bold = bold;
+        style.color = color;
+        style.fill = fill;
+        style.alignment = alignment;
+        return style;
+    }
+
     /** Distance between the tops of two lines of text. */
     double linePitch() const { return pixelHeight * 1.2; }
 };

@@ -3,17 +3,6 @@
 #include "storage/TextField.h"
 
 namespace {
-TextStyle arial(double pixelHeight, bool bold, const QColor &color, Qt::Alignment alignment)
-{
-    TextStyle style;
-    style.family = QStringLiteral("Arial");
-    style.pixelHeight = pixelHeight;
-    style.bold = bold;
-    style.color = color;
-    style.alignment = alignment;
-    return style;
-}
-
 QString slotName(const char *stem, int slot)
 {
     return QLatin1String(stem) + QLatin1Char('_') + slotLetter(slot);
@@ -29,11 +18,11 @@ ReportTemplate makeRepDocumento()
 {
     ReportTemplate report(QStringLiteral("repDocumento"), QStringLiteral("Listino Prezzi"));
     const Qt::Alignment leftMiddle = Qt::AlignLeft | Qt::AlignVCenter;
-    const TextStyle small = arial(10.67, false, Qt::black, Qt::AlignLeft | Qt::AlignTop);
-    const TextStyle name = arial(21.33, true, QColor(0xA5, 0x2A, 0x2A), leftMiddle);
-    const TextStyle description = arial(13.33, false, Qt::black, leftMiddle);
-    const TextStyle code = arial(21.33, true, QColor(0x00, 0x00, 0x80), leftMiddle);
-    const TextStyle price = arial(21.33, true, Qt::black, Qt::AlignRight | Qt::AlignVCenter);
+    const TextStyle small = TextStyle::arial(10.67, false, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignTop);
+    const TextStyle name = TextStyle::arial(21.33, true, QColor(0xA5, 0x2A, 0x2A), QColor(), leftMiddle);
+    const TextStyle description = TextStyle::arial(13.33, false, Qt::black, QColor(), leftMiddle);
+    const TextStyle code = TextStyle::arial(21.33, true, QColor(0x00, 0x00, 0x80), QColor(), leftMiddle);
+    const TextStyle price = TextStyle::arial(21.33, true, Qt::black, QColor(), Qt::AlignRight | Qt::AlignVCenter);
 
     report.addText(QStringLiteral("txtNome"), mmRect(1, 0.6, 188, 4), small, QStringLiteral("NOME LISTINO PREZZI"));
     for (int k = 0; k < 8; ++k) {

@@ -8,17 +8,6 @@ namespace {
 const QColor DarkOrange(0xFF, 0x8C, 0x00);
 const QColor Teal(0x00, 0x80, 0x80);
 
-TextStyle arial(double pixelHeight, const QColor &color, const QColor &fill, Qt::Alignment alignment)
-{
-    TextStyle style;
-    style.family = QStringLiteral("Arial");
-    style.pixelHeight = pixelHeight;
-    style.color = color;
-    style.fill = fill;
-    style.alignment = alignment;
-    return style;
-}
-
 QString rowName(const char *stem, int row)
 {
     return QLatin1String(stem) + QStringLiteral("%1").arg(row, 2, 10, QLatin1Char('0'));
@@ -30,10 +19,10 @@ ReportTemplate cardTemplate(const QString &name, const QImage &folderIcon, doubl
     ReportTemplate report(name, QStringLiteral("Scheda informativa"));
     report.addPicture(QStringLiteral("frxPictureView1"), mmRect(3, 3, 17, 13))->setPicture(folderIcon);
     report.addText(QStringLiteral("txtTitolo"), mmRect(23, 3, 165, 9),
-        arial(21.33, Qt::white, DarkOrange, Qt::AlignCenter), QStringLiteral("Titolo Scheda"));
+        TextStyle::arial(21.33, false, Qt::white, DarkOrange, Qt::AlignCenter), QStringLiteral("Titolo Scheda"));
     report.addLine(QStringLiteral("linSepara01"), mmToUnits(23), mmToUnits(16), mmToUnits(165));
-    const TextStyle title = arial(12, Qt::white, Teal, Qt::AlignLeft | Qt::AlignVCenter);
-    const TextStyle value = arial(13.33, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignVCenter);
+    const TextStyle title = TextStyle::arial(12, false, Qt::white, Teal, Qt::AlignLeft | Qt::AlignVCenter);
+    const TextStyle value = TextStyle::arial(13.33, false, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignVCenter);
     for (int n = 1; n <= 18; ++n) {
         const double top = firstRow + rowStep * (n - 1);
         const QString design = QStringLiteral("Campo %1").arg(n);
@@ -42,7 +31,7 @@ ReportTemplate cardTemplate(const QString &name, const QImage &folderIcon, doubl
     }
     report.addLine(QStringLiteral("linSepara02"), mmToUnits(3), mmToUnits(265), mmToUnits(185));
     report.addText(QStringLiteral("txtCalce"), mmRect(3, 269, 185, 6),
-        arial(13.33, Qt::white, DarkOrange, Qt::AlignCenter), QStringLiteral("Termine scheda"));
+        TextStyle::arial(13.33, false, Qt::white, DarkOrange, Qt::AlignCenter), QStringLiteral("Termine scheda"));
     return report;
 }
 } // namespace
@@ -59,7 +48,7 @@ ReportTemplate makeRepScheda(const QImage &folderIcon)
     ReportTemplate report = cardTemplate(QStringLiteral("repScheda"), folderIcon, 24, 10);
     report.addOutline(QStringLiteral("Shape1"), mmRect(3, 204, 185, 57));
     report.addText(QStringLiteral("Memo1"), mmRect(4, 205, 34, 4),
-        arial(8, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignTop), QStringLiteral("SPAZIO PER APPUNTI:"));
+        TextStyle::arial(8, false, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignTop), QStringLiteral("SPAZIO PER APPUNTI:"));
     return report;
 }
 

@@ -1,5 +1,6 @@
 #include "warehouse/StampaMag.h"
 
+#include "app/Messages.h"
 #include "app/PhotoBox.h"
 #include "app/Resources.h"
 #include "app/ShapeWidget.h"
@@ -7,6 +8,7 @@
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ProductCardReport.h"
+#include "storage/FieldRules.h"
 #include "storage/TextField.h"
 
 #include <QLabel>
@@ -150,7 +152,14 @@ void CardPrintWindow::btnStampaClick()
     card.prezzo = read("txtPrezzo");
     card.pagato = EditorControls::isChecked(m_editor, QStringLiteral("chkPagato"));
     // Converts before anything else happens: a text that is not a number stops here, with nothing printed.
-    stockValueLine(card.costo, card.giacenza);
+    // Caught here rather than in the application's last-resort net, because an exception crossing Qt's
+    // event dispatch leaks the event and leaves the button's mouse state half-done.
+    try {
+        stockValueLine(card.costo, card.giacenza);
+    } catch (const ConversionError &e) {
+        Msg::errorReport(this, QString::fromUtf8(e.what()));
+        return;
+    }
 
     const QString memory = trimText(m_memory->text());
     ReportTemplate *report = nullptr;

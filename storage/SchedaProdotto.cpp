@@ -104,11 +104,13 @@ void WarehouseArchive::overwrite(qint64 n, const TSchedaProdotto &card)
     file.close();
 }
 
-qint64 WarehouseArchive::append(const TSchedaProdotto &card)
+qint64 WarehouseArchive::append(const TSchedaProdotto &card, qint64 *written)
 {
     ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
     const qint64 index = file.count();
     writeCard(file, index, card);
+    if (written)
+        *written = index + 1;
     file.close();
     return index + 1;
 }

@@ -54,8 +54,11 @@ qint64 count();
 TSchedaProdotto read(qint64 n);
 /** Overwrites record `n` (from 1) in place. */
 void overwrite(qint64 n, const TSchedaProdotto &card);
-/** Appends the card and returns its number. */
-qint64 append(const TSchedaProdotto &card);
+/**
+ * Appends the card and returns its number. `written`, when given, gets that number as soon as the card
+ * is in the file, even when closing the file then fails.
+ */
+qint64 append(const TSchedaProdotto &card, qint64 *written = nullptr);
 /**
  * Calls `visit(number, rawRecord)` for every record in file order, reading in large blocks.
  * `visit` returns false to stop early.

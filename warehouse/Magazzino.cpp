@@ -509,12 +509,17 @@ void TfrmMagazzino::btnSalvaClick()
     const TSchedaProdotto card = cardFromScreen();
     qint64 n = position();
     const bool appending = n == 0;
+    qint64 written = 0;
     try {
         if (appending)
-            n = WarehouseArchive::append(card);
+            n = WarehouseArchive::append(card, &written);
         else
             WarehouseArchive::overwrite(n, card);
     } catch (const ArchiveError &) {
+        // Only the close failed: the card is in the archive, and showing its number makes the next
+        // Salva rewrite it instead of adding it a second time.
+        if (written > 0)
+            lblPosizione->setText(QString::number(written));
         Msg::archiveError(this);
         return;
     }

@@ -371,6 +371,7 @@ private:
             QCOMPARE(WarehouseArchive::read(n)[F::Nome], box("txtNome")->text());
         }
         if (op == Op::PageAppend || op == Op::PageOverwrite) {
+            QCOMPARE(PriceListFile::pageCount(listPath()), op == Op::PageAppend ? 4 : 3);
             const qint64 n = named<QLabel>(m_window, "lblPosizione")->text().toLongLong();
             QVERIFY(n >= 2);
             QCOMPARE(PriceListFile::read(listPath(), n).voci[0][TVoceListino::Nome], QStringLiteral("Rosa"));

@@ -243,7 +243,7 @@ void TfrmExpMagazzino::cmdEsportaClick()
         return;
     const QString path = ExportWriter::exportPath();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = ExportWriter::save(path, ExportWriter::build(m_model->sheet()));
+    const bool written = ExportWriter::write(path, m_model->sheet());
     QApplication::restoreOverrideCursor();
     if (!written) {
         Msg::plain(this,

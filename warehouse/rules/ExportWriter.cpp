@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <array>
+#include <limits>
 
 namespace {
 std::function<bool()> &faultInjector()
@@ -175,15 +176,17 @@ QByteArray ExportWriter::cellText(const QString &text)
     return out;
 }
 
-QByteArray ExportWriter::build(const WarehouseSheet &sheet)
+namespace {
+/**
+ * Builds the file for `sheet` in pieces: whenever the text reaches `piece` bytes it goes to `take`,
+ * which returns false to stop (the result is then false). `reserve` is the room taken at the start.
+ */
+template <typename Take>
+bool produce(const WarehouseSheet &sheet, qsizetype reserve, qsizetype piece, Take take)
 {
     static const QByteArray header = headerRow();
     QByteArray out;
-    // One reservation (the stored texts plus room for entities and edits) avoids regrowing a file of
-    // a hundred megabytes, which would copy it over and over.
-    const qsizetype cellFrame = sizeof(kCellOpen) - 1 + sizeof(kCellClose) - 1;
-    out.reserve(sizeof(kHead) + header.size() + sheet.rowCount() * (9 + WarehouseSheet::ColumnCount * cellFrame)
-        + sheet.storedSize() + sheet.storedSize() / 8 + (1 << 16) + sizeof(kTail));
+    out.reserve(reserve);
     out += kHead;
     out += header;
     out += "</tr>";
@@ -198,9 +201,52 @@ QByteArray ExportWriter::build(const WarehouseSheet &sheet)
             out += kCellClose;
         }
         out += "</tr>";
+        if (out.size() >= piece) {
+            if (!take(out))
+                return false;
+            out.resize(0); // keeps the room for the next piece
+        }
     }
     out += kTail;
-    return out;
+    return take(out);
+}
+
+bool writeBlock(QSaveFile &file, const char *data, qsizetype size)
+{
+    return !(faultInjector() && faultInjector()()) && file.write(data, size) == size;
+}
+
+constexpr qsizetype Block = 1 << 20;
+} // namespace
+
+QByteArray ExportWriter::build(const WarehouseSheet &sheet)
+{
+    // One reservation (the stored texts plus room for entities and edits) avoids regrowing a file of
+    // a hundred megabytes, which would copy it over and over.
+    const qsizetype cellFrame = sizeof(kCellOpen) - 1 + sizeof(kCellClose) - 1;
+    const qsizetype size = sizeof(kHead) + (1 << 12) + sheet.rowCount() * (9 + WarehouseSheet::ColumnCount * cellFrame)
+        + sheet.storedSize() + sheet.storedSize() / 8 + (1 << 16) + sizeof(kTail);
+    QByteArray whole;
+    produce(sheet, size, std::numeric_limits<qsizetype>::max(), [&](QByteArray &all) {
+        whole = std::move(all);
+        return true;
+    });
+    return whole;
+}
+
+bool ExportWriter::write(const QString &path, const WarehouseSheet &sheet)
+{
+    // Written a block at a time as it is built: a file of a hundred megabytes never sits whole in memory.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const bool written = produce(sheet, Block + (1 << 16), Block,
+        [&](const QByteArray &piece) { return writeBlock(file, piece.constData(), piece.size()); });
+    if (!written) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 bool ExportWriter::save(const QString &path, const QByteArray &bytes)
@@ -208,10 +254,8 @@ bool ExportWriter::save(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    constexpr qsizetype Block = 1 << 20;
     for (qsizetype at = 0; at < bytes.size(); at += Block) {
-        const qsizetype n = std::min(Block, bytes.size() - at);
-        if ((faultInjector() && faultInjector()()) || file.write(bytes.constData() + at, n) != n) {
+        if (!writeBlock(file, bytes.constData() + at, std::min(Block, bytes.size() - at))) {
             file.cancelWriting();
             return false;
         }

@@ -25,6 +25,12 @@ QByteArray build(const WarehouseSheet &sheet);
 QByteArray cellText(const QString &text);
 
 /**
+ * Writes the file for the sheet, as build() gives it, to a new file that replaces `path` only once
+ * complete, so a failure leaves any earlier file whole. False on failure.
+ */
+bool write(const QString &path, const WarehouseSheet &sheet);
+
+/**
  * Writes `bytes` to a new file that replaces `path` only once complete, so a failure leaves any
  * earlier file whole. False on failure.
  */

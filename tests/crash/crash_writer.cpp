@@ -8,6 +8,7 @@
 #include "pricelist/rules/SlotPhotos.h"
 #include "storage/ProgramFolder.h"
 #include "warehouse/rules/ExportWriter.h"
+#include "warehouse/rules/WarehouseSheet.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -29,7 +30,7 @@ QImage noise(QSize size, quint32 seed)
 // Both versions' contents are made before the loop starts, so a kill lands in the writing itself.
 QImage cards[2];
 QImage slotPictures[2][8];
-QByteArray exports[2];
+WarehouseSheet exports[2];
 
 void prepare(const QString &mode)
 {
@@ -38,8 +39,13 @@ void prepare(const QString &mode)
             cards[version] = noise(QSize(1200, 900), 1 + version);
         for (int slot = 0; slot < 8 && mode == QLatin1String("page"); ++slot)
             slotPictures[version][slot] = SlotPhotos::toFileSize(noise(QSize(366, 274), 10 + 8 * version + slot));
-        if (mode == QLatin1String("export"))
-            exports[version] = QByteArray(8 << 20, char('a' + version));
+        if (mode == QLatin1String("export")) {
+            // About 10 MB, so the file is written in several blocks.
+            exports[version].setRowCount(4000);
+            for (int row = 0; row < 4000; ++row)
+                for (int column = 0; column < WarehouseSheet::ColumnCount; ++column)
+                    exports[version].setText(row, column, QString(100, QChar(u'a' + version)));
+        }
     }
 }
 
@@ -58,7 +64,7 @@ bool write(const QString &mode, int version)
         return true;
     }
     if (mode == QLatin1String("export"))
-        return ExportWriter::save(ExportWriter::exportPath(), exports[version]);
+        return ExportWriter::write(ExportWriter::exportPath(), exports[version]);
     if (mode == QLatin1String("password")) {
         try {
             PasswordStore::write(PasswordStore::path(), version ? QStringLiteral("UNO") : QStringLiteral("ZERO"));

@@ -344,6 +344,12 @@ private slots:
         QTest::newRow("key longer than text") << "va" << "vaso" << false;
         QTest::newRow("accent first, not folded") << "PERCHÈ è" << "è" << true;
         QTest::newRow("accent upper is another letter") << "PERCHÈ" << "è" << false;
+        // Letters are looked for eight characters at a time: matches in a later block and in the tail.
+        QTest::newRow("capital in the third block") << "0123456789abcdef0123Vaso" << "vaso" << true;
+        QTest::newRow("ending a block exactly") << "xxxxxxxxxxxxVASO" << "vaso" << true;
+        QTest::newRow("in the tail after the blocks") << "xxxxxxxxxxvaso" << "vaso" << true;
+        QTest::newRow("near misses across blocks") << "vasvasvasVASvasVASvasVA" << "vaso" << false;
+        QTest::newRow("other characters have no cases") << "[[[[[[[[[[x" << "{x" << false;
     }
 
     void containsLoweredKey()

@@ -1,7 +1,8 @@
 // The result-line builder and the search, under-stock and unpaid rules take any record bytes; the
-// line is the one the card's trimmed fields give.
+// line is the one the card's trimmed fields give, and the list's find agrees with a plain search of it.
 #include "storage/SchedaProdotto.h"
 #include "warehouse/rules/CardFilter.h"
+#include "warehouse/rules/ListFind.h"
 #include "warehouse/rules/ResultLine.h"
 
 #include <cstring>
@@ -48,6 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             const auto field = TSchedaProdotto::Field(static_cast<unsigned char>(part[0]) % TSchedaProdotto::FieldCount);
             boxes.append({ field, QString::fromLatin1(part.mid(1)) });
         }
+    }
+    const QString line = resultLine(LineLayout::Search, record.data());
+    for (const CardMatcher::Box &box : boxes) {
+        const QString key = lowerAsciiLetters(box.text);
+        if (containsLowered(line, key) != (!key.isEmpty() && lowerAsciiLetters(line).contains(key)))
+            __builtin_trap();
     }
     const CardMatcher matcher(boxes);
     const int matched = matcher.matchCount(record.data());

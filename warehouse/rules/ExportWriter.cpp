@@ -210,13 +210,6 @@ bool produce(const WarehouseSheet &sheet, qsizetype reserve, qsizetype piece, Ta
     out += kTail;
     return take(out);
 }
-
-bool writeBlock(QSaveFile &file, const char *data, qsizetype size)
-{
-    return !(faultInjector() && faultInjector()()) && file.write(data, size) == size;
-}
-
-constexpr qsizetype Block = 1 << 20;
 } // namespace
 
 QByteArray ExportWriter::build(const WarehouseSheet &sheet)
@@ -237,28 +230,15 @@ QByteArray ExportWriter::build(const WarehouseSheet &sheet)
 bool ExportWriter::write(const QString &path, const WarehouseSheet &sheet)
 {
     // Written a block at a time as it is built: a file of a hundred megabytes never sits whole in memory.
+    constexpr qsizetype Block = 1 << 20;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const bool written = produce(sheet, Block + (1 << 16), Block,
-        [&](const QByteArray &piece) { return writeBlock(file, piece.constData(), piece.size()); });
+        [&](const QByteArray &piece) { return !(faultInjector() && faultInjector()()) && file.write(piece) == piece.size(); });
     if (!written) {
         file.cancelWriting();
         return false;
-    }
-    return file.commit();
-}
-
-bool ExportWriter::save(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (qsizetype at = 0; at < bytes.size(); at += Block) {
-        if (!writeBlock(file, bytes.constData() + at, std::min(Block, bytes.size() - at))) {
-            file.cancelWriting();
-            return false;
-        }
     }
     return file.commit();
 }

@@ -30,12 +30,6 @@ QByteArray cellText(const QString &text);
  */
 bool write(const QString &path, const WarehouseSheet &sheet);
 
-/**
- * Writes `bytes` to a new file that replaces `path` only once complete, so a failure leaves any
- * earlier file whole. False on failure.
- */
-bool save(const QString &path, const QByteArray &bytes);
-
 /** Test seam: called before each block is written; returning true makes that write fail. */
 void setFaultInjector(std::function<bool()> injector);
 } // namespace ExportWriter

@@ -4,9 +4,8 @@
 
 #include <QDate>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 double roundTo(double value, int decimals)
 {
@@ -14,6 +13,45 @@ double roundTo(double value, int decimals)
     const long double sum = static_cast<long double>(value) * f + 0.5L;
     return static_cast<double>(std::floor(sum) / f);
 }
+
+namespace {
+
+// Whether a plain number out of a double's range ("1e999", "0.0001e-400") is too large rather than too
+// small: the power of ten of its first significant digit decides.
+bool exceedsDouble(const QByteArray &plain)
+{
+    qsizetype i = 0;
+    if (i < plain.size() && (plain[i] == '+' || plain[i] == '-'))
+        ++i;
+    long long magnitude = 0;
+    bool seenPoint = false;
+    bool significant = false;
+    for (; i < plain.size() && plain[i] != 'e'; ++i) {
+        if (plain[i] == '.') {
+            seenPoint = true;
+        } else if (plain[i] != '0' || significant) {
+            significant = true;
+            if (!seenPoint)
+                ++magnitude;
+        } else if (seenPoint) {
+            --magnitude;
+        }
+    }
+    long long exponent = 0;
+    if (i < plain.size()) {
+        bool negative = false;
+        ++i;
+        if (i < plain.size() && (plain[i] == '+' || plain[i] == '-'))
+            negative = plain[i++] == '-';
+        for (; i < plain.size() && exponent < 1000000; ++i)
+            exponent = exponent * 10 + (plain[i] - '0');
+        if (negative)
+            exponent = -exponent;
+    }
+    return magnitude + exponent > 0;
+}
+
+} // namespace
 
 std::optional<double> parseDecimal(const QString &text)
 {
@@ -54,10 +92,25 @@ std::optional<double> parseDecimal(const QString &text)
     }
     if (i != n)
         return std::nullopt;
-    const double value = std::strtod(plain.constData(), nullptr);
-    if (!std::isfinite(value))
+    // from_chars, unlike strtod, reads the full stop whatever the process locale says.
+    const char *first = plain.constData();
+    const char *last = first + plain.size();
+    const bool negative = *first == '-';
+    if (*first == '+' || negative)
+        ++first;
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+    if (end != last)
         return std::nullopt;
-    return value;
+    if (error == std::errc::result_out_of_range) {
+        // Too large is no number; too small is zero, as the C library reads it.
+        if (exceedsDouble(plain))
+            return std::nullopt;
+        value = 0;
+    } else if (error != std::errc()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
 }
 
 double toDecimal(const QString &text)
@@ -71,9 +124,10 @@ QString generalForm(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
+    // to_chars writes as "%.15G" would under the C locale, whatever the process locale says.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    QString text = QString::fromLatin1(buffer);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    QString text = QString::fromLatin1(buffer, written.ptr - buffer).toUpper();
     // %G writes 1.5E+20; the program's form is 1,5E20 and 1E-5.
     const qsizetype e = text.indexOf(QLatin1Char('E'));
     if (e >= 0) {

@@ -1,14 +1,44 @@
 #include "storage/FieldRules.h"
 #include "storage/TextField.h"
+#include "tests/support/Locales.h"
 
 #include <QDate>
 #include <QtTest>
+
+#include <clocale>
 
 class TestFieldRules : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // Every rule below runs once under each locale a shop's computer may have: the C library's
+    // number functions follow it, the program's rules must not.
+    void initTestCase_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        for (const QByteArray &name : shopLocales())
+            QTest::newRow(name.constData()) << name;
+    }
+    void init()
+    {
+        QFETCH_GLOBAL(QByteArray, locale);
+        if (!std::setlocale(LC_ALL, locale.constData()))
+            QSKIP(qPrintable(QStringLiteral("locale %1 is not installed here (scripts/install-deps makes it)")
+                                 .arg(QString::fromLatin1(locale))));
+    }
+    void cleanupTestCase() { std::setlocale(LC_ALL, "C.UTF-8"); }
+
+    void cLibraryReallyFollowsTheLocale()
+    {
+        // Proves the table runs where it matters: under it_IT the C library writes a comma.
+        QFETCH_GLOBAL(QByteArray, locale);
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%.1f", 12.5);
+        const bool commaLocale = !locale.startsWith("C") && !locale.startsWith("en");
+        QCOMPARE(QByteArray(buffer), commaLocale ? QByteArray("12,5") : QByteArray("12.5"));
+    }
+
     void rounding_data()
     {
         QTest::addColumn<double>("value");
@@ -28,6 +58,7 @@ private slots:
         QTest::newRow("1,005") << 1.005 << 2 << 1.0;
         QTest::newRow("1,115") << 1.115 << 2 << 1.11;
         QTest::newRow("2,675") << 2.675 << 2 << 2.67;
+        QTest::newRow("-0,005") << -0.005 << 2 << -0.01;
         QTest::newRow("large") << 123456789.125 << 2 << 123456789.13;
     }
     void rounding()
@@ -78,6 +109,14 @@ private slots:
                                  << "0,00";
         QTest::newRow("negative") << "-5"
                                   << "-5,00";
+        QTest::newRow("2,675") << "2,675"
+                               << "2,67";
+        QTest::newRow("-0,005") << "-0,005"
+                                << "-0,01";
+        QTest::newRow("exponent") << "1,5e3"
+                                  << "1500,00";
+        QTest::newRow("below a double's range") << "1e-400"
+                                                << "0,00";
         QTest::newRow("plus sign") << "+5,5"
                                    << "5,50";
         QTest::newRow("exponent") << "1,5e2"
@@ -157,6 +196,11 @@ private slots:
         QVERIFY(!parseDecimal(QStringLiteral("-")).has_value());
         QVERIFY(!parseDecimal(QStringLiteral("1 2")).has_value());
         QVERIFY(!parseDecimal(QStringLiteral("1e999")).has_value());
+        QVERIFY(!parseDecimal(QStringLiteral("0,001e312")).has_value());
+        QVERIFY(!parseDecimal(QStringLiteral("+-1")).has_value());
+        QCOMPARE(parseDecimal(QStringLiteral("-1e-400")).value(), 0.0);
+        QCOMPARE(parseDecimal(QStringLiteral("+12,5")).value(), 12.5);
+        QCOMPARE(parseDecimal(QStringLiteral("5,")).value(), 5.0);
         QVERIFY(!parseDecimal(QStringLiteral("\u0661")).has_value()); // an Arabic-Indic digit
         QCOMPARE(parseDecimal(QStringLiteral(" -0,5 ")).value(), -0.5);
         QVERIFY_THROWS_EXCEPTION(ConversionError, toDecimal(QStringLiteral("12.50")));

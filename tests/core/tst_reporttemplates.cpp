@@ -4,6 +4,7 @@
 #include "report/engine/ReportPainter.h"
 #include "storage/Clock.h"
 #include "storage/FieldRules.h"
+#include "tests/support/Locales.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -423,6 +424,9 @@ private slots:
         QTest::newRow("3 x 12,50") << "3"
                                    << "12,50"
                                    << "Costo unitario (€ 12,50) x giacenza (3 pezzi) = € 37,5";
+        QTest::newRow("3 x 12,5 as typed") << "3"
+                                           << "12,5"
+                                           << "Costo unitario (€ 12,5) x giacenza (3 pezzi) = € 37,5";
         QTest::newRow("2 x 1,10") << "2"
                                   << "1,10"
                                   << "Costo unitario (€ 1,10) x giacenza (2 pezzi) = € 2,2";
@@ -444,7 +448,14 @@ private slots:
         QFETCH(QString, giacenza);
         QFETCH(QString, costo);
         QFETCH(QString, line);
-        QCOMPARE(::stockValueLine(costo, giacenza), line);
+        for (const QByteArray &locale : shopLocales()) {
+            const ScopedLocale switched(locale);
+            if (!switched.active()) {
+                qWarning("locale %s is not installed here: skipped", locale.constData());
+                continue;
+            }
+            QCOMPARE(::stockValueLine(costo, giacenza), line);
+        }
     }
 
     void aStockOrCostThatIsNoNumberFillsNothing_data()

@@ -1,3 +1,4 @@
+#include "tests/support/Locales.h"
 #include "tests/support/TestSupport.h"
 
 #include "app/Application.h"
@@ -49,8 +50,7 @@ void click(QWidget *window, const QString &name)
 void typeHere(const QString &text)
 {
     for (QChar c : text)
-        QTest::sendKeyEvent(
-            QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 void enter()
@@ -140,8 +140,21 @@ private slots:
         sb.reset();
     }
 
+    void fromAProductToAPrintedPage_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        for (const QByteArray &name : shopLocales())
+            QTest::newRow(name.constData()) << name;
+    }
     void fromAProductToAPrintedPage()
     {
+        // The road is walked under every locale a shop may have and must leave the same bytes.
+        QFETCH(QByteArray, locale);
+        const ScopedLocale switched(locale);
+        if (!switched.active())
+            QSKIP(qPrintable(QStringLiteral("locale %1 is not installed here (scripts/install-deps makes it)")
+                                 .arg(QString::fromLatin1(locale))));
+
         // The folder as installed: the store holds the first-access password.
         PasswordStore::write(sb->path("unins000.dll"), Crypt::encode(PasswordStore::FirstAccessPassword));
         const QByteArray store = Sandbox::readFile(sb->path("unins000.dll"));
@@ -216,7 +229,8 @@ private slots:
         QVERIFY(near(centre(control<PhotoBox>(mag, "imgFoto")->picture()), Qt::green));
 
         click(mag, "btnSalva");
-        QCOMPARE(sb->messageTexts(), QStringList { QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") });
+        QCOMPARE(sb->messageTexts(),
+            QStringList { QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") });
         QCOMPARE(control<QLabel>(mag, "lblPosizione")->text(), QStringLiteral("1"));
         sb->clearMessages();
         const QImage cardPhoto(sb->path("1.jpg"));
@@ -285,7 +299,8 @@ private slots:
         QVERIFY(near(centre(control<PhotoBox>(page, "imgFoto_A")->picture()), Qt::green));
 
         click(page, "cmdSalva");
-        QCOMPARE(sb->messageTexts(), QStringList { QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") });
+        QCOMPARE(sb->messageTexts(),
+            QStringList { QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") });
         sb->clearMessages();
         QCOMPARE(control<QLabel>(page, "lblPosizione")->text(), QStringLiteral("1"));
 
@@ -313,6 +328,17 @@ private slots:
         QStringList written = QDir(sb->folder()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         QCOMPARE(written, QStringList({ "1.jpg", "Fiori.lis", "Foto_Listino", "Magazzino.pro", "unins000.dll" }));
         QCOMPARE(Sandbox::readFile(sb->path("unins000.dll")), store);
+
+        static QByteArray warehouseUnderC, listUnderC;
+        const QByteArray warehouse = Sandbox::readFile(sb->path("Magazzino.pro"));
+        const QByteArray list = Sandbox::readFile(sb->path("Fiori.lis"));
+        if (locale == shopLocales().first()) {
+            warehouseUnderC = warehouse;
+            listUnderC = list;
+        } else if (!warehouseUnderC.isEmpty()) {
+            QCOMPARE(warehouse, warehouseUnderC);
+            QCOMPARE(list, listUnderC);
+        }
     }
 
 private:
@@ -371,7 +397,8 @@ private:
     void checkPhotos()
     {
         for (char x = 'A'; x <= 'H'; ++x)
-            for (const QString &name : { QStringLiteral("Fiori_Foto_%1_1.jpg"), QStringLiteral("Fiori_Anteprima_%1.jpg") }) {
+            for (const QString &name :
+                { QStringLiteral("Fiori_Foto_%1_1.jpg"), QStringLiteral("Fiori_Anteprima_%1.jpg") }) {
                 const QImage photo(sb->path(QStringLiteral("Foto_Listino/") + name.arg(QLatin1Char(x))));
                 QCOMPARE(photo.size(), QSize(366, 274));
                 QCOMPARE(near(centre(photo), Qt::green), x == 'A');
@@ -450,9 +477,11 @@ private:
             const QRectF at = find(QLatin1String(e.word), e.nth);
             QVERIFY2(!at.isNull(), e.word);
             if (e.left >= 0)
-                QVERIFY2(qAbs(at.left() - e.left) < 0.2, qPrintable(QStringLiteral("%1 starts at %2 mm").arg(e.word).arg(at.left())));
+                QVERIFY2(qAbs(at.left() - e.left) < 0.2,
+                    qPrintable(QStringLiteral("%1 starts at %2 mm").arg(e.word).arg(at.left())));
             else
-                QVERIFY2(qAbs(at.right() - e.right) < 0.3, qPrintable(QStringLiteral("%1 ends at %2 mm").arg(e.word).arg(at.right())));
+                QVERIFY2(qAbs(at.right() - e.right) < 0.3,
+                    qPrintable(QStringLiteral("%1 ends at %2 mm").arg(e.word).arg(at.right())));
             QVERIFY2(at.top() >= e.top - 0.3 && at.bottom() <= e.bottom + 0.3,
                 qPrintable(QStringLiteral("%1 at %2..%3 mm").arg(e.word).arg(at.top()).arg(at.bottom())));
         }

@@ -2,9 +2,11 @@
 
 #include "storage/FieldRules.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QValidator>
 
 BoxBehaviour::BoxBehaviour(QLineEdit *box, QWidget *highlight)
     : QObject(box)
@@ -12,6 +14,50 @@ BoxBehaviour::BoxBehaviour(QLineEdit *box, QWidget *highlight)
     , m_highlight(highlight)
 {
     box->installEventFilter(this);
+    m_before = box->text();
+    connect(box, &QLineEdit::textChanged, this, &BoxBehaviour::textChanged);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
+}
+
+namespace {
+
+// QLineEdit keeps an undo history of the user's changes and clears it when the program sets the text:
+// a change with nothing to undo is the program's.
+bool setByProgram(const QLineEdit *box)
+{
+    return !box->isUndoAvailable();
+}
+
+// Refuses a change of the user's that makes the text longer than the typing limit, unless the program
+// had already put a longer text there. QLineEdit validates a change before signalling it, so `before`
+// still holds the text as it was.
+class LengthLimit : public QValidator
+{
+public:
+    LengthLimit(QLineEdit *box, const int &limit, const QString &before)
+        : QValidator(box)
+        , m_box(box)
+        , m_limit(limit)
+        , m_before(before)
+    { }
+    State validate(QString &input, int &) const override
+    {
+        if (setByProgram(m_box) || input.size() <= qMax<qsizetype>(m_limit, m_before.size()))
+            return Acceptable;
+        return Invalid;
+    }
+
+private:
+    const QLineEdit *m_box;
+    const int &m_limit;
+    const QString &m_before;
+};
+
+} // namespace
+
+void BoxBehaviour::textChanged()
+{
+    m_before = m_box->text();
 }
 
 BoxBehaviour *BoxBehaviour::attach(QLineEdit *box, QWidget *highlight)
@@ -46,6 +92,14 @@ BoxBehaviour *BoxBehaviour::quantity()
 {
     m_filter = Filter::Quantity;
     m_normaliseQuantity = true;
+    return this;
+}
+
+BoxBehaviour *BoxBehaviour::limit(int length)
+{
+    m_limit = length;
+    if (!m_box->validator())
+        m_box->setValidator(new LengthLimit(m_box, m_limit, m_before));
     return this;
 }
 
@@ -112,6 +166,26 @@ bool BoxBehaviour::keyAllowed(Filter filter, int key, const QString &text)
     return false;
 }
 
+void BoxBehaviour::tidy()
+{
+    if (m_normaliseMoney)
+        m_box->setText(normaliseMoney(m_box->text()));
+    else if (m_normaliseQuantity)
+        m_box->setText(normaliseQuantity(m_box->text()));
+    if (m_exit)
+        m_exit();
+}
+
+void BoxBehaviour::focusChanged(QWidget *now)
+{
+    if (!m_pendingTidy || !now || now == m_box)
+        return;
+    if (now->window() != m_box->window())
+        return;
+    m_pendingTidy = false;
+    tidy();
+}
+
 bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
 {
     // A box being destroyed is no longer a line edit and gets a last focus-out: leave it alone.
@@ -119,6 +193,7 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::FocusIn:
+        m_pendingTidy = false;
         if (m_highlight)
             m_highlight->show();
         break;
@@ -130,14 +205,13 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
             break;
         if (m_highlight)
             m_highlight->hide();
-        if (reason == Qt::ActiveWindowFocusReason)
+        if (reason == Qt::ActiveWindowFocusReason) {
+            // A message box in front: if the cursor comes back elsewhere (a required-field warning
+            // moves it on), the box has been left after all.
+            m_pendingTidy = true;
             break;
-        if (m_normaliseMoney)
-            m_box->setText(normaliseMoney(m_box->text()));
-        else if (m_normaliseQuantity)
-            m_box->setText(normaliseQuantity(m_box->text()));
-        if (m_exit)
-            m_exit();
+        }
+        tidy();
         break;
     }
     case QEvent::KeyPress: {
@@ -146,7 +220,7 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
             return true;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             if (m_next)
-                m_next->setFocus(Qt::OtherFocusReason);
+                m_next->setFocus(Qt::TabFocusReason); // as Tab does: the text is selected, typing replaces it
             return m_next != nullptr || m_filter != Filter::None;
         }
         if (m_discard.contains(key->key()))

@@ -34,6 +34,13 @@ public:
     BoxBehaviour *discardKeys(QList<int> keys);
     /** Runs when the cursor leaves the box, after the built-in rule. */
     BoxBehaviour *onExit(std::function<void()> exit);
+    /**
+     * Typing and pasting stop at `length` characters; text the program puts into the box is not cut
+     * (it is cut when stored). Replaces QLineEdit's own limit, which cuts both.
+     */
+    BoxBehaviour *limit(int length);
+    /** The typing limit, 0 when there is none. */
+    int typingLimit() const { return m_limit; }
     /** Runs on every key press before anything else; returning true swallows the key. */
     BoxBehaviour *onKey(std::function<bool(int key, const QString &text)> key);
 
@@ -48,6 +55,9 @@ protected:
 
 private:
     BoxBehaviour(QLineEdit *box, QWidget *highlight);
+    void tidy();
+    void textChanged();
+    void focusChanged(QWidget *now);
 
     QLineEdit *m_box;
     QWidget *m_highlight;
@@ -56,6 +66,9 @@ private:
     bool m_normaliseMoney = false;
     bool m_normaliseQuantity = false;
     QList<int> m_discard;
+    int m_limit = 0;
+    QString m_before; // the text before the change being checked
+    bool m_pendingTidy = false; // left for another window: tidy if the cursor comes back elsewhere
     std::function<void()> m_exit;
     std::function<bool(int, const QString &)> m_key;
 };

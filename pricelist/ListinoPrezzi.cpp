@@ -37,7 +37,7 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &geometry, int 
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setGeometry(geometry);
-    edit->setMaxLength(maxLength);
+    BoxBehaviour::attach(edit)->limit(maxLength);
     edit->setFont(QFont(QStringLiteral("Verdana"), 12, QFont::Bold));
     // The highlight: yellow while the box has the cursor, white otherwise, sky-blue border.
     edit->setStyleSheet(QStringLiteral("QLineEdit { background: #FFFFFF; border: 1px solid #87CEEB; padding: 0 2px; }"
@@ -147,7 +147,8 @@ void TfrmListinoPrezzi::buildToolbar(QWidget *pan)
     lblPosizione->setGeometry(550, 33, 226, 24);
     lblPosizione->setAlignment(Qt::AlignCenter);
     lblPosizione->setFont(QFont(QStringLiteral("Verdana"), 12, QFont::Bold));
-    lblPosizione->setAccessibleName(QStringLiteral("Numero della scheda"));
+    // A name would replace the number for screen readers; the description goes with it instead.
+    lblPosizione->setAccessibleDescription(QStringLiteral("Numero della scheda"));
 }
 
 void TfrmListinoPrezzi::buildSlot(QWidget *pan, int index)

@@ -204,9 +204,8 @@ void TfrmMagazzino::buildLayout()
         edit->setFont(boxFont);
         edit->setTextMargins(0, -2, 0, -2);
         edit->setAlignment(spec.alignment | Qt::AlignVCenter);
-        edit->setMaxLength(info.width);
         auto *highlight = new HighlightRect(edit, QStringLiteral("eff") + QLatin1String(info.name));
-        BoxBehaviour::attach(edit, highlight);
+        BoxBehaviour::attach(edit, highlight)->limit(info.width);
         QLabel *label = caption(p, QString::fromUtf8(spec.caption), spec.x, spec.y - 18);
         label->setObjectName(QStringLiteral("lblTesto") + QLatin1String(info.name));
         boxes << edit;
@@ -247,7 +246,8 @@ void TfrmMagazzino::buildLayout()
     chkPagato = new QCheckBox(QStringLiteral("Pagato"), p);
     chkPagato->setObjectName(QStringLiteral("chkPagato"));
     chkPagato->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
-    chkPagato->setGeometry(736, 504, 80, 32);
+    // As tall as it needs: a taller box would centre its mark and caption below the row.
+    chkPagato->setGeometry(736, 504, 80, chkPagato->sizeHint().height());
     setHint(chkPagato,
         QStringLiteral("Contrassegna questa casella per indicare che il pagamento \u00e8 stato "
                        "effettuato."));
@@ -286,6 +286,8 @@ void TfrmMagazzino::buildLayout()
     lblPosizione->setGeometry(810, 34, 78, 24);
     lblPosizione->setFont(QFont(QStringLiteral("Verdana"), 11, QFont::Bold));
     lblPosizione->setAlignment(Qt::AlignCenter);
+    // A name would replace the number for screen readers; the description goes with it instead.
+    lblPosizione->setAccessibleDescription(QStringLiteral("Numero della scheda"));
 
     // Picture buttons.
     auto pictureButton = [this, p](const ButtonSpec &spec, const QRect &geometry) {
@@ -394,7 +396,9 @@ void TfrmMagazzino::fillFromRecord(const TSchedaProdotto &card, qint64 number)
         } else if (isAttachment(field)) {
             panel()->findChild<QLabel *>(labelName(field))->setText(text);
         } else {
-            box(TSchedaProdotto::info(field).name)->setText(text);
+            QLineEdit *b = box(TSchedaProdotto::info(field).name);
+            b->setText(text);
+            b->setCursorPosition(0); // a long text shows its beginning, not its end
         }
     }
     lblPosizione->setText(QString::number(number));

@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 
 // Three boxes as the windows use them: a money box, a quantity box and a plain box, chained by Enter.
 class TestBoxBehaviour : public QObject
@@ -236,6 +238,61 @@ private slots:
         focus(m_plain);
         QCOMPARE(m_money->text(), QStringLiteral("7,00"));
         QCOMPARE(m_exits, QStringList { QStringLiteral("7,00") });
+    }
+
+    void aWarningThatMovesTheCursorOnIsLeaving()
+    {
+        // A required-field warning comes in front, then the window puts the cursor in another box.
+        focus(m_money);
+        QTest::keyClicks(m_money, "6");
+        onNextModal([](QWidget *box) { static_cast<QDialog *>(box)->accept(); });
+        QMessageBox::warning(m_window.get(), QString(), QStringLiteral("Campo obbligatorio"));
+        // The desktop gives the window back its activation a moment after the box closes.
+        QTimer::singleShot(0, m_window.get(), [this] { m_window->activateWindow(); });
+        m_plain->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), m_plain);
+        QCOMPARE(m_money->text(), QStringLiteral("6,00"));
+        QCOMPARE(m_exits, QStringList { QStringLiteral("6,00") });
+    }
+
+    void enterSelectsWhatItLandsOn()
+    {
+        m_quantity->setText(QStringLiteral("07"));
+        focus(m_money);
+        QTest::keyClick(m_money, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), m_quantity);
+        QCOMPARE(m_quantity->selectedText(), QStringLiteral("07"));
+        QTest::keyClicks(m_quantity, "12");
+        QCOMPARE(m_quantity->text(), QStringLiteral("12"));
+    }
+
+    void typingStopsAtTheLimitButTheProgramsTextIsWhole()
+    {
+        BoxBehaviour::of(m_money)->limit(12);
+        BoxBehaviour::of(m_plain)->limit(5);
+        focus(m_plain);
+        QTest::keyClicks(m_plain, "abcdefg");
+        QCOMPARE(m_plain->text(), QStringLiteral("abcde"));
+        QApplication::clipboard()->setText(QStringLiteral("xyz"));
+        QTest::keyClick(m_plain, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_plain->text(), QStringLiteral("abcde"));
+
+        // Set by the program: whole; typing cannot make it longer still.
+        m_plain->setText(QStringLiteral("Rosa rossa a stelo lungo"));
+        QCOMPARE(m_plain->text(), QStringLiteral("Rosa rossa a stelo lungo"));
+        QTest::keyClicks(m_plain, "x");
+        QCOMPARE(m_plain->text(), QStringLiteral("Rosa rossa a stelo lungo"));
+        QTest::keyClick(m_plain, Qt::Key_Backspace);
+        QTest::keyClicks(m_plain, "o");
+        QCOMPARE(m_plain->text(), QStringLiteral("Rosa rossa a stelo lung"));
+
+        // The money rule's own result is the program's text too.
+        focus(m_money);
+        m_money->clear();
+        QTest::keyClicks(m_money, "9999999999999");
+        QCOMPARE(m_money->text(), QStringLiteral("999999999999"));
+        focus(m_plain);
+        QCOMPARE(m_money->text(), QStringLiteral("999999999999,00"));
     }
 };
 

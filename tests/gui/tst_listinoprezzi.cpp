@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Avvio.h"
+#include "app/BoxBehaviour.h"
 #include "app/Forms.h"
 #include "app/PhotoBox.h"
 #include "pricelist/ListinoPrezzi.h"
@@ -121,7 +122,7 @@ private slots:
             { "txtPrezzo_", 12 } };
         for (QChar x : kLetters)
             for (const auto &w : widths)
-                QCOMPARE(box(QLatin1String(w.stem) + x)->maxLength(), w.width);
+                QCOMPARE(BoxBehaviour::of(box(QLatin1String(w.stem) + x))->typingLimit(), w.width);
     }
 
     void saveNeedsSlotA_data()

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/Avvio.h"
+#include "app/BoxBehaviour.h"
 #include "app/Calendario.h"
 #include "app/DialogWindow.h"
 #include "app/Forms.h"
@@ -9,11 +10,13 @@
 #include "tests/support/TestSupport.h"
 #include "warehouse/Magazzino.h"
 
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -160,7 +163,7 @@ private slots:
         QVERIFY(edit);
         QCOMPARE(edit->parentWidget(), m->panel());
         QCOMPARE(edit->geometry(), geometry);
-        QCOMPARE(edit->maxLength(), maxLength);
+        QCOMPARE(BoxBehaviour::of(edit)->typingLimit(), maxLength);
         auto *highlight = ownControl<QWidget>(m, QStringLiteral("eff") + name.mid(3));
         QVERIFY(highlight);
         QCOMPARE(highlight->geometry(), geometry.adjusted(-4, -4, 4, 4));
@@ -490,6 +493,101 @@ private slots:
         QCOMPARE(copy[F::Desc02], QString());
         QCOMPARE(copy[F::Pagato], QStringLiteral("S\u00ec"));
         QCOMPARE(loadPicture(sb->path(QStringLiteral("4.jpg"))).size(), QSize(120, 90));
+    }
+
+    void aRequiredFieldWarningTidiesTheBoxItLeaves()
+    {
+        // The real warning box comes in front and the cursor moves on to the missing name.
+        Msg::setHandler([this](Msg::Kind kind, const QString &text) {
+            sb->messages.append({ kind, text });
+            QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok, m);
+            onNextModal([](QWidget *shown) { static_cast<QDialog *>(shown)->accept(); });
+            box.exec();
+            // The desktop gives the window back its activation a moment after the box closes.
+            QTimer::singleShot(0, m, [this] { m->activateWindow(); });
+            return QMessageBox::Ok;
+        });
+        click(QStringLiteral("btnNuovo"));
+        QTRY_COMPARE(focusName(), QStringLiteral("txtCodice"));
+        QTest::keyClicks(box(QStringLiteral("txtCodice")), "ART-6");
+        QTest::keyClick(box(QStringLiteral("txtCodice")), Qt::Key_Return);
+        QTest::keyClicks(box(QStringLiteral("txtCosto")), "6");
+        click(QStringLiteral("btnSalva"));
+        QTRY_COMPARE(focusName(), QStringLiteral("txtNome"));
+        QCOMPARE(box(QStringLiteral("txtCosto"))->text(), QStringLiteral("6,00"));
+        QCOMPARE(sb->messages.size(), 1);
+
+        // The rest typed, the card saved holds the tidied cost.
+        sb->clearMessages();
+        const QString costo = box(QStringLiteral("txtCosto"))->text();
+        fillRequired();
+        box(QStringLiteral("txtCosto"))->setText(costo);
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(sb->messageTexts(), QStringList { Appended });
+        QCOMPARE(WarehouseArchive::read(1)[F::Costo], QStringLiteral("6,00"));
+    }
+
+    void enterSelectsTheNextBoxSoTypingReplacesIt()
+    {
+        click(QStringLiteral("btnNuovo"));
+        QTRY_COMPARE(focusName(), QStringLiteral("txtCodice"));
+        QTest::keyClicks(box(QStringLiteral("txtCodice")), "ART-7");
+        QTest::keyClick(box(QStringLiteral("txtCodice")), Qt::Key_Return);
+        QCOMPARE(focusName(), QStringLiteral("txtCosto"));
+        QTest::keyClicks(box(QStringLiteral("txtCosto")), "12,5");
+        QTest::keyClick(box(QStringLiteral("txtCosto")), Qt::Key_Return);
+        QCOMPARE(box(QStringLiteral("txtCosto"))->text(), QStringLiteral("12,50"));
+        QTest::keyClick(box(QStringLiteral("txtNome")), Qt::Key_Return);
+        QCOMPARE(focusName(), QStringLiteral("txtGiacenza"));
+        QTest::keyClicks(box(QStringLiteral("txtGiacenza")), "07");
+        QTest::keyClick(box(QStringLiteral("txtGiacenza")), Qt::Key_Return);
+        QCOMPARE(box(QStringLiteral("txtGiacenza"))->text(), QStringLiteral("7"));
+    }
+
+    void filledBoxesShowTheirBeginning()
+    {
+        TSchedaProdotto longer = card(QStringLiteral("C1"));
+        longer[F::Caratteristiche] = QString(200, QLatin1Char('a')) + QStringLiteral(" fine");
+        longer[F::Note] = QStringLiteral("Inizio ") + QString(200, QLatin1Char('b'));
+        longer[F::Prezzo] = QStringLiteral("999999999999,00"); // as typed and normalised, cut when stored
+        WarehouseArchive::append(longer);
+        WarehouseArchive::append(longer);
+        box(QStringLiteral("txtNote"))->setFocus(); // the box with the cursor too
+        const auto allAtTheStart = [this] {
+            for (QLineEdit *b : m->panel()->findChildren<QLineEdit *>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(b->cursorPosition() == 0, qPrintable(b->objectName()));
+        };
+        click(QStringLiteral("cmdPrimo"));
+        QCOMPARE(position(), QStringLiteral("1"));
+        allAtTheStart();
+        click(QStringLiteral("cmdAvanti"));
+        QCOMPARE(position(), QStringLiteral("2"));
+        allAtTheStart();
+        click(QStringLiteral("btnDuplica"));
+        allAtTheStart();
+
+        // What the program puts into a box is not cut by the box's typing limit.
+        box(QStringLiteral("txtPrezzo"))->setFocus();
+        box(QStringLiteral("txtPrezzo"))->setText(QStringLiteral("999999999999"));
+        box(QStringLiteral("txtNote"))->setFocus();
+        QCOMPARE(box(QStringLiteral("txtPrezzo"))->text(), QStringLiteral("999999999999,00"));
+    }
+
+    void positionIsReadAsTheNumber()
+    {
+        appendCards(2);
+        click(QStringLiteral("cmdUltimo"));
+        QAccessibleInterface *position = QAccessible::queryAccessibleInterface(label(QStringLiteral("lblPosizione")));
+        QVERIFY(position);
+        QCOMPARE(position->text(QAccessible::Name), QStringLiteral("2"));
+        QCOMPARE(position->text(QAccessible::Description), QStringLiteral("Numero della scheda"));
+    }
+
+    void paidBoxSitsOnItsRow()
+    {
+        // The mark and caption start at the row's top, not centred below it.
+        QCOMPARE(chkPagato()->geometry().topLeft(), QPoint(736, 504));
+        QVERIFY(chkPagato()->height() <= 24);
     }
 
     void duplicatingAnUnsavedCardWarns()

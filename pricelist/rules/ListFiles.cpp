@@ -96,7 +96,7 @@ ListFiles::Creation ListFiles::create(const QString &path)
 
 QStringList ListFiles::names()
 {
-    QStringList found = QDir(programFolder()).entryList({ QStringLiteral("*.lis") }, QDir::Files);
+    QStringList found = QDir(programFolder()).entryList({ QStringLiteral("*.lis") }, QDir::Files | QDir::Hidden);
     found.erase(
         std::remove_if(found.begin(), found.end(), [](const QString &n) { return !isListFileName(n); }), found.end());
     // Names equal but for the case of their letters keep one fixed order between them.

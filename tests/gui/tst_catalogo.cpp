@@ -308,6 +308,41 @@ private slots:
         QVERIFY(!Forms::listinoPrezzi()->isVisible());
     }
 
+    void aListWhoseNameStartsWithADotIsLikeAnyOther()
+    {
+        QWidget *create = showCreate();
+        QTest::keyClicks(control<QLineEdit>(create, "txtFile"), ".Segreto");
+        click(create, "btnApplica");
+        QCOMPARE(sb->messageTexts(), QStringList { kCreated });
+        sb->clearMessages();
+        QCOMPARE(QDir(sb->folder()).entryList(QDir::Files | QDir::Hidden), QStringList { ".Segreto.lis" });
+
+        // Created twice, the name is taken; the list window shows it, opens it and deletes it.
+        showCreate();
+        QTest::keyClicks(control<QLineEdit>(create, "txtFile"), ".Segreto");
+        click(create, "btnApplica");
+        QCOMPARE(sb->messageTexts(), QStringList { kUsed });
+        sb->clearMessages();
+        click(create, "btnAnnulla");
+
+        QWidget *lists = showList();
+        QCOMPARE(items(), QStringList { ".Segreto.lis" });
+        select(QStringLiteral(".Segreto.lis"));
+        click(lists, "btnApri");
+        QWidget *editor = Forms::listinoPrezzi();
+        QVERIFY(editor->isVisible());
+        QVERIFY(sb->messages.isEmpty());
+        QCOMPARE(control<QLabel>(editor, "lblNome")->text(), QStringLiteral(".Segreto"));
+        click(editor, "cmdEsci");
+
+        showList();
+        select(QStringLiteral(".Segreto.lis"));
+        click(lists, "btnElimina");
+        QCOMPARE(sb->messageTexts(), QStringList({ kAsk, kDeleted }));
+        QVERIFY(!QFile::exists(sb->path(".Segreto.lis")));
+        QVERIFY(items().isEmpty());
+    }
+
     void aFailedDeletionIsReported()
     {
         Sandbox::writeFile(sb->path("Alfa.lis"), QByteArray());

@@ -51,9 +51,19 @@ QImage folderIcon()
     return Resources::image(QStringLiteral("card-folder"), QSize(328, 272));
 }
 
+// A radio button that answers a click anywhere on its row, not only on its mark and caption.
+class RowRadioButton : public QRadioButton
+{
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};
+
 QRadioButton *addChoice(QWidget *panel, const QString &name, const QString &text, const QRect &geometry)
 {
-    auto *option = new QRadioButton(text, panel);
+    auto *option = new RowRadioButton(text, panel);
     option->setObjectName(name);
     option->setGeometry(geometry);
     option->setFont(QFont(QStringLiteral("Verdana"), 12));

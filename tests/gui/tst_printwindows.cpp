@@ -244,6 +244,11 @@ private slots:
         QCOMPARE(due->text(),
             print ? QStringLiteral("Stampa dati senza foto.") : QStringLiteral("Anteprima dati senza foto."));
         QVERIFY(uno->isChecked());
+        // The whole row answers a click, also far right of the caption.
+        QTest::mouseClick(due, Qt::LeftButton, {}, QPoint(290, 11));
+        QVERIFY(due->isChecked());
+        QTest::mouseClick(uno, Qt::LeftButton, {}, QPoint(290, 11));
+        QVERIFY(uno->isChecked());
         auto *memory = window->findChild<QLabel *>(QStringLiteral("lblMemory"));
         QCOMPARE(memory->text(), QStringLiteral("con"));
         QVERIFY(memory->isHidden());

@@ -1,0 +1,10 @@
+# Every fuzz target, built with a plain driver instead of libFuzzer, replays its corpus in `make test`.
+file(GLOB REPLAY_TARGETS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_*.cpp)
+foreach(src ${REPLAY_TARGETS})
+    get_filename_component(name ${src} NAME_WE)
+    string(REPLACE "fuzz_" "" corpus ${name})
+    add_executable(replay_${corpus} ${src} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/replay_main.cpp)
+    target_link_libraries(replay_${corpus} PRIVATE vetrinova_core)
+    add_test(NAME replay_${corpus} COMMAND replay_${corpus} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${corpus})
+    set_tests_properties(replay_${corpus} PROPERTIES ENVIRONMENT "${TEST_ENV}" TIMEOUT 120)
+endforeach()

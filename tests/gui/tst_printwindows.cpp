@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -99,6 +100,16 @@ std::unique_ptr<DialogWindow> cardWindow(bool print, QWidget *editor)
     if (print)
         return std::make_unique<TfrmStampaMag>(editor);
     return std::make_unique<TfrmAnteprimaMag>(editor);
+}
+
+/** A price-list page, as the preview gets it. */
+PreparedReport pricePage()
+{
+    ReportTemplate report = makeRepDocumento();
+    PriceListPageValues values;
+    values.title = QStringLiteral("Fiori");
+    fillPriceListPage(report, values);
+    return report.prepare();
 }
 
 void click(QWidget *window, const QString &name)
@@ -431,13 +442,9 @@ private slots:
         QVERIFY(editor->findChildren<PagePrintWindow *>().isEmpty());
     }
 
-    void previewShowsPagesAtRealSizeAndSavesPdf()
+    void previewShowsPagesAtRealSize()
     {
-        ReportTemplate report = makeRepDocumento();
-        PriceListPageValues values;
-        values.title = QStringLiteral("Fiori");
-        fillPriceListPage(report, values);
-        ReportPreview preview(report.prepare());
+        ReportPreview preview(pricePage());
         QCOMPARE(preview.windowTitle(), QStringLiteral(" Anteprima di stampa - Listino Prezzi"));
         auto *area = preview.findChild<QScrollArea *>(QStringLiteral("scrPagine"));
         const QList<QWidget *> sheets = area->widget()->findChildren<QWidget *>();
@@ -463,20 +470,114 @@ private slots:
         preview.findChild<QAction *>(QStringLiteral("preview-tool-print"))->trigger();
         QCOMPARE(m_requests.size(), 1);
         QCOMPARE(m_requests.at(0).action, ReportOutput::Action::Print);
+    }
 
-        const QString path = m_sandbox->path(QStringLiteral("listino"));
-        m_sandbox->nextFiles << path;
+    void savePdfWritesTheNameAnswered_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("typed without suffix") << "listino"
+                                              << "listino.pdf";
+        QTest::newRow("typed with suffix") << "listino.pdf"
+                                           << "listino.pdf";
+        QTest::newRow("suffix in capitals") << "LISTINO.PDF"
+                                            << "LISTINO.PDF";
+        QTest::newRow("dot inside the name") << "listino v1.2"
+                                             << "listino v1.2.pdf";
+        QTest::newRow("a photo's suffix") << "listino.jpg"
+                                          << "listino.jpg.pdf";
+    }
+    void savePdfWritesTheNameAnswered()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        ReportPreview preview(pricePage());
+        m_sandbox->nextFiles << m_sandbox->path(answer);
         preview.findChild<QAction *>(QStringLiteral("preview-tool-pdf"))->trigger();
-        QCOMPARE(m_sandbox->fileDialogs.size(), 1);
-        QCOMPARE(m_sandbox->fileDialogs.at(0).at(2), QStringLiteral("Listino Prezzi.pdf"));
-        QVERIFY(Sandbox::readFile(path + QStringLiteral(".pdf")).startsWith("%PDF"));
+        QCOMPARE(m_sandbox->fileDialogs,
+            (QList<QStringList> { { "Salva come PDF", "Documento PDF|*.pdf", "Listino Prezzi.pdf", "pdf" } }));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files), QStringList { written });
+        QVERIFY(Sandbox::readFile(m_sandbox->path(written)).startsWith("%PDF"));
         QVERIFY(m_sandbox->messages.isEmpty());
+    }
 
+    void savePdfAsksAboutTheFileItReplaces_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no, then another name") << false;
+    }
+    void savePdfAsksAboutTheFileItReplaces()
+    {
+        QFETCH(bool, replace);
+        const QString existing = m_sandbox->path(QStringLiteral("listino.pdf"));
+        Sandbox::writeFile(existing, "vecchio");
+        m_sandbox->answers << (replace ? QMessageBox::Yes : QMessageBox::No);
+        m_sandbox->nextFiles << m_sandbox->path(QStringLiteral("listino")) << m_sandbox->path(QStringLiteral("altro"));
+        ReportPreview preview(pricePage());
+        preview.savePdf();
+
+        QCOMPARE(m_sandbox->messages.size(), 1);
+        QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Confirm);
+        QCOMPARE(m_sandbox->messages.at(0).text,
+            QStringLiteral("Il file %1 esiste già.\r\n\r\nSi vuole sostituirlo?")
+                .arg(QDir::toNativeSeparators(existing)));
+        if (replace) {
+            QCOMPARE(m_sandbox->fileDialogs.size(), 1);
+            QVERIFY(Sandbox::readFile(existing).startsWith("%PDF"));
+            QVERIFY(!QFile::exists(m_sandbox->path(QStringLiteral("altro.pdf"))));
+        } else {
+            // The dialog comes back on the name refused.
+            QCOMPARE(m_sandbox->fileDialogs.size(), 2);
+            QCOMPARE(m_sandbox->fileDialogs.at(1).at(2), existing);
+            QCOMPARE(Sandbox::readFile(existing), QByteArray("vecchio"));
+            QVERIFY(Sandbox::readFile(m_sandbox->path(QStringLiteral("altro.pdf"))).startsWith("%PDF"));
+        }
+    }
+
+    void aPdfThatCannotBeWrittenIsReported()
+    {
+        ReportPreview preview(pricePage());
         m_sandbox->nextFiles << QStringLiteral("/nonexistent-folder/x.pdf");
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         preview.savePdf();
         QCOMPARE(m_sandbox->messages.size(), 1);
         QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Error);
+    }
+
+    void theSaveDialogAddsTheSuffixOfWhatItSaves_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("PDF") << "Documento PDF|*.pdf"
+                             << "pdf";
+        QTest::newRow("photo") << "File Jpeg (*.jpg)|*.jpg"
+                               << "jpg";
+    }
+    void theSaveDialogAddsTheSuffixOfWhatItSaves()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, suffix);
+        FileDialogs::setHandler({});
+        QString defaultSuffix;
+        QStringList nameFilters;
+        bool asksItself = true;
+        onNextModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog)
+                return static_cast<QDialog *>(modal)->reject();
+            defaultSuffix = dialog->defaultSuffix();
+            nameFilters = dialog->nameFilters();
+            asksItself = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(m_sandbox->path("nuovo"));
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept(), as Salva does
+        });
+        const QString path = FileDialogs::saveFile(nullptr, QStringLiteral("Salva"), filter, QString(), suffix);
+        QCOMPARE(defaultSuffix, suffix);
+        QCOMPARE(nameFilters, QStringList { FileDialogs::toQtFilter(filter) });
+        // Only one question, asked about the name really written.
+        QVERIFY(!asksItself);
+        QCOMPARE(path, m_sandbox->path("nuovo." + suffix));
     }
 
     void aCancelledPrintDialogPrintsNothing()

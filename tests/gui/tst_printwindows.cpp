@@ -6,6 +6,7 @@
 #include "pricelist/StampaProdotto.h"
 #include "report/ReportOutput.h"
 #include "report/ReportPreview.h"
+#include "report/engine/ListReport.h"
 #include "report/engine/PriceListReport.h"
 #include "warehouse/AnteprimaMag.h"
 #include "warehouse/Magazzino.h"
@@ -101,6 +102,21 @@ std::unique_ptr<DialogWindow> cardWindow(bool print, QWidget *editor)
         return std::make_unique<TfrmStampaMag>(editor);
     return std::make_unique<TfrmAnteprimaMag>(editor);
 }
+
+/** A printer that prints portrait pages only, as some label and receipt queues do. */
+class PortraitOnlyPrinter : public QPrinter
+{
+public:
+    using QPrinter::QPrinter;
+    bool setPageLayout(const QPageLayout &layout) override
+    {
+        return layout.orientation() == QPageLayout::Portrait && QPrinter::setPageLayout(layout);
+    }
+    bool setPageOrientation(QPageLayout::Orientation orientation) override
+    {
+        return orientation == QPageLayout::Portrait && QPrinter::setPageOrientation(orientation);
+    }
+};
 
 /** A price-list page, as the preview gets it. */
 PreparedReport pricePage()
@@ -625,6 +641,29 @@ private slots:
         QVERIFY(qAbs(word.captured(1).toDouble() * mmPerPoint - (11 + unitsToMm(TextPaddingX))) < 0.05);
         QVERIFY(word.captured(2).toDouble() * mmPerPoint > 10.6);
         QVERIFY(word.captured(2).toDouble() * mmPerPoint < 10.6 + 4);
+    }
+
+    void aPrinterThatRefusesTheReportsPaperIsReported()
+    {
+        ReportTemplate list = makeListReport();
+        fillListReport(list, QStringLiteral("Materiali in esaurimento"), { QStringLiteral("Cod. A") });
+        PortraitOnlyPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = m_sandbox->path(QStringLiteral("lista.pdf"));
+        printer.setOutputFileName(path);
+        QVERIFY(!ReportOutput::printOn(nullptr, printer, list.prepare()));
+        QCOMPARE(m_sandbox->messages.size(), 1);
+        QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Error);
+        QCOMPARE(m_sandbox->messages.at(0).text,
+            QStringLiteral("La stampante scelta non accetta il foglio A4 orizzontale del documento: sceglierne "
+                           "un'altra."));
+        QVERIFY(!QFile::exists(path));
+
+        // The same printer takes a portrait page.
+        m_sandbox->clearMessages();
+        QVERIFY(ReportOutput::printOn(nullptr, printer, pricePage()));
+        QVERIFY(m_sandbox->messages.isEmpty());
+        QVERIFY(Sandbox::readFile(path).startsWith("%PDF"));
     }
 };
 

@@ -12,15 +12,26 @@ enum class Kind { Open, Save };
 
 /**
  * Filters are written as pairs "Description|*.a;*.b|Other|*.c". Returns the chosen path, or an
- * empty text when the user cancels. The save dialog asks before overwriting.
+ * empty text when the user cancels.
  */
 QString openFile(QWidget *parent, const QString &title, const QString &filter);
-QString saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &proposedName);
+
+/**
+ * The save dialog for a file of type `suffix` ("pdf", "jpg"). A name that does not end in one of
+ * the filter's extensions gets ".suffix", and the question before overwriting names the file that
+ * will really be written; on No the dialog comes back. Returns that path, or an empty text on cancel.
+ */
+QString saveFile(
+    QWidget *parent, const QString &title, const QString &filter, const QString &proposedName, const QString &suffix);
 
 /** Turns "Description|*.a;*.b|..." into Qt's "Description (*.a *.b);;..." form. */
 QString toQtFilter(const QString &filter);
 
-/** Test seam: answers every dialog instead of the screen (empty answer = cancel). */
-using Handler = std::function<QString(Kind, const QString &title, const QString &filter, const QString &proposedName)>;
+/**
+ * Test seam: answers every dialog instead of the screen (empty answer = cancel). `suffix` is empty
+ * for the open dialog.
+ */
+using Handler = std::function<QString(
+    Kind, const QString &title, const QString &filter, const QString &proposedName, const QString &suffix)>;
 void setHandler(Handler handler);
 } // namespace FileDialogs

@@ -4,6 +4,7 @@
 #include "report/ReportPreview.h"
 #include "report/engine/ReportPainter.h"
 
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -13,11 +14,22 @@ ReportOutput::Handler &handler()
     static ReportOutput::Handler h;
     return h;
 }
+
+ReportOutput::DialogHandler &dialogHandler()
+{
+    static ReportOutput::DialogHandler h;
+    return h;
+}
 } // namespace
 
 void ReportOutput::setHandler(Handler h)
 {
     handler() = std::move(h);
+}
+
+void ReportOutput::setDialogHandler(DialogHandler h)
+{
+    dialogHandler() = std::move(h);
 }
 
 void ReportOutput::showPreview(QWidget *parent, const PreparedReport &report)
@@ -41,19 +53,38 @@ void ReportOutput::print(QWidget *parent, const PreparedReport &report)
     printer.setFullPage(true);
     printer.setDocName(report.name);
     printer.setCopyCount(1);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, report.pages.size() > 1);
-    dialog.setMinMax(1, int(std::max<qsizetype>(1, report.pages.size())));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    // The dialog opens on the report's paper and orientation; printOn() sets them again afterwards.
+    if (!report.pages.isEmpty())
+        ReportPainter::usePaper(printer, report.pages.constFirst().paperMm);
+    if (dialogHandler()) {
+        if (!dialogHandler()(printer))
+            return;
+    } else {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, report.pages.size() > 1);
+        dialog.setMinMax(1, int(std::max<qsizetype>(1, report.pages.size())));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
     printOn(parent, printer, report);
 }
 
 bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report)
 {
     printer.setFullPage(true);
+    // Choosing another printer or its properties in the dialog may have put another paper or
+    // orientation on the printer; the report's layout only fits its own.
+    if (!report.pages.isEmpty() && !ReportPainter::usePaper(printer, report.pages.constFirst().paperMm)) {
+        const QSizeF paper = report.pages.constFirst().paperMm;
+        const bool landscape = paper.width() > paper.height();
+        Msg::error(parent,
+            QStringLiteral("La stampante scelta non accetta il foglio %1 %2 del documento: sceglierne un'altra.")
+                .arg(QPageSize(landscape ? paper.transposed() : paper, QPageSize::Millimeter).name(),
+                    landscape ? QStringLiteral("orizzontale") : QStringLiteral("verticale")));
+        return false;
+    }
     int first = 0;
     int last = -1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {

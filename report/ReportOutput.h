@@ -21,12 +21,20 @@ void showPreview(QWidget *parent, const PreparedReport &report);
 void print(QWidget *parent, const PreparedReport &report);
 
 /**
- * Prints on a printer whose dialog has been answered, honouring its page range. A printer that
- * fails is reported in an error box; returns false then.
+ * Prints on a printer whose dialog has been answered, honouring its page range, on the report's
+ * paper and orientation whatever printer and properties were chosen. A printer that fails or
+ * refuses that paper is reported in an error box; returns false then.
  */
 bool printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report);
 
 /** Test seam: receives every preview and print instead of the screen and the printer. */
 using Handler = std::function<void(Action, const PreparedReport &)>;
 void setHandler(Handler handler);
+
+/**
+ * Test seam for the print dialog alone: gets the printer the dialog would show, may change it as a
+ * user can, and answers whether to print. The printing itself stays real.
+ */
+using DialogHandler = std::function<bool(QPrinter &)>;
+void setDialogHandler(DialogHandler handler);
 } // namespace ReportOutput

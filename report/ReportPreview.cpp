@@ -187,12 +187,10 @@ void ReportPreview::printReport()
 
 void ReportPreview::savePdf()
 {
-    QString path = FileDialogs::saveFile(this, QStringLiteral("Salva come PDF"), QStringLiteral("Documento PDF|*.pdf"),
-        m_report.name + QStringLiteral(".pdf"));
+    const QString path = FileDialogs::saveFile(this, QStringLiteral("Salva come PDF"),
+        QStringLiteral("Documento PDF|*.pdf"), m_report.name + QStringLiteral(".pdf"), QStringLiteral("pdf"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
     if (!ReportPainter::writePdf(m_report, path))
         Msg::error(
             this, QStringLiteral("Impossibile salvare il file PDF: controllare la cartella scelta e riprovare."));

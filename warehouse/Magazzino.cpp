@@ -645,7 +645,7 @@ void TfrmMagazzino::btnSalvaFotoClick()
 {
     const QString path = FileDialogs::saveFile(this,
         QStringLiteral("Selezionare la cartella in cui si desidera salvare il file Jpeg."),
-        QStringLiteral("File Jpeg (*.jpg)|*.jpg"), QStringLiteral("Foto.jpg"));
+        QStringLiteral("File Jpeg (*.jpg)|*.jpg"), QStringLiteral("Foto.jpg"), QStringLiteral("jpg"));
     if (path.isEmpty())
         return;
     if (!savePictureJpeg(imgFoto->picture(), path))

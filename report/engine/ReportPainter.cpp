@@ -129,6 +129,23 @@ QImage ReportPainter::pageImage(const PreparedPage &page, double dpi)
     return image;
 }
 
+bool ReportPainter::usePaper(QPagedPaintDevice &device, const QSizeF &paperMm)
+{
+    const bool landscape = paperMm.width() > paperMm.height();
+    const QPageSize size(landscape ? paperMm.transposed() : paperMm, QPageSize::Millimeter);
+    const QPageLayout::Orientation orientation = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    // A printer queue that declares edges it cannot print on refuses a layout without margins as a
+    // whole, orientation included, and would print the page unrotated on its default paper. Then
+    // the paper and the orientation go on their own and the queue keeps its margins, which do not
+    // move the drawing on a printer set to print the full page.
+    if (!device.setPageLayout(QPageLayout(size, orientation, QMarginsF(), QPageLayout::Millimeter))) {
+        device.setPageSize(size);
+        device.setPageOrientation(orientation);
+    }
+    const QPageLayout layout = device.pageLayout();
+    return layout.pageSize().isEquivalentTo(size) && layout.orientation() == orientation;
+}
+
 bool ReportPainter::paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first, int last)
 {
     if (report.pages.isEmpty())
@@ -136,11 +153,8 @@ bool ReportPainter::paintPages(QPagedPaintDevice &device, const PreparedReport &
     if (last < 0 || last >= report.pages.size())
         last = int(report.pages.size()) - 1;
     first = qBound(0, first, last);
-    const QSizeF paper = report.pages.at(first).paperMm;
-    const bool landscape = paper.width() > paper.height();
-    const QPageLayout layout(QPageSize(landscape ? paper.transposed() : paper, QPageSize::Millimeter),
-        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    device.setPageLayout(layout);
+    if (!usePaper(device, report.pages.at(first).paperMm))
+        return false;
 
     QPainter painter;
     if (!painter.begin(&device))

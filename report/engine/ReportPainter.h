@@ -20,8 +20,14 @@ void paintPage(QPainter &painter, const PreparedPage &page, double scale);
 QImage pageImage(const PreparedPage &page, double dpi = 96);
 
 /**
+ * Puts the paper of `paperMm` (as oriented) on a printer or PDF writer, with no margins where the
+ * device takes that. False when the device keeps another paper size or orientation.
+ */
+bool usePaper(QPagedPaintDevice &device, const QSizeF &paperMm);
+
+/**
  * Sends pages `first` to `last` (0-based, -1 for the last page) to a printer or PDF writer, on
- * paper of the report's size with no margins of its own. False when the device fails.
+ * paper of the report's size and orientation. False when the device fails or refuses that paper.
  */
 bool paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first = 0, int last = -1);
 

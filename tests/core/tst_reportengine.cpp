@@ -2,6 +2,7 @@
 #include "report/engine/ReportTemplate.h"
 #include "storage/Clock.h"
 
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +35,37 @@ ReportTemplate bandedTemplate(int lineCount, double titleHeight = 20, double foo
         ->addText(QStringLiteral("txtPagina"), QRectF(0, 2, 300, 16), plainStyle(), QStringLiteral("Fine"));
     return report;
 }
+
+/**
+ * A PDF writer that behaves like a printer queue with edges it cannot print on: it refuses a whole
+ * layout with narrower margins, and may refuse a paper size altogether.
+ */
+class QueueLikeWriter : public QPdfWriter
+{
+public:
+    QueueLikeWriter(const QString &path, bool takesA4)
+        : QPdfWriter(path)
+        , m_takesA4(takesA4)
+    {
+        QPdfWriter::setPageLayout(
+            QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, Edges, QPageLayout::Point));
+    }
+
+    bool setPageLayout(const QPageLayout &layout) override
+    {
+        const QMarginsF margins = layout.margins(QPageLayout::Point);
+        if (margins.left() < Edges.left() || margins.top() < Edges.top() || margins.right() < Edges.right()
+            || margins.bottom() < Edges.bottom() || !takes(layout.pageSize()))
+            return false;
+        return QPdfWriter::setPageLayout(layout);
+    }
+    bool setPageSize(const QPageSize &size) override { return takes(size) && QPdfWriter::setPageSize(size); }
+
+private:
+    static constexpr QMarginsF Edges { 18, 36, 18, 36 };
+    bool takes(const QPageSize &size) const { return m_takesA4 || size.id() != QPageSize::A4; }
+    bool m_takesA4;
+};
 
 /** Darkest pixel's column range in a rectangle of an image, or -1 when nothing is drawn there. */
 int inkRight(const QImage &image, const QRect &area)
@@ -265,6 +297,45 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("fine visibile")));
         QVERIFY(!text.contains(QStringLiteral("CODA")));
         QVERIFY(!text.contains(QStringLiteral("TESTA")));
+    }
+
+    void pagesGoOnTheReportsPaperAndOrientation_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QSizeF>("paperMm");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QSize>("points"); // the page as oriented
+        QTest::newRow("PDF file, landscape") << "pdf" << QSizeF(297, 210) << true << QSize(842, 595);
+        QTest::newRow("PDF file, portrait") << "pdf" << QSizeF(210, 297) << true << QSize(595, 842);
+        QTest::newRow("queue with edges, landscape") << "queue" << QSizeF(297, 210) << true << QSize(842, 595);
+        QTest::newRow("queue with edges, portrait") << "queue" << QSizeF(210, 297) << true << QSize(595, 842);
+        QTest::newRow("queue without A4") << "queue without A4" << QSizeF(297, 210) << false << QSize();
+    }
+    void pagesGoOnTheReportsPaperAndOrientation()
+    {
+        QFETCH(QString, device);
+        QFETCH(QSizeF, paperMm);
+        QFETCH(bool, taken);
+        QFETCH(QSize, points);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.pdf"));
+        std::unique_ptr<QPdfWriter> writer;
+        if (device == QLatin1String("pdf"))
+            writer = std::make_unique<QPdfWriter>(path);
+        else
+            writer = std::make_unique<QueueLikeWriter>(path, device == QLatin1String("queue"));
+        PreparedReport report;
+        report.pages.append(PreparedPage { paperMm, {} });
+
+        QCOMPARE(ReportPainter::paintPages(*writer, report), taken);
+        if (!taken)
+            return;
+        const QPageLayout layout = writer->pageLayout();
+        QCOMPARE(layout.fullRectPoints().size(), points);
+        QCOMPARE(
+            layout.orientation(), points.width() > points.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+        if (device == QLatin1String("pdf"))
+            QCOMPARE(layout.margins(), QMarginsF());
     }
 
     void aPdfThatCannotBeWrittenFails()

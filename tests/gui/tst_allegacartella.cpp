@@ -121,7 +121,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(TfrmAllegaCartella::folder()));
         browse(2, chosen);
         QCOMPARE(m_box->fileDialogs,
-            (QList<QStringList> { { "Selezionare il file da allegare:", "Tutti i file (*.*)|*", "" } }));
+            (QList<QStringList> { { "Selezionare il file da allegare:", "Tutti i file (*.*)|*", "", "" } }));
         QCOMPARE(box("txtFile", 2)->text(), QStringLiteral("listino.xlsx"));
         QVERIFY(button("btnApri", 2)->isEnabled());
         QCOMPARE(Sandbox::readFile(attached("listino.xlsx")), QByteArray("foglio"));

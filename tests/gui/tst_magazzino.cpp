@@ -304,7 +304,7 @@ private slots:
         click(QStringLiteral("btnCaricaFoto"));
         QCOMPARE(sb->fileDialogs.last(),
             (QStringList { "Selezionare un file di immagine in formato Jpeg o Bitmap.",
-                "Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp", QString() }));
+                "Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp", QString(), QString() }));
         QCOMPARE(photo().size(), QSize(800, 600));
         // Cancelling keeps the photo.
         click(QStringLiteral("btnCaricaFoto"));
@@ -315,8 +315,12 @@ private slots:
         click(QStringLiteral("btnSalvaFoto"));
         QCOMPARE(sb->fileDialogs.last(),
             (QStringList { "Selezionare la cartella in cui si desidera salvare il file Jpeg.",
-                "File Jpeg (*.jpg)|*.jpg", "Foto.jpg" }));
+                "File Jpeg (*.jpg)|*.jpg", "Foto.jpg", "jpg" }));
         QCOMPARE(loadPicture(copy).size(), QSize(800, 600));
+        // A name typed without a suffix gets the photo's.
+        sb->nextFiles << sb->path(QStringLiteral("senza"));
+        click(QStringLiteral("btnSalvaFoto"));
+        QCOMPARE(loadPicture(sb->path(QStringLiteral("senza.jpg"))).size(), QSize(800, 600));
 
         // The card's photo goes with the save and comes back with the card.
         fillRequired();

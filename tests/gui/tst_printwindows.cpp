@@ -6,6 +6,7 @@
 #include "pricelist/StampaProdotto.h"
 #include "report/ReportOutput.h"
 #include "report/ReportPreview.h"
+#include "report/engine/ListReport.h"
 #include "report/engine/PriceListReport.h"
 #include "warehouse/AnteprimaMag.h"
 #include "warehouse/Magazzino.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -99,6 +101,31 @@ std::unique_ptr<DialogWindow> cardWindow(bool print, QWidget *editor)
     if (print)
         return std::make_unique<TfrmStampaMag>(editor);
     return std::make_unique<TfrmAnteprimaMag>(editor);
+}
+
+/** A printer that prints portrait pages only, as some label and receipt queues do. */
+class PortraitOnlyPrinter : public QPrinter
+{
+public:
+    using QPrinter::QPrinter;
+    bool setPageLayout(const QPageLayout &layout) override
+    {
+        return layout.orientation() == QPageLayout::Portrait && QPrinter::setPageLayout(layout);
+    }
+    bool setPageOrientation(QPageLayout::Orientation orientation) override
+    {
+        return orientation == QPageLayout::Portrait && QPrinter::setPageOrientation(orientation);
+    }
+};
+
+/** A price-list page, as the preview gets it. */
+PreparedReport pricePage()
+{
+    ReportTemplate report = makeRepDocumento();
+    PriceListPageValues values;
+    values.title = QStringLiteral("Fiori");
+    fillPriceListPage(report, values);
+    return report.prepare();
 }
 
 void click(QWidget *window, const QString &name)
@@ -436,13 +463,9 @@ private slots:
         QVERIFY(editor->findChildren<PagePrintWindow *>().isEmpty());
     }
 
-    void previewShowsPagesAtRealSizeAndSavesPdf()
+    void previewShowsPagesAtRealSize()
     {
-        ReportTemplate report = makeRepDocumento();
-        PriceListPageValues values;
-        values.title = QStringLiteral("Fiori");
-        fillPriceListPage(report, values);
-        ReportPreview preview(report.prepare());
+        ReportPreview preview(pricePage());
         QCOMPARE(preview.windowTitle(), QStringLiteral(" Anteprima di stampa - Listino Prezzi"));
         auto *area = preview.findChild<QScrollArea *>(QStringLiteral("scrPagine"));
         const QList<QWidget *> sheets = area->widget()->findChildren<QWidget *>();
@@ -468,20 +491,114 @@ private slots:
         preview.findChild<QAction *>(QStringLiteral("preview-tool-print"))->trigger();
         QCOMPARE(m_requests.size(), 1);
         QCOMPARE(m_requests.at(0).action, ReportOutput::Action::Print);
+    }
 
-        const QString path = m_sandbox->path(QStringLiteral("listino"));
-        m_sandbox->nextFiles << path;
+    void savePdfWritesTheNameAnswered_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("typed without suffix") << "listino"
+                                              << "listino.pdf";
+        QTest::newRow("typed with suffix") << "listino.pdf"
+                                           << "listino.pdf";
+        QTest::newRow("suffix in capitals") << "LISTINO.PDF"
+                                            << "LISTINO.PDF";
+        QTest::newRow("dot inside the name") << "listino v1.2"
+                                             << "listino v1.2.pdf";
+        QTest::newRow("a photo's suffix") << "listino.jpg"
+                                          << "listino.jpg.pdf";
+    }
+    void savePdfWritesTheNameAnswered()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        ReportPreview preview(pricePage());
+        m_sandbox->nextFiles << m_sandbox->path(answer);
         preview.findChild<QAction *>(QStringLiteral("preview-tool-pdf"))->trigger();
-        QCOMPARE(m_sandbox->fileDialogs.size(), 1);
-        QCOMPARE(m_sandbox->fileDialogs.at(0).at(2), QStringLiteral("Listino Prezzi.pdf"));
-        QVERIFY(Sandbox::readFile(path + QStringLiteral(".pdf")).startsWith("%PDF"));
+        QCOMPARE(m_sandbox->fileDialogs,
+            (QList<QStringList> { { "Salva come PDF", "Documento PDF|*.pdf", "Listino Prezzi.pdf", "pdf" } }));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList(QDir::Files), QStringList { written });
+        QVERIFY(Sandbox::readFile(m_sandbox->path(written)).startsWith("%PDF"));
         QVERIFY(m_sandbox->messages.isEmpty());
+    }
 
+    void savePdfAsksAboutTheFileItReplaces_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no, then another name") << false;
+    }
+    void savePdfAsksAboutTheFileItReplaces()
+    {
+        QFETCH(bool, replace);
+        const QString existing = m_sandbox->path(QStringLiteral("listino.pdf"));
+        Sandbox::writeFile(existing, "vecchio");
+        m_sandbox->answers << (replace ? QMessageBox::Yes : QMessageBox::No);
+        m_sandbox->nextFiles << m_sandbox->path(QStringLiteral("listino")) << m_sandbox->path(QStringLiteral("altro"));
+        ReportPreview preview(pricePage());
+        preview.savePdf();
+
+        QCOMPARE(m_sandbox->messages.size(), 1);
+        QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Confirm);
+        QCOMPARE(m_sandbox->messages.at(0).text,
+            QStringLiteral("Il file %1 esiste già.\r\n\r\nSi vuole sostituirlo?")
+                .arg(QDir::toNativeSeparators(existing)));
+        if (replace) {
+            QCOMPARE(m_sandbox->fileDialogs.size(), 1);
+            QVERIFY(Sandbox::readFile(existing).startsWith("%PDF"));
+            QVERIFY(!QFile::exists(m_sandbox->path(QStringLiteral("altro.pdf"))));
+        } else {
+            // The dialog comes back on the name refused.
+            QCOMPARE(m_sandbox->fileDialogs.size(), 2);
+            QCOMPARE(m_sandbox->fileDialogs.at(1).at(2), existing);
+            QCOMPARE(Sandbox::readFile(existing), QByteArray("vecchio"));
+            QVERIFY(Sandbox::readFile(m_sandbox->path(QStringLiteral("altro.pdf"))).startsWith("%PDF"));
+        }
+    }
+
+    void aPdfThatCannotBeWrittenIsReported()
+    {
+        ReportPreview preview(pricePage());
         m_sandbox->nextFiles << QStringLiteral("/nonexistent-folder/x.pdf");
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         preview.savePdf();
         QCOMPARE(m_sandbox->messages.size(), 1);
         QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Error);
+    }
+
+    void theSaveDialogAddsTheSuffixOfWhatItSaves_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("PDF") << "Documento PDF|*.pdf"
+                             << "pdf";
+        QTest::newRow("photo") << "File Jpeg (*.jpg)|*.jpg"
+                               << "jpg";
+    }
+    void theSaveDialogAddsTheSuffixOfWhatItSaves()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, suffix);
+        FileDialogs::setHandler({});
+        QString defaultSuffix;
+        QStringList nameFilters;
+        bool asksItself = true;
+        onNextModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog)
+                return static_cast<QDialog *>(modal)->reject();
+            defaultSuffix = dialog->defaultSuffix();
+            nameFilters = dialog->nameFilters();
+            asksItself = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(m_sandbox->path("nuovo"));
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept(), as Salva does
+        });
+        const QString path = FileDialogs::saveFile(nullptr, QStringLiteral("Salva"), filter, QString(), suffix);
+        QCOMPARE(defaultSuffix, suffix);
+        QCOMPARE(nameFilters, QStringList { FileDialogs::toQtFilter(filter) });
+        // Only one question, asked about the name really written.
+        QVERIFY(!asksItself);
+        QCOMPARE(path, m_sandbox->path("nuovo." + suffix));
     }
 
     void aCancelledPrintDialogPrintsNothing()
@@ -529,6 +646,29 @@ private slots:
         QVERIFY(qAbs(word.captured(1).toDouble() * mmPerPoint - (11 + unitsToMm(TextPaddingX))) < 0.05);
         QVERIFY(word.captured(2).toDouble() * mmPerPoint > 10.6);
         QVERIFY(word.captured(2).toDouble() * mmPerPoint < 10.6 + 4);
+    }
+
+    void aPrinterThatRefusesTheReportsPaperIsReported()
+    {
+        ReportTemplate list = makeListReport();
+        fillListReport(list, QStringLiteral("Materiali in esaurimento"), { QStringLiteral("Cod. A") });
+        PortraitOnlyPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = m_sandbox->path(QStringLiteral("lista.pdf"));
+        printer.setOutputFileName(path);
+        QVERIFY(!ReportOutput::printOn(nullptr, printer, list.prepare()));
+        QCOMPARE(m_sandbox->messages.size(), 1);
+        QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Error);
+        QCOMPARE(m_sandbox->messages.at(0).text,
+            QStringLiteral("La stampante scelta non accetta il foglio A4 orizzontale del documento: sceglierne "
+                           "un'altra."));
+        QVERIFY(!QFile::exists(path));
+
+        // The same printer takes a portrait page.
+        m_sandbox->clearMessages();
+        QVERIFY(ReportOutput::printOn(nullptr, printer, pricePage()));
+        QVERIFY(m_sandbox->messages.isEmpty());
+        QVERIFY(Sandbox::readFile(path).startsWith("%PDF"));
     }
 };
 

@@ -246,7 +246,7 @@ void TestWebCam::salvaFotoSuDisco()
     QCOMPARE(m_sandbox->fileDialogs.size(), 1);
     QCOMPARE(m_sandbox->fileDialogs.first(),
         QStringList({ "Selezionare la cartella in cui si desidera salvare il file Jpeg.", "File Jpeg (*.jpg)|*.jpg",
-            "Foto.jpg" }));
+            "Foto.jpg", "jpg" }));
     QCOMPARE(m_sandbox->messages.size(), 0);
     QCOMPARE(box("imgTarget")->picture(), targetKept ? f : webcamArt());
     const QImage saved = loadPicture(m_sandbox->path(answer));

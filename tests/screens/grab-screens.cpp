@@ -452,7 +452,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return kind == Msg::Kind::Confirm ? QMessageBox::No : QMessageBox::Ok;
     });
-    FileDialogs::setHandler([](FileDialogs::Kind, const QString &, const QString &, const QString &) { return QString(); });
+    FileDialogs::setHandler(
+        [](FileDialogs::Kind, const QString &, const QString &, const QString &, const QString &) { return QString(); });
     TMisc::setHandler([](const QString &text) { std::fprintf(stderr, "open: %s\n", qPrintable(text)); });
     ReportOutput::setHandler([](ReportOutput::Action, const PreparedReport &r) { g_reports << r; });
     Clock::setNow(QDateTime(QDate(2025, 3, 14), QTime(9, 30)));

@@ -20,8 +20,9 @@ Sandbox::Sandbox()
             return answers.isEmpty() ? QMessageBox::Yes : answers.takeFirst();
         return QMessageBox::Ok;
     });
-    FileDialogs::setHandler([this](FileDialogs::Kind, const QString &title, const QString &filter, const QString &proposed) {
-        fileDialogs.append({title, filter, proposed});
+    FileDialogs::setHandler([this](FileDialogs::Kind, const QString &title, const QString &filter,
+                                const QString &proposed, const QString &suffix) {
+        fileDialogs.append({ title, filter, proposed, suffix });
         return nextFiles.isEmpty() ? QString() : nextFiles.takeFirst();
     });
     TMisc::setHandler([this](const QString &text) { opened.append(text); });

@@ -42,7 +42,7 @@ public:
     QList<QMessageBox::StandardButton> answers;
     /** Answers to the next file dialogs, in order; an empty text cancels. Cancel when the queue is empty. */
     QStringList nextFiles;
-    /** Titles, filters and proposed names of the file dialogs shown. */
+    /** Title, filter, proposed name and suffix (empty for an open dialog) of each file dialog shown. */
     QList<QStringList> fileDialogs;
     /** Every text handed to TMisc::Open. */
     QStringList opened;

@@ -7,6 +7,7 @@
 #include "app/rules/PasswordStore.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveFile.h"
+#include "storage/FileReplace.h"
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
 #include "tests/support/TestSupport.h"
@@ -45,16 +46,17 @@ const std::array<std::pair<Op, const char *>, 10> kOps = { {
     { Op::PasswordChange, "password change" },
 } };
 
-// Steps of ArchiveFile, then the export writer's blocks and the password store's replacement.
+// Steps of ArchiveFile, then the export writer's blocks, then the steps of a file replacement.
 constexpr int kExportBlock = 100;
-constexpr int kPasswordReplace = 101;
+constexpr int kFileStep = 200;
 const char *stepName(int step)
 {
     static const char *names[] = { "open", "lock", "seek", "read", "write", "close" };
+    static const char *fileNames[] = { "file write", "short file write", "file flush", "file rename" };
     if (step == kExportBlock)
         return "export block";
-    if (step == kPasswordReplace)
-        return "password replace";
+    if (step >= kFileStep)
+        return fileNames[step - kFileStep];
     return names[step];
 }
 
@@ -99,13 +101,13 @@ struct Injector
     {
         ArchiveFile::setFaultInjector([this](ArchiveFile::Step s) { return hit(int(s)); });
         ExportWriter::setFaultInjector([this] { return hit(kExportBlock); });
-        PasswordStore::setFaultInjector([this] { return hit(kPasswordReplace); });
+        FileReplace::setFaultInjector([this](FileReplace::Step s) { return hit(kFileStep + int(s)); });
     }
     static void remove()
     {
         ArchiveFile::setFaultInjector({});
         ExportWriter::setFaultInjector({});
-        PasswordStore::setFaultInjector({});
+        FileReplace::setFaultInjector({});
     }
 };
 } // namespace

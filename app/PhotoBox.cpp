@@ -1,8 +1,11 @@
 #include "app/PhotoBox.h"
 
+#include "storage/FileReplace.h"
+
+#include <QBuffer>
+#include <QImageWriter>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 
 PhotoBox::PhotoBox(QWidget *parent, const QString &name, const QRect &geometry)
     : QWidget(parent)
@@ -51,12 +54,10 @@ bool savePictureJpeg(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!picture.save(&file, "JPG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Made whole in memory first, so the file is replaced in one checked write.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    return writer.write(picture) && FileReplace::replace(path, bytes);
 }

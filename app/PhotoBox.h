@@ -32,5 +32,5 @@ private:
     QImage m_scaled; // the reduced copy drawn on screen, made once per picture and size
 };
 
-/** Writes a picture as JPEG, replacing `path` atomically. False on any failure. */
+/** Writes a picture as JPEG in place of `path`; false on any failure, which leaves the old file as it was. */
 bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -40,8 +40,11 @@ public:
 
     /** Loads the photo of the warehouse card named by lblRecord into the slot (the blank one if none). */
     Q_INVOKABLE void loadWarehousePhoto(QChar slot);
-    /** Writes the eight slot photos of the page shown, under its number; a slot that fails shows blank. */
-    void savePagePhotos();
+    /**
+     * Writes the eight slot photos of the page shown, under its number. A slot that fails keeps its
+     * picture and its old file; false when any failed.
+     */
+    bool savePagePhotos();
     /** Loads the eight slot photos of the page shown; a slot whose file fails shows blank. */
     void loadPagePhotos();
     /**

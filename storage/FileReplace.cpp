@@ -49,7 +49,7 @@ bool FileReplace::commit()
         return fail();
     // QSaveFile syncs too but ignores the result; a file system that delays allocation reports a
     // full disk only here. EINVAL: a file system that cannot sync, where written means stored.
-    if (injected(Step::Flush) || (::fsync(m_file.handle()) != 0 && errno != EINVAL))
+    if (injected(Step::Flush) || (::fdatasync(m_file.handle()) != 0 && errno != EINVAL))
         return fail();
     if (injected(Step::Commit))
         return fail();

@@ -524,8 +524,17 @@ void TfrmMagazzino::btnSalvaClick()
         return;
     }
     lblPosizione->setText(QString::number(n));
-    if (!savePictureJpeg(imgFoto->picture(), photoPath(n)))
-        imgFoto->setPicture(placeholderPicture());
+    // A photo that could not be written stays on screen, so a later Salva can write it; its old file is
+    // left as it was.
+    if (!savePictureJpeg(imgFoto->picture(), photoPath(n))) {
+        Msg::warning(this,
+            (appending ? QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio")
+                       : QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate "
+                                        "in archivio"))
+                + QStringLiteral(", ma non \u00e8 stato possibile salvarne la foto; il disco potrebbe essere pieno. "
+                                 "Dopo aver liberato spazio premere di nuovo Salva."));
+        return;
+    }
     Msg::information(this,
         appending ? QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.")
                   : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in "
@@ -645,7 +654,7 @@ void TfrmMagazzino::btnSalvaFotoClick()
     if (path.isEmpty())
         return;
     if (!savePictureJpeg(imgFoto->picture(), path))
-        imgFoto->setPicture(placeholderPicture());
+        Msg::photoNotSaved(this);
 }
 
 void TfrmMagazzino::btnCancFotoClick()

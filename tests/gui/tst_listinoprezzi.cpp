@@ -463,7 +463,7 @@ private slots:
         QCOMPARE(sb->messageTexts(), QStringList { kInserted });
     }
 
-    void photosThatCannotBeWrittenShowBlank()
+    void photosThatCannotBeWrittenAreReported()
     {
         open(0);
         Sandbox::writeFile(sb->path("Foto_Listino"), "un file al posto della cartella");
@@ -471,10 +471,15 @@ private slots:
         click("imgFoto_A");
         typeSlotA();
         click("cmdSalva");
-        QCOMPARE(sb->messageTexts(), QStringList { kInserted });
+        QCOMPARE(sb->messageTexts(),
+            QStringList { "Attenzione: la scheda corrente è stata inserita in archivio, ma non è stato possibile "
+                          "salvare una o più foto; il disco potrebbe essere pieno. Dopo aver liberato spazio "
+                          "premere di nuovo Salva." });
+        QCOMPARE(sb->messages.last().kind, Msg::Kind::Warning);
         QCOMPARE(text("lblPosizione"), QStringLiteral("1"));
         QCOMPARE(QFileInfo(listPath()).size(), 3696);
-        QCOMPARE(photo('A')->picture(), ed->blankPicture());
+        QCOMPARE(photo('A')->picture().size(), QSize(400, 300)); // kept for the next Salva
+        QCOMPARE(Sandbox::readFile(sb->path("Foto_Listino")), QByteArray("un file al posto della cartella"));
     }
 
     void warehousePhotoOfTheImportedCard()

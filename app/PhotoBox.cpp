@@ -3,6 +3,7 @@
 #include "storage/FileReplace.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,7 +20,17 @@ void PhotoBox::setPicture(const QImage &picture)
 {
     m_picture = picture;
     m_scaled = QImage();
+    m_keptFile.clear();
     update();
+}
+
+void PhotoBox::showFile(const QString &path, const QImage &fallback)
+{
+    bool reduced = false;
+    const QImage picture = loadPicture(path, &reduced);
+    setPicture(picture.isNull() ? fallback : picture);
+    if (reduced || (picture.isNull() && QFileInfo::exists(path)))
+        m_keptFile = path;
 }
 
 QRect PhotoBox::drawnRect(const QSize &picture, const QSize &box)

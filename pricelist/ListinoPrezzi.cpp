@@ -421,6 +421,9 @@ bool TfrmListinoPrezzi::savePagePhotos()
     for (int i = 0; i < TPaginaListino::SlotCount; ++i) {
         const QString path = SlotPhotos::photoPath(title(), TPaginaListino::letter(i), page);
         const QImage picture = m_slots[i].imgFoto->picture();
+        // A file that could not be shown whole would be replaced by its stand-in.
+        if (m_slots[i].imgFoto->keepsFile(path))
+            continue;
         if (!SlotPhotos::ensureFolder()
             || !savePictureJpeg(SlotPhotos::toFileSize(picture.isNull() ? blankPicture() : picture), path))
             all = false;
@@ -433,7 +436,10 @@ void TfrmListinoPrezzi::loadPagePhotos()
     const QString page = trimText(lblPosizione->text());
     for (int i = 0; i < TPaginaListino::SlotCount; ++i) {
         const QString path = SlotPhotos::photoPath(title(), TPaginaListino::letter(i), page);
-        setSlotPicture(i, SlotPhotos::ensureFolder() ? loadPicture(path) : QImage());
+        if (SlotPhotos::ensureFolder())
+            m_slots[i].imgFoto->showFile(path, blankPicture());
+        else
+            setSlotPicture(i, QImage());
     }
 }
 

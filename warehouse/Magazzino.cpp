@@ -404,8 +404,10 @@ void TfrmMagazzino::fillFromRecord(const TSchedaProdotto &card, qint64 number)
 void TfrmMagazzino::loadCardPhoto()
 {
     const qint64 n = position();
-    const QImage photo = n > 0 ? loadPicture(photoPath(n)) : QImage();
-    imgFoto->setPicture(photo.isNull() ? placeholderPicture() : photo);
+    if (n > 0)
+        imgFoto->showFile(photoPath(n), placeholderPicture());
+    else
+        imgFoto->setPicture(placeholderPicture());
 }
 
 TSchedaProdotto TfrmMagazzino::cardFromScreen() const
@@ -524,9 +526,9 @@ void TfrmMagazzino::btnSalvaClick()
         return;
     }
     lblPosizione->setText(QString::number(n));
-    // A photo that could not be written stays on screen, so a later Salva can write it; its old file is
-    // left as it was.
-    if (!savePictureJpeg(imgFoto->picture(), photoPath(n))) {
+    // A photo file that could not be shown whole is left alone: its stand-in would replace it. A photo that
+    // could not be written stays on screen, so a later Salva can write it; its old file is left as it was.
+    if (!imgFoto->keepsFile(photoPath(n)) && !savePictureJpeg(imgFoto->picture(), photoPath(n))) {
         Msg::warning(this,
             (appending ? QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio")
                        : QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate "

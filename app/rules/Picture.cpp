@@ -60,16 +60,18 @@ bool bitmapComplete(const QByteArray &b)
 }
 } // namespace
 
-QImage loadPicture(const QString &path)
+QImage loadPicture(const QString &path, bool *reduced)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QImage();
-    return loadPicture(&file);
+    return loadPicture(&file, reduced);
 }
 
-QImage loadPicture(QIODevice *device)
+QImage loadPicture(QIODevice *device, bool *reduced)
 {
+    if (reduced)
+        *reduced = false;
     if (!device->isSequential() && device->size() > MaxFileBytes)
         return QImage();
     // In pieces: read(MaxFileBytes) would set aside the whole bound for every photo.
@@ -83,16 +85,29 @@ QImage loadPicture(QIODevice *device)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    // A header may claim any size: 32 megapixels (128 MB decoded) is above any camera the shop will
-    // use and is what Qt's own allocation limit lets through, so nothing bigger is even tried.
+    // A header may claim any size. A JPEG decodes reduced in step with its size, so phone photos of
+    // 48-64 megapixels load; larger claims are refused untried. A progressive JPEG still needs about
+    // 4 bytes a pixel while decoding, so 64 megapixels keeps that near 270 MB. Other formats decode
+    // whole: 32 megapixels (128 MB) is what Qt's own allocation limit lets through.
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels)
+    const QByteArray format = reader.format();
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (!size.isValid() || pixels > (format == "jpeg" ? MaxJpegPixels : MaxPicturePixels))
         return QImage();
     // Qt shows a cut-off file with its missing part in grey; the program shows no picture instead.
-    const QByteArray format = reader.format();
     if (format == "jpeg" && !jpegComplete(bytes))
         return QImage();
     if (format == "bmp" && !bitmapComplete(bytes))
         return QImage();
-    return reader.read();
+    // A whole fraction lets the decoder skip the detail while it reads, instead of decoding in full and
+    // scaling after. Half of 64 megapixels is still more than a screen or an A4 print shows.
+    int k = 1;
+    while (qint64(size.width() / k) * (size.height() / k) > MaxPicturePixels)
+        ++k;
+    if (k > 1)
+        reader.setScaledSize(QSize(size.width() / k, size.height() / k));
+    const QImage picture = reader.read();
+    if (reduced)
+        *reduced = k > 1 && !picture.isNull();
+    return picture;
 }

@@ -45,6 +45,19 @@ QByteArray withBitmapSize(QByteArray bmp, int width, int height)
     return bmp;
 }
 
+// A camera photo: red on the left half, blue on the right; plain colours keep it small and fast to make.
+QByteArray cameraPhoto(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter(&image).fillRect(size.width() / 2, 0, size.width() - size.width() / 2, size.height(), Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
+
 // A camera's data block holding a whole thumbnail, put before the picture's own segments.
 QByteArray withThumbnailBlock(const QByteArray &jpeg)
 {
@@ -95,6 +108,40 @@ private slots:
         QCOMPARE(image.isNull(), !expected.isValid());
         if (expected.isValid())
             QCOMPARE(image.size(), expected);
+    }
+
+    // Phones shoot 48-64 megapixels: such a photo loads at half its width and height, decoded that way so
+    // it never takes the memory of the whole; larger claims and bitmaps past the bound are refused untried.
+    void largePhotosLoadReduced_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<bool>("reduced");
+        QTest::newRow("small photo") << cameraPhoto(QSize(1200, 900)) << QSize(1200, 900) << false;
+        QTest::newRow("48 megapixels") << cameraPhoto(QSize(8000, 6000)) << QSize(4000, 3000) << true;
+        QTest::newRow("jpeg declaring 72 megapixels") << withJpegSize(encoded("JPG"), 9000, 8000) << QSize() << false;
+        QTest::newRow("bitmap declaring 48 megapixels")
+            << withBitmapSize(encoded("BMP"), 8000, 6000) << QSize() << false;
+    }
+
+    void largePhotosLoadReduced()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, expected);
+        QFETCH(bool, reduced);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        bool wasReduced = !reduced;
+        const QImage image = loadPicture(&buffer, &wasReduced);
+        QCOMPARE(wasReduced, reduced);
+        QCOMPARE(image.isNull(), !expected.isValid());
+        if (image.isNull())
+            return;
+        QCOMPARE(image.size(), expected);
+        const QColor left = image.pixelColor(image.width() / 4, image.height() / 2);
+        const QColor right = image.pixelColor(image.width() * 3 / 4, image.height() / 2);
+        QVERIFY2(left.red() > 200 && left.blue() < 60, qPrintable(left.name()));
+        QVERIFY2(right.blue() > 200 && right.red() < 60, qPrintable(right.name()));
     }
 
     // A pipe-like source is read in pieces up to the file bound and no further.

@@ -373,6 +373,57 @@ private slots:
         QCOMPARE(loadPicture(sb->path(QStringLiteral("1.jpg"))).size(), QSize(60, 40));
     }
 
+    // A card's photo file that the card cannot show whole - a 48-megapixel camera photo, shown reduced, or
+    // a damaged file, shown as the placeholder - is left as it is by Salva. Cancella foto then Salva is the
+    // user's choice and writes the placeholder.
+    void photoNotShownWholeSurvivesSalva_data()
+    {
+        QTest::addColumn<bool>("camera");
+        QTest::newRow("48-megapixel camera photo") << true;
+        QTest::newRow("damaged photo") << false;
+    }
+
+    void photoNotShownWholeSurvivesSalva()
+    {
+        QFETCH(bool, camera);
+        const QString path = sb->path(QStringLiteral("1.jpg"));
+        if (camera) {
+            makeJpeg(path, QSize(8000, 6000));
+        } else {
+            const QByteArray whole = Sandbox::readFile(makeJpeg(path, QSize(400, 300)));
+            Sandbox::writeFile(path, whole.left(whole.size() / 2));
+        }
+        const QByteArray before = Sandbox::readFile(path);
+        appendCards(1);
+        click(QStringLiteral("cmdPrimo"));
+        if (camera)
+            QCOMPARE(photo().size(), QSize(4000, 3000));
+        else
+            QCOMPARE(photo(), m->placeholderPicture());
+
+        box(QStringLiteral("txtNome"))->setText(QStringLiteral("Cambiato"));
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(sb->messageTexts(), QStringList { Overwritten });
+        QCOMPARE(WarehouseArchive::read(1)[F::Nome], QStringLiteral("Cambiato"));
+        QCOMPARE(Sandbox::readFile(path), before);
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(Sandbox::readFile(path), before);
+
+        click(QStringLiteral("btnCancFoto"));
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(loadPicture(path).size(), QSize(366, 274));
+    }
+
+    void largeCameraPhotoLoadsFromFile()
+    {
+        sb->nextFiles << makeJpeg(sb->path(QStringLiteral("fotocamera.jpg")), QSize(8000, 6000));
+        click(QStringLiteral("btnCaricaFoto"));
+        QCOMPARE(photo().size(), QSize(4000, 3000));
+        fillRequired();
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(loadPicture(sb->path(QStringLiteral("1.jpg"))).size(), QSize(4000, 3000));
+    }
+
     void navigation_data()
     {
         QTest::addColumn<int>("start"); // 0: a new card

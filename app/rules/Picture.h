@@ -18,7 +18,7 @@ QImage loadPicture(QIODevice *device, bool *reduced = nullptr);
 /** The most pixels a loaded picture holds. */
 constexpr qint64 MaxPicturePixels = 32LL * 1024 * 1024;
 /**
- * The most pixels a JPEG may declare; a bitmap may declare MaxPicturePixels. Anything larger is
- * refused before any decoding.
+ * The most pixels a plain JPEG may declare; a progressive JPEG or a bitmap may declare
+ * MaxPicturePixels. Anything larger is refused before any decoding.
  */
 constexpr qint64 MaxJpegPixels = 64LL * 1024 * 1024;

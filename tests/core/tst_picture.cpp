@@ -1,6 +1,7 @@
 #include "app/rules/Picture.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <QtEndian>
 #include <QtTest>
@@ -32,7 +33,9 @@ QImage load(QByteArray bytes)
 // A JPEG whose start-of-frame declares another size.
 QByteArray withJpegSize(QByteArray jpeg, int width, int height)
 {
-    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    if (sof < 0)
+        sof = jpeg.indexOf("\xFF\xC2"); // progressive
     qToBigEndian<quint16>(quint16(height), jpeg.data() + sof + 5);
     qToBigEndian<quint16>(quint16(width), jpeg.data() + sof + 7);
     return jpeg;
@@ -46,7 +49,7 @@ QByteArray withBitmapSize(QByteArray bmp, int width, int height)
 }
 
 // A camera photo: red on the left half, blue on the right; plain colours keep it small and fast to make.
-QByteArray cameraPhoto(const QSize &size)
+QByteArray cameraPhoto(const QSize &size, bool progressive = false)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::red);
@@ -54,7 +57,9 @@ QByteArray cameraPhoto(const QSize &size)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
     return bytes;
 }
 
@@ -111,7 +116,8 @@ private slots:
     }
 
     // Phones shoot 48-64 megapixels: such a photo loads at half its width and height, decoded that way so
-    // it never takes the memory of the whole; larger claims and bitmaps past the bound are refused untried.
+    // it never takes the memory of the whole. Larger claims, and progressive JPEGs and bitmaps past 32
+    // megapixels, which decode whole, are refused untried.
     void largePhotosLoadReduced_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -120,6 +126,11 @@ private slots:
         QTest::newRow("small photo") << cameraPhoto(QSize(1200, 900)) << QSize(1200, 900) << false;
         QTest::newRow("48 megapixels") << cameraPhoto(QSize(8000, 6000)) << QSize(4000, 3000) << true;
         QTest::newRow("jpeg declaring 72 megapixels") << withJpegSize(encoded("JPG"), 9000, 8000) << QSize() << false;
+        const QByteArray progressive = cameraPhoto(QSize(1200, 900), true);
+        QVERIFY(progressive.contains("\xFF\xC2"));
+        QTest::newRow("progressive photo") << progressive << QSize(1200, 900) << false;
+        QTest::newRow("progressive jpeg declaring 48 megapixels")
+            << withJpegSize(progressive, 8000, 6000) << QSize() << false;
         QTest::newRow("bitmap declaring 48 megapixels")
             << withBitmapSize(encoded("BMP"), 8000, 6000) << QSize() << false;
     }

@@ -107,3 +107,13 @@ void Msg::archiveError(QWidget *parent, bool plainBox)
     else
         error(parent, archiveMessage());
 }
+
+QString Msg::photoNotSavedMessage()
+{
+    return QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la foto; il disco potrebbe essere pieno.");
+}
+
+void Msg::photoNotSaved(QWidget *parent)
+{
+    warning(parent, photoNotSavedMessage());
+}

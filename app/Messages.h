@@ -34,6 +34,10 @@ QString archiveMessage();
 /** Shows the archive-access message as an error dialog or as a plain box. */
 void archiveError(QWidget *parent, bool plainBox = false);
 
+/** The warning for a photo that could not be written to the file chosen for it. */
+QString photoNotSavedMessage();
+void photoNotSaved(QWidget *parent);
+
 /** Test seam: receives every message instead of the screen; returns the button "pressed". */
 using Handler = std::function<QMessageBox::StandardButton(Kind, const QString &)>;
 void setHandler(Handler handler);

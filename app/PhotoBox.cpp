@@ -1,8 +1,12 @@
 #include "app/PhotoBox.h"
 
+#include "storage/FileReplace.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 
 PhotoBox::PhotoBox(QWidget *parent, const QString &name, const QRect &geometry)
     : QWidget(parent)
@@ -16,7 +20,17 @@ void PhotoBox::setPicture(const QImage &picture)
 {
     m_picture = picture;
     m_scaled = QImage();
+    m_keptFile.clear();
     update();
+}
+
+void PhotoBox::showFile(const QString &path, const QImage &fallback)
+{
+    bool reduced = false;
+    const QImage picture = loadPicture(path, &reduced);
+    setPicture(picture.isNull() ? fallback : picture);
+    if (reduced || (picture.isNull() && QFileInfo::exists(path)))
+        m_keptFile = path;
 }
 
 QRect PhotoBox::drawnRect(const QSize &picture, const QSize &box)
@@ -51,12 +65,10 @@ bool savePictureJpeg(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!picture.save(&file, "JPG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Made whole in memory first, so the file is replaced in one checked write.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    return writer.write(picture) && FileReplace::replace(path, bytes);
 }

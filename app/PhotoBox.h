@@ -17,6 +17,13 @@ public:
 
     QImage picture() const { return m_picture; }
     void setPicture(const QImage &picture);
+    /**
+     * Shows the picture file at `path`, or `fallback` when it cannot be read. A file that is there but
+     * not shown whole (unreadable, or reduced) is remembered until the next picture: see keepsFile().
+     */
+    void showFile(const QString &path, const QImage &fallback);
+    /** True while the box shows a stand-in for the file at `path`: writing it there would lose that file. */
+    bool keepsFile(const QString &path) const { return !m_keptFile.isEmpty() && m_keptFile == path; }
     /** Where the picture lands inside a box of `box` size. */
     static QRect drawnRect(const QSize &picture, const QSize &box);
 
@@ -30,7 +37,8 @@ protected:
 private:
     QImage m_picture;
     QImage m_scaled; // the reduced copy drawn on screen, made once per picture and size
+    QString m_keptFile;
 };
 
-/** Writes a picture as JPEG, replacing `path` atomically. False on any failure. */
+/** Writes a picture as JPEG in place of `path`; false on any failure, which leaves the old file as it was. */
 bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -290,7 +290,15 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         Msg::archiveError(this);
         return;
     }
-    savePagePhotos();
+    if (!savePagePhotos()) {
+        Msg::warning(this,
+            (shown > 0 ? QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate "
+                                        "in archivio")
+                       : QStringLiteral("Attenzione: la scheda corrente è stata inserita in archivio"))
+                + QStringLiteral(", ma non è stato possibile salvare una o più foto; il disco potrebbe essere pieno. "
+                                 "Dopo aver liberato spazio premere di nuovo Salva."));
+        return;
+    }
     if (shown > 0)
         Msg::information(this,
             QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in "
@@ -406,16 +414,22 @@ void TfrmListinoPrezzi::loadWarehousePhoto(QChar slot)
     setSlotPicture(slotIndex(slot), path.isEmpty() ? QImage() : loadPicture(path));
 }
 
-void TfrmListinoPrezzi::savePagePhotos()
+bool TfrmListinoPrezzi::savePagePhotos()
 {
     const QString page = trimText(lblPosizione->text());
+    bool all = true;
+    // Each slot on its own: one that fails keeps its picture on screen and its old file, the others go on.
     for (int i = 0; i < TPaginaListino::SlotCount; ++i) {
         const QString path = SlotPhotos::photoPath(title(), TPaginaListino::letter(i), page);
         const QImage picture = m_slots[i].imgFoto->picture();
+        // A file that could not be shown whole would be replaced by its stand-in.
+        if (m_slots[i].imgFoto->keepsFile(path))
+            continue;
         if (!SlotPhotos::ensureFolder()
             || !savePictureJpeg(SlotPhotos::toFileSize(picture.isNull() ? blankPicture() : picture), path))
-            setSlotPicture(i, blankPicture());
+            all = false;
     }
+    return all;
 }
 
 void TfrmListinoPrezzi::loadPagePhotos()
@@ -423,7 +437,10 @@ void TfrmListinoPrezzi::loadPagePhotos()
     const QString page = trimText(lblPosizione->text());
     for (int i = 0; i < TPaginaListino::SlotCount; ++i) {
         const QString path = SlotPhotos::photoPath(title(), TPaginaListino::letter(i), page);
-        setSlotPicture(i, SlotPhotos::ensureFolder() ? loadPicture(path) : QImage());
+        if (SlotPhotos::ensureFolder())
+            m_slots[i].imgFoto->showFile(path, blankPicture());
+        else
+            setSlotPicture(i, QImage());
     }
 }
 

@@ -40,9 +40,12 @@ public:
 
     /** Loads the photo of the warehouse card named by lblRecord into the slot (the blank one if none). */
     Q_INVOKABLE void loadWarehousePhoto(QChar slot);
-    /** Writes the eight slot photos of the page shown, under its number; a slot that fails shows blank. */
-    void savePagePhotos();
-    /** Loads the eight slot photos of the page shown; a slot whose file fails shows blank. */
+    /**
+     * Writes the eight slot photos of the page shown, under its number, except those whose file could
+     * not be shown whole. A slot that fails keeps its picture and its old file; false when any failed.
+     */
+    bool savePagePhotos();
+    /** Loads the eight slot photos of the page shown; a slot whose file is missing or unreadable shows blank. */
     void loadPagePhotos();
     /**
      * Writes the eight print thumbnails from the slot pictures, then loads them back into the slots.

@@ -8,6 +8,7 @@
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
 #include "storage/Codepage.h"
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace {
 const char16_t *const kOrdinal[] = { u"1\u00b0", u"2\u00b0", u"3\u00b0" };
@@ -67,21 +67,14 @@ bool copyReplacing(const QString &source, const QString &target)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    FileReplace out(target);
+    if (!out.open())
         return false;
     QByteArray block;
-    while (!(block = in.read(1 << 20)).isEmpty()) {
-        if (out.write(block) != block.size()) {
-            out.cancelWriting();
+    while (!(block = in.read(1 << 20)).isEmpty())
+        if (!out.write(block))
             return false;
-        }
-    }
-    if (in.error() != QFileDevice::NoError) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return in.error() == QFileDevice::NoError && out.commit();
 }
 } // namespace
 

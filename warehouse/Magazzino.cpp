@@ -408,8 +408,10 @@ void TfrmMagazzino::fillFromRecord(const TSchedaProdotto &card, qint64 number)
 void TfrmMagazzino::loadCardPhoto()
 {
     const qint64 n = position();
-    const QImage photo = n > 0 ? loadPicture(photoPath(n)) : QImage();
-    imgFoto->setPicture(photo.isNull() ? placeholderPicture() : photo);
+    if (n > 0)
+        imgFoto->showFile(photoPath(n), placeholderPicture());
+    else
+        imgFoto->setPicture(placeholderPicture());
 }
 
 TSchedaProdotto TfrmMagazzino::cardFromScreen() const
@@ -528,8 +530,17 @@ void TfrmMagazzino::btnSalvaClick()
         return;
     }
     lblPosizione->setText(QString::number(n));
-    if (!savePictureJpeg(imgFoto->picture(), photoPath(n)))
-        imgFoto->setPicture(placeholderPicture());
+    // A photo file that could not be shown whole is left alone: its stand-in would replace it. A photo that
+    // could not be written stays on screen, so a later Salva can write it; its old file is left as it was.
+    if (!imgFoto->keepsFile(photoPath(n)) && !savePictureJpeg(imgFoto->picture(), photoPath(n))) {
+        Msg::warning(this,
+            (appending ? QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio")
+                       : QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate "
+                                        "in archivio"))
+                + QStringLiteral(", ma non \u00e8 stato possibile salvarne la foto; il disco potrebbe essere pieno. "
+                                 "Dopo aver liberato spazio premere di nuovo Salva."));
+        return;
+    }
     Msg::information(this,
         appending ? QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.")
                   : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in "
@@ -649,7 +660,7 @@ void TfrmMagazzino::btnSalvaFotoClick()
     if (path.isEmpty())
         return;
     if (!savePictureJpeg(imgFoto->picture(), path))
-        imgFoto->setPicture(placeholderPicture());
+        Msg::photoNotSaved(this);
 }
 
 void TfrmMagazzino::btnCancFotoClick()

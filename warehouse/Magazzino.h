@@ -24,7 +24,10 @@ public:
 
     /** Shows `card`, read from record `number` (from 1), with its photo; an unknown paid flag keeps the tick. */
     void fillFromRecord(const TSchedaProdotto &card, qint64 number);
-    /** Loads the photo of the card numbered in lblPosizione, or the placeholder when it is missing. */
+    /**
+     * Loads the photo of the card numbered in lblPosizione, or the placeholder when it is missing or
+     * unreadable; a file not shown whole is then left as it is by Salva.
+     */
     void loadCardPhoto();
     /** Empties the card for a new one and puts the cursor in txtCodice. */
     void clearCard();

@@ -3,6 +3,7 @@
 #include "app/CameraSource.h"
 #include "app/FileDialogs.h"
 #include "app/Forms.h"
+#include "app/Messages.h"
 #include "app/PhotoBox.h"
 #include "app/Resources.h"
 #include "app/ShapeWidget.h"
@@ -114,7 +115,7 @@ void TfrmWebCam::btnSalvaFotogrammaClick()
     if (path.isEmpty())
         return;
     if (!savePictureJpeg(m_imgTarget->picture(), path))
-        m_imgTarget->setPicture(m_imgBianco->picture());
+        Msg::photoNotSaved(this);
 }
 
 void TfrmWebCam::btnImportaFotoClick()

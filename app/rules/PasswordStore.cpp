@@ -1,23 +1,17 @@
 #include "app/rules/PasswordStore.h"
 
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include <optional>
 
 namespace {
 const QByteArray Section = "Accesso";
 const QByteArray Key = "Valore";
-
-std::function<bool()> &faultInjector()
-{
-    static std::function<bool()> injector;
-    return injector;
-}
 
 struct IniText
 {
@@ -151,22 +145,9 @@ void PasswordStore::write(const QString &path, const QString &value)
             ini.lines.insert(lastFilled + 1, keyLine);
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    QByteArray bytes;
+    for (const QByteArray &line : std::as_const(ini.lines))
+        bytes += line + ini.lineEnd;
+    if (!FileReplace::replace(path, bytes))
         throw Error("Cannot write " + path.toStdString());
-    for (const QByteArray &line : std::as_const(ini.lines)) {
-        file.write(line);
-        file.write(ini.lineEnd);
-    }
-    if (faultInjector() && faultInjector()()) {
-        file.cancelWriting();
-        throw Error("Cannot write " + path.toStdString());
-    }
-    if (!file.commit())
-        throw Error("Cannot write " + path.toStdString());
-}
-
-void PasswordStore::setFaultInjector(std::function<bool()> injector)
-{
-    faultInjector() = std::move(injector);
 }

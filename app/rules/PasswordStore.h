@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <stdexcept>
 
 /**
@@ -34,7 +33,4 @@ QString read(const QString &path);
  */
 void write(const QString &value);
 void write(const QString &path, const QString &value);
-
-/** Test seam: called just before the new file replaces the old; returning true makes the write fail. */
-void setFaultInjector(std::function<bool()> injector);
 } // namespace PasswordStore

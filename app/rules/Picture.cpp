@@ -14,28 +14,41 @@ quint32 le32(const QByteArray &b, qsizetype at)
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
-// A JPEG is whole when its end marker follows the start of the main image's data. The walk skips
-// each segment by its length, so a thumbnail inside the camera's data block does not count.
-bool jpegComplete(const QByteArray &b)
+struct JpegLayout
 {
+    bool complete = false;
+    bool progressive = false;
+};
+
+// A JPEG is whole when its end marker follows the start of the main image's data, and progressive when
+// its frame says so. The walk skips each segment by its length, so a thumbnail inside the camera's data
+// block does not count.
+JpegLayout jpegLayout(const QByteArray &b)
+{
+    JpegLayout layout;
     qsizetype at = 2;
     while (at + 4 <= b.size()) {
         if (uchar(b[at]) != 0xFF)
-            return false;
+            return layout;
         const uchar marker = uchar(b[at + 1]);
         if (marker == 0xFF) { // fill byte
             ++at;
             continue;
         }
-        if (marker == 0xDA)
-            return b.lastIndexOf("\xFF\xD9") > at;
+        if (marker == 0xDA) {
+            layout.complete = b.lastIndexOf("\xFF\xD9") > at;
+            return layout;
+        }
         if (marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
             at += 2;
             continue;
         }
+        // The frame markers of progressive coding.
+        if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
+            layout.progressive = true;
         at += 2 + ((uchar(b[at + 2]) << 8) | uchar(b[at + 3]));
     }
-    return false;
+    return layout;
 }
 
 // A bitmap is whole when the file is as long as its header says, and, uncompressed, holds every row.
@@ -60,16 +73,18 @@ bool bitmapComplete(const QByteArray &b)
 }
 } // namespace
 
-QImage loadPicture(const QString &path)
+QImage loadPicture(const QString &path, bool *reduced)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QImage();
-    return loadPicture(&file);
+    return loadPicture(&file, reduced);
 }
 
-QImage loadPicture(QIODevice *device)
+QImage loadPicture(QIODevice *device, bool *reduced)
 {
+    if (reduced)
+        *reduced = false;
     if (!device->isSequential() && device->size() > MaxFileBytes)
         return QImage();
     // In pieces: read(MaxFileBytes) would set aside the whole bound for every photo.
@@ -83,16 +98,30 @@ QImage loadPicture(QIODevice *device)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    // A header may claim any size: 32 megapixels (128 MB decoded) is above any camera the shop will
-    // use and is what Qt's own allocation limit lets through, so nothing bigger is even tried.
+    // A header may claim any size. A plain JPEG decodes reduced in step with its size, so phone photos
+    // of 48-64 megapixels load; larger claims are refused untried. A progressive JPEG holds the whole
+    // picture's data while decoding (up to 6 bytes a pixel), and other formats decode whole: for them
+    // 32 megapixels (128 MB decoded) is the bound, and what Qt's own allocation limit lets through.
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > MaxPicturePixels)
+    const QByteArray format = reader.format();
+    const JpegLayout jpeg = format == "jpeg" ? jpegLayout(bytes) : JpegLayout();
+    const qint64 bound = format == "jpeg" && !jpeg.progressive ? MaxJpegPixels : MaxPicturePixels;
+    if (!size.isValid() || qint64(size.width()) * size.height() > bound)
         return QImage();
     // Qt shows a cut-off file with its missing part in grey; the program shows no picture instead.
-    const QByteArray format = reader.format();
-    if (format == "jpeg" && !jpegComplete(bytes))
+    if (format == "jpeg" && !jpeg.complete)
         return QImage();
     if (format == "bmp" && !bitmapComplete(bytes))
         return QImage();
-    return reader.read();
+    // A whole fraction lets the decoder skip the detail while it reads, instead of decoding in full and
+    // scaling after. Half of 64 megapixels is still more than a screen or an A4 print shows.
+    int k = 1;
+    while (qint64(size.width() / k) * (size.height() / k) > MaxPicturePixels)
+        ++k;
+    if (k > 1)
+        reader.setScaledSize(QSize(size.width() / k, size.height() / k));
+    const QImage picture = reader.read();
+    if (reduced)
+        *reduced = k > 1 && !picture.isNull();
+    return picture;
 }

@@ -7,11 +7,18 @@ class QIODevice;
 
 /**
  * Loads a JPEG or bitmap file as the program does everywhere: refuses what is not a readable
- * picture or would take unbounded memory. Returns a null image on any failure.
+ * picture or would take unbounded memory, and decodes a JPEG photo larger than MaxPicturePixels
+ * reduced to fit (to a half or less of its width and height). Returns a null image on any failure;
+ * `reduced`, when given, tells whether the picture is smaller than the file's.
  */
-QImage loadPicture(const QString &path);
+QImage loadPicture(const QString &path, bool *reduced = nullptr);
 /** The same from an open device (the whole of it is the picture). */
-QImage loadPicture(QIODevice *device);
+QImage loadPicture(QIODevice *device, bool *reduced = nullptr);
 
-/** The most pixels a picture may declare; larger ones are refused before any decoding. */
+/** The most pixels a loaded picture holds. */
 constexpr qint64 MaxPicturePixels = 32LL * 1024 * 1024;
+/**
+ * The most pixels a plain JPEG may declare; a progressive JPEG or a bitmap may declare
+ * MaxPicturePixels. Anything larger is refused before any decoding.
+ */
+constexpr qint64 MaxJpegPixels = 64LL * 1024 * 1024;

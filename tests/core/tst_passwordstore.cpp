@@ -1,6 +1,7 @@
 #include "app/rules/AccessRules.h"
 #include "app/rules/Crypt.h"
 #include "app/rules/PasswordStore.h"
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 
 #include <QDir>
@@ -35,7 +36,7 @@ private slots:
     }
     void cleanup()
     {
-        PasswordStore::setFaultInjector({});
+        FileReplace::setFaultInjector({});
         setProgramFolderOverride(QString());
     }
 
@@ -190,9 +191,10 @@ private slots:
     {
         Access::store(QStringLiteral("ABC"));
         const QByteArray before = contents(PasswordStore::path());
-        PasswordStore::setFaultInjector([] { return true; });
+        // The disk fills up while the new store is written.
+        FileReplace::setFaultInjector([](FileReplace::Step step) { return step == FileReplace::Step::ShortWrite; });
         QVERIFY_THROWS_EXCEPTION(PasswordStore::Error, Access::store(QStringLiteral("NUOVA")));
-        PasswordStore::setFaultInjector({});
+        FileReplace::setFaultInjector({});
         QCOMPARE(contents(PasswordStore::path()), before);
         QCOMPARE(Access::stored(), QStringLiteral("ABC"));
         // Nothing half-written is left beside the store.

@@ -1,6 +1,7 @@
 #include "app/rules/Picture.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <QtEndian>
 #include <QtTest>
@@ -32,7 +33,9 @@ QImage load(QByteArray bytes)
 // A JPEG whose start-of-frame declares another size.
 QByteArray withJpegSize(QByteArray jpeg, int width, int height)
 {
-    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    if (sof < 0)
+        sof = jpeg.indexOf("\xFF\xC2"); // progressive
     qToBigEndian<quint16>(quint16(height), jpeg.data() + sof + 5);
     qToBigEndian<quint16>(quint16(width), jpeg.data() + sof + 7);
     return jpeg;
@@ -43,6 +46,21 @@ QByteArray withBitmapSize(QByteArray bmp, int width, int height)
     qToLittleEndian<qint32>(width, bmp.data() + 18);
     qToLittleEndian<qint32>(height, bmp.data() + 22);
     return bmp;
+}
+
+// A camera photo: red on the left half, blue on the right; plain colours keep it small and fast to make.
+QByteArray cameraPhoto(const QSize &size, bool progressive = false)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter(&image).fillRect(size.width() / 2, 0, size.width() - size.width() / 2, size.height(), Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
 }
 
 // A camera's data block holding a whole thumbnail, put before the picture's own segments.
@@ -95,6 +113,46 @@ private slots:
         QCOMPARE(image.isNull(), !expected.isValid());
         if (expected.isValid())
             QCOMPARE(image.size(), expected);
+    }
+
+    // Phones shoot 48-64 megapixels: such a photo loads at half its width and height, decoded that way so
+    // it never takes the memory of the whole. Larger claims, and progressive JPEGs and bitmaps past 32
+    // megapixels, which decode whole, are refused untried.
+    void largePhotosLoadReduced_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<bool>("reduced");
+        QTest::newRow("small photo") << cameraPhoto(QSize(1200, 900)) << QSize(1200, 900) << false;
+        QTest::newRow("48 megapixels") << cameraPhoto(QSize(8000, 6000)) << QSize(4000, 3000) << true;
+        QTest::newRow("jpeg declaring 72 megapixels") << withJpegSize(encoded("JPG"), 9000, 8000) << QSize() << false;
+        const QByteArray progressive = cameraPhoto(QSize(1200, 900), true);
+        QVERIFY(progressive.contains("\xFF\xC2"));
+        QTest::newRow("progressive photo") << progressive << QSize(1200, 900) << false;
+        QTest::newRow("progressive jpeg declaring 48 megapixels")
+            << withJpegSize(progressive, 8000, 6000) << QSize() << false;
+        QTest::newRow("bitmap declaring 48 megapixels")
+            << withBitmapSize(encoded("BMP"), 8000, 6000) << QSize() << false;
+    }
+
+    void largePhotosLoadReduced()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, expected);
+        QFETCH(bool, reduced);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        bool wasReduced = !reduced;
+        const QImage image = loadPicture(&buffer, &wasReduced);
+        QCOMPARE(wasReduced, reduced);
+        QCOMPARE(image.isNull(), !expected.isValid());
+        if (image.isNull())
+            return;
+        QCOMPARE(image.size(), expected);
+        const QColor left = image.pixelColor(image.width() / 4, image.height() / 2);
+        const QColor right = image.pixelColor(image.width() * 3 / 4, image.height() / 2);
+        QVERIFY2(left.red() > 200 && left.blue() < 60, qPrintable(left.name()));
+        QVERIFY2(right.blue() > 200 && right.red() < 60, qPrintable(right.name()));
     }
 
     // A pipe-like source is read in pieces up to the file bound and no further.

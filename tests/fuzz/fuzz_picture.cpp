@@ -19,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     // Decoding a few valid-looking megapixels of noise takes seconds and finds nothing new: such
-    // inputs are left out, except those over the bound, which the loader refuses at once.
+    // inputs are left out, except those over the bounds, which the loader refuses at once.
     {
         QImageReader peek(&buffer);
         const QSize declared = peek.size();
         const qint64 pixels = qint64(declared.width()) * declared.height();
-        if (pixels > 512 * 512 && pixels <= MaxPicturePixels)
+        if (pixels > 512 * 512 && pixels <= MaxJpegPixels)
             return 0;
         buffer.seek(0);
     }

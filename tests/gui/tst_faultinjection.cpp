@@ -3,10 +3,12 @@
 #include "app/CambiaPassword.h"
 #include "app/DialogWindow.h"
 #include "app/Forms.h"
+#include "app/PhotoBox.h"
 #include "app/rules/AccessRules.h"
 #include "app/rules/PasswordStore.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveFile.h"
+#include "storage/FileReplace.h"
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
 #include "tests/support/TestSupport.h"
@@ -45,16 +47,17 @@ const std::array<std::pair<Op, const char *>, 10> kOps = { {
     { Op::PasswordChange, "password change" },
 } };
 
-// Steps of ArchiveFile, then the export writer's blocks and the password store's replacement.
+// Steps of ArchiveFile, then the export writer's blocks, then the steps of a file replacement.
 constexpr int kExportBlock = 100;
-constexpr int kPasswordReplace = 101;
+constexpr int kFileStep = 200;
 const char *stepName(int step)
 {
     static const char *names[] = { "open", "lock", "seek", "read", "write", "close" };
+    static const char *fileNames[] = { "file write", "short file write", "file flush", "file rename" };
     if (step == kExportBlock)
         return "export block";
-    if (step == kPasswordReplace)
-        return "password replace";
+    if (step >= kFileStep)
+        return fileNames[step - kFileStep];
     return names[step];
 }
 
@@ -70,6 +73,28 @@ const QString kExported = QStringLiteral("Le schede in archivio sono state espor
 const QString kPasswordFailed = QStringLiteral("Attenzione: si \u00e8 verificato un errore durante la procedura di "
                                                "modifica della password. Si consiglia di reinstallare il software.");
 const QString kPasswordChanged = QStringLiteral("Modifica della password completata con successo.");
+const QString kPhotoAfterInsert
+    = QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio, ma "
+                     "non \u00e8 stato possibile salvarne la foto; il disco potrebbe essere "
+                     "pieno. Dopo aver liberato spazio premere di nuovo Salva.");
+const QString kPhotoAfterSave
+    = QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state "
+                     "salvate in archivio, ma non \u00e8 stato possibile salvarne la foto; il "
+                     "disco potrebbe essere pieno. Dopo aver liberato spazio premere di "
+                     "nuovo Salva.");
+const QString kPhotosAfterInsert = QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio, "
+                                                  "ma non \u00e8 stato possibile salvare una o pi\u00f9 foto; il disco "
+                                                  "potrebbe essere pieno. Dopo aver liberato spazio premere di nuovo "
+                                                  "Salva.");
+const QString kPhotosAfterSave = QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state "
+                                                "salvate in archivio, ma non \u00e8 stato possibile salvare una o "
+                                                "pi\u00f9 foto; il disco potrebbe essere pieno. Dopo aver liberato "
+                                                "spazio premere di nuovo Salva.");
+
+QString slotPhoto(QChar slot, int page)
+{
+    return QStringLiteral("Foto_Listino/Fiori_Foto_%1_%2.jpg").arg(slot).arg(page);
+}
 
 template <typename T> T *named(QWidget *window, const QString &name)
 {
@@ -99,13 +124,13 @@ struct Injector
     {
         ArchiveFile::setFaultInjector([this](ArchiveFile::Step s) { return hit(int(s)); });
         ExportWriter::setFaultInjector([this] { return hit(kExportBlock); });
-        PasswordStore::setFaultInjector([this] { return hit(kPasswordReplace); });
+        FileReplace::setFaultInjector([this](FileReplace::Step s) { return hit(kFileStep + int(s)); });
     }
     static void remove()
     {
         ArchiveFile::setFaultInjector({});
         ExportWriter::setFaultInjector({});
-        PasswordStore::setFaultInjector({});
+        FileReplace::setFaultInjector({});
     }
 };
 } // namespace
@@ -152,6 +177,11 @@ private:
         }
         Sandbox::writeFile(ExportWriter::exportPath(), QByteArrayLiteral("old export"));
         Access::store(QStringLiteral("ABC"));
+        QDir(sb->folder()).mkdir(QStringLiteral("Foto_Listino"));
+        for (int i = 1; i <= 3; ++i) {
+            makeJpeg(sb->path(QStringLiteral("%1.jpg").arg(i)), QSize(40, 30), QColor(80 * i, 0, 0));
+            makeJpeg(sb->path(slotPhoto('A', i)), QSize(366, 274), QColor(0, 80 * i, 0));
+        }
     }
 
     void stop()
@@ -291,8 +321,11 @@ private:
         return out;
     }
 
-    /** The bytes of every file the operation may touch, record by record; `skip` names the record written. */
-    QStringList protectedBytes(Op op) const
+    /**
+     * The bytes of every file the operation may touch, record by record; `skip` names the record written.
+     * A failing slot photo is one of eight: the page's other photos may be written, so `step` leaves them out.
+     */
+    QStringList protectedBytes(Op op, int step = -1) const
     {
         QStringList out;
         auto records = [&](const QString &path, int size, int skip) {
@@ -310,12 +343,35 @@ private:
         records(listPath(), TPaginaListino::RecordSize, page);
         out << QString::fromLatin1(Sandbox::readFile(ExportWriter::exportPath()));
         out << QString::fromLatin1(Sandbox::readFile(PasswordStore::path()));
+        // A photo is written only after its record: a failed save leaves the card's photo as it was.
+        QStringList photos { "1.jpg", "2.jpg", "3.jpg", "4.jpg", slotPhoto('A', 1), slotPhoto('A', 3) };
+        if (op != Op::PageOverwrite || step < kFileStep)
+            photos << slotPhoto('A', 2);
+        for (const QString &photo : std::as_const(photos))
+            out << photo + QLatin1Char(':')
+                    + (QFile::exists(sb->path(photo)) ? QString::fromLatin1(Sandbox::readFile(sb->path(photo)).toHex())
+                                                      : QStringLiteral("none"));
         return out;
     }
 
-    /** The message a failure of `op` shows; null when it shows none. */
-    static QString failureMessage(Op op)
+    /** The message a failure of `op` at `step` shows; null when it shows none. */
+    static QString failureMessage(Op op, int step)
     {
+        // The record is saved by then; only its photos are not.
+        if (step >= kFileStep) {
+            switch (op) {
+            case Op::CardAppend:
+                return kPhotoAfterInsert;
+            case Op::CardOverwrite:
+                return kPhotoAfterSave;
+            case Op::PageAppend:
+                return kPhotosAfterInsert;
+            case Op::PageOverwrite:
+                return kPhotosAfterSave;
+            default:
+                break;
+            }
+        }
         switch (op) {
         case Op::ExportFill:
             return QString();
@@ -414,7 +470,7 @@ private slots:
         start();
         prepare(o);
         const QStringList shownBefore = screen();
-        const QStringList bytesBefore = protectedBytes(o);
+        const QStringList bytesBefore = protectedBytes(o, step);
 
         Injector fault;
         fault.step = step;
@@ -424,30 +480,33 @@ private slots:
         Injector::remove();
         QVERIFY(fault.fired);
 
-        const QString message = failureMessage(o);
+        const QString message = failureMessage(o, step);
         QStringList expected;
         if (o == Op::ExportWrite)
             expected << kAskExport;
         if (!message.isNull())
             expected << message;
         QCOMPARE(sb->messageTexts(), expected);
+        const bool saving
+            = o == Op::CardAppend || o == Op::CardOverwrite || o == Op::PageAppend || o == Op::PageOverwrite;
+        const bool photoFailed = saving && step >= kFileStep;
         if (!message.isNull()) {
-            // The editors show an error box; the search, the export and the password window a plain one.
-            const bool editor = o <= Op::PageNavigate;
-            QCOMPARE(sb->messages.last().kind, editor ? Msg::Kind::Error : Msg::Kind::Plain);
+            // The editors show an error box, or a warning when only a photo failed; the search, the export
+            // and the password window a plain one.
+            const Msg::Kind kind = o > Op::PageNavigate ? Msg::Kind::Plain : Msg::Kind::Error;
+            QCOMPARE(sb->messages.last().kind, photoFailed ? Msg::Kind::Warning : kind);
         }
         if (o != Op::ExportFill) {
             QStringList shownAfter = screen();
-            // Both editors show the record's number once it is written; a failing close comes later.
-            const bool saving = o == Op::CardAppend || o == Op::CardOverwrite || o == Op::PageAppend
-                || o == Op::PageOverwrite;
-            const bool written = saving && step == int(ArchiveFile::Step::Close);
+            // Both editors show the record's number once it is written; a failing close and the photos come
+            // later.
+            const bool written = saving && (step == int(ArchiveFile::Step::Close) || photoFailed);
             if (written)
                 shownAfter.replaceInStrings(QRegularExpression(QStringLiteral("^lblPosizione=.*")),
                     shownBefore.filter(QRegularExpression(QStringLiteral("^lblPosizione="))).value(0));
             QCOMPARE(shownAfter, shownBefore);
         }
-        QCOMPARE(protectedBytes(o), bytesBefore);
+        QCOMPARE(protectedBytes(o, step), bytesBefore);
 
         // The program goes on: the same operation without the fault succeeds.
         // A record whose write succeeded before a failing close is on screen with its number: saving again
@@ -459,6 +518,52 @@ private slots:
             m_own.reset();
         act(o);
         checkWorks(o, appendedBefore);
+    }
+
+    // Saving a new photo over a card's or a slot's old one on a full disk: the old file stays whole, the
+    // user is told, the new picture stays on screen, and once there is room Salva writes it.
+    void aPhotoOnAFullDiskKeepsItsOldFile_data()
+    {
+        QTest::addColumn<bool>("page");
+        QTest::addColumn<int>("failing");
+        const std::pair<FileReplace::Step, const char *> steps[] = {
+            { FileReplace::Step::Write, "nothing written" },
+            { FileReplace::Step::ShortWrite, "half written" },
+            { FileReplace::Step::Flush, "flush fails" },
+        };
+        for (bool page : { false, true })
+            for (const auto &[step, name] : steps)
+                QTest::addRow("%s, %s", page ? "slot photo" : "card photo", name) << page << int(step);
+    }
+    void aPhotoOnAFullDiskKeepsItsOldFile()
+    {
+        QFETCH(bool, page);
+        QFETCH(int, failing);
+        start();
+        const Op op = page ? Op::PageOverwrite : Op::CardOverwrite;
+        prepare(op);
+        const QString box = page ? QStringLiteral("imgFoto_A") : QStringLiteral("imgFoto");
+        sb->nextFiles << makeJpeg(sb->path(QStringLiteral("nuova.jpg")), QSize(50, 40), Qt::blue);
+        page ? click(box) : click(QStringLiteral("btnCaricaFoto"));
+        QCOMPARE(named<PhotoBox>(m_window, box)->picture().size(), QSize(50, 40));
+        const QString target = sb->path(page ? slotPhoto('A', 2) : QStringLiteral("2.jpg"));
+        const QByteArray before = Sandbox::readFile(target);
+        const QStringList filesBefore = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
+
+        FileReplace::setFaultInjector([failing](FileReplace::Step s) { return int(s) == failing; });
+        act(op);
+        FileReplace::setFaultInjector({});
+        QCOMPARE(Sandbox::readFile(target), before);
+        QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+        QCOMPARE(sb->messageTexts(), QStringList { page ? kPhotosAfterSave : kPhotoAfterSave });
+        QCOMPARE(named<PhotoBox>(m_window, box)->picture().size(), QSize(50, 40));
+
+        sb->clearMessages();
+        act(op);
+        QCOMPARE(sb->messageTexts(), QStringList { kSaved });
+        const QImage written = loadPicture(target);
+        QVERIFY(!written.isNull());
+        QVERIFY(written.pixelColor(written.width() / 2, written.height() / 2).blue() > 200);
     }
 };
 

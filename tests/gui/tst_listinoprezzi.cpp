@@ -464,7 +464,7 @@ private slots:
         QCOMPARE(sb->messageTexts(), QStringList { kInserted });
     }
 
-    void photosThatCannotBeWrittenShowBlank()
+    void photosThatCannotBeWrittenAreReported()
     {
         open(0);
         Sandbox::writeFile(sb->path("Foto_Listino"), "un file al posto della cartella");
@@ -472,10 +472,39 @@ private slots:
         click("imgFoto_A");
         typeSlotA();
         click("cmdSalva");
-        QCOMPARE(sb->messageTexts(), QStringList { kInserted });
+        QCOMPARE(sb->messageTexts(),
+            QStringList { "Attenzione: la scheda corrente è stata inserita in archivio, ma non è stato possibile "
+                          "salvare una o più foto; il disco potrebbe essere pieno. Dopo aver liberato spazio "
+                          "premere di nuovo Salva." });
+        QCOMPARE(sb->messages.last().kind, Msg::Kind::Warning);
         QCOMPARE(text("lblPosizione"), QStringLiteral("1"));
         QCOMPARE(QFileInfo(listPath()).size(), 3696);
-        QCOMPARE(photo('A')->picture(), ed->blankPicture());
+        QCOMPARE(photo('A')->picture().size(), QSize(400, 300)); // kept for the next Salva
+        QCOMPARE(Sandbox::readFile(sb->path("Foto_Listino")), QByteArray("un file al posto della cartella"));
+    }
+
+    // A slot photo file that cannot be read shows blank and is left as it is by Salva; the others are written.
+    void unreadableSlotPhotoSurvivesSalva()
+    {
+        open(1);
+        QDir(sb->folder()).mkdir("Foto_Listino");
+        const QByteArray whole
+            = Sandbox::readFile(makeJpeg(sb->path("Foto_Listino/Fiori_Foto_C_1.jpg"), QSize(366, 274)));
+        const QByteArray damaged = whole.left(whole.size() / 2);
+        Sandbox::writeFile(sb->path("Foto_Listino/Fiori_Foto_C_1.jpg"), damaged);
+        click("cmdPrimo");
+        QCOMPARE(photo('C')->picture(), ed->blankPicture());
+        typeSlotA();
+        click("cmdSalva");
+        QCOMPARE(sb->messageTexts(), QStringList { kSaved });
+        QCOMPARE(Sandbox::readFile(sb->path("Foto_Listino/Fiori_Foto_C_1.jpg")), damaged);
+        QCOMPARE(fileSize("Foto_Listino/Fiori_Foto_D_1.jpg"), QSize(366, 274));
+
+        // A picture chosen for the slot replaces it.
+        sb->nextFiles << makeJpeg(sb->path("nuova.jpg"), QSize(400, 300));
+        click("imgFoto_C");
+        click("cmdSalva");
+        QCOMPARE(fileSize("Foto_Listino/Fiori_Foto_C_1.jpg"), QSize(366, 274));
     }
 
     void warehousePhotoOfTheImportedCard()

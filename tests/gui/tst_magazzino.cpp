@@ -29,6 +29,11 @@ namespace {
 const QString Appended = QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.");
 const QString Overwritten
     = QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
+const QString AppendedWithoutPhoto = QStringLiteral(
+    "Attenzione: la scheda corrente \u00e8 stata inserita in archivio, ma non \u00e8 stato possibile salvarne la foto; "
+    "il disco potrebbe essere pieno. Dopo aver liberato spazio premere di nuovo Salva.");
+const QString PhotoNotSaved
+    = QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la foto; il disco potrebbe essere pieno.");
 const QString EmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
 
 TSchedaProdotto card(const QString &code, const QString &paid = QStringLiteral("No"))
@@ -333,32 +338,97 @@ private slots:
         click(QStringLiteral("btnCancFoto"));
         QCOMPARE(photo(), placeholder);
 
-        // Failures show the placeholder and say nothing.
+        // A file that is no picture shows the placeholder and says nothing.
         Sandbox::writeFile(sb->path(QStringLiteral("rotta.jpg")), "not a picture");
         sb->nextFiles << makeJpeg(sb->path(QStringLiteral("b.jpg")), QSize(50, 40)) << sb->path("rotta.jpg");
         click(QStringLiteral("btnCaricaFoto"));
         QCOMPARE(photo().size(), QSize(50, 40));
         click(QStringLiteral("btnCaricaFoto"));
         QCOMPARE(photo(), placeholder);
+        QCOMPARE(sb->messageTexts(), QStringList { Appended });
+
+        // A photo that cannot be written is reported and stays on screen.
+        sb->clearMessages();
         sb->nextFiles << makeJpeg(sb->path(QStringLiteral("c.jpg")), QSize(50, 40));
         click(QStringLiteral("btnCaricaFoto"));
         QDir(sb->folder()).mkdir(QStringLiteral("cartella.jpg"));
         sb->nextFiles << sb->path(QStringLiteral("cartella.jpg"));
         click(QStringLiteral("btnSalvaFoto"));
-        QCOMPARE(photo(), placeholder);
-        QCOMPARE(sb->messageTexts(), QStringList { Appended });
+        QCOMPARE(photo().size(), QSize(50, 40));
+        QCOMPARE(sb->messageTexts(), QStringList { PhotoNotSaved });
+        QCOMPARE(sb->messages.last().kind, Msg::Kind::Warning);
+        QVERIFY(QFileInfo(sb->path(QStringLiteral("cartella.jpg"))).isDir());
     }
 
-    void cardPhotoThatCannotBeWrittenFallsBack()
+    void cardPhotoThatCannotBeWrittenIsReported()
     {
         QDir(sb->folder()).mkdir(QStringLiteral("1.jpg"));
         sb->nextFiles << makeJpeg(sb->path(QStringLiteral("a.jpg")), QSize(60, 40));
         click(QStringLiteral("btnCaricaFoto"));
         fillRequired();
         click(QStringLiteral("btnSalva"));
-        QCOMPARE(sb->messageTexts(), QStringList { Appended });
+        QCOMPARE(sb->messageTexts(), QStringList { AppendedWithoutPhoto });
+        QCOMPARE(sb->messages.last().kind, Msg::Kind::Warning);
         QCOMPARE(position(), QStringLiteral("1"));
-        QCOMPARE(photo(), m->placeholderPicture());
+        QCOMPARE(photo().size(), QSize(60, 40));
+
+        // Once the way is free, Salva writes the photo kept on screen.
+        QDir(sb->folder()).rmdir(QStringLiteral("1.jpg"));
+        sb->clearMessages();
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(sb->messageTexts(), QStringList { Overwritten });
+        QCOMPARE(loadPicture(sb->path(QStringLiteral("1.jpg"))).size(), QSize(60, 40));
+    }
+
+    // A card's photo file that the card cannot show whole - a 48-megapixel camera photo, shown reduced, or
+    // a damaged file, shown as the placeholder - is left as it is by Salva. Cancella foto then Salva is the
+    // user's choice and writes the placeholder.
+    void photoNotShownWholeSurvivesSalva_data()
+    {
+        QTest::addColumn<bool>("camera");
+        QTest::newRow("48-megapixel camera photo") << true;
+        QTest::newRow("damaged photo") << false;
+    }
+
+    void photoNotShownWholeSurvivesSalva()
+    {
+        QFETCH(bool, camera);
+        const QString path = sb->path(QStringLiteral("1.jpg"));
+        if (camera) {
+            makeJpeg(path, QSize(8000, 6000));
+        } else {
+            const QByteArray whole = Sandbox::readFile(makeJpeg(path, QSize(400, 300)));
+            Sandbox::writeFile(path, whole.left(whole.size() / 2));
+        }
+        const QByteArray before = Sandbox::readFile(path);
+        appendCards(1);
+        click(QStringLiteral("cmdPrimo"));
+        if (camera)
+            QCOMPARE(photo().size(), QSize(4000, 3000));
+        else
+            QCOMPARE(photo(), m->placeholderPicture());
+
+        box(QStringLiteral("txtNome"))->setText(QStringLiteral("Cambiato"));
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(sb->messageTexts(), QStringList { Overwritten });
+        QCOMPARE(WarehouseArchive::read(1)[F::Nome], QStringLiteral("Cambiato"));
+        QCOMPARE(Sandbox::readFile(path), before);
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(Sandbox::readFile(path), before);
+
+        click(QStringLiteral("btnCancFoto"));
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(loadPicture(path).size(), QSize(366, 274));
+    }
+
+    void largeCameraPhotoLoadsFromFile()
+    {
+        sb->nextFiles << makeJpeg(sb->path(QStringLiteral("fotocamera.jpg")), QSize(8000, 6000));
+        click(QStringLiteral("btnCaricaFoto"));
+        QCOMPARE(photo().size(), QSize(4000, 3000));
+        fillRequired();
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(loadPicture(sb->path(QStringLiteral("1.jpg"))).size(), QSize(4000, 3000));
     }
 
     void navigation_data()

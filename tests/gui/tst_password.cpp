@@ -8,6 +8,7 @@
 #include "app/Password.h"
 #include "app/rules/AccessRules.h"
 #include "app/rules/PasswordStore.h"
+#include "storage/FileReplace.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -89,7 +90,7 @@ private slots:
     void cleanup()
     {
         Forms::destroyAll();
-        PasswordStore::setFaultInjector({});
+        FileReplace::setFaultInjector({});
         m_sandbox.reset();
     }
 
@@ -356,17 +357,21 @@ private slots:
         QVERIFY(Forms::avvio()->isVisible());
     }
 
+    // On a full disk the old store must survive whole: with an empty one no password opens the program.
     void storeFailsDuringChange_data()
     {
-        QTest::addColumn<bool>("failWrite");
-        QTest::newRow("unreadable value") << false;
-        QTest::newRow("write fails") << true;
+        QTest::addColumn<int>("failing"); // a FileReplace::Step, or -1
+        QTest::newRow("unreadable value") << -1;
+        QTest::newRow("disk full, nothing written") << int(FileReplace::Step::Write);
+        QTest::newRow("disk full, half written") << int(FileReplace::Step::ShortWrite);
+        QTest::newRow("flush to disk fails") << int(FileReplace::Step::Flush);
+        QTest::newRow("replacing fails") << int(FileReplace::Step::Commit);
     }
     void storeFailsDuringChange()
     {
-        QFETCH(bool, failWrite);
-        if (failWrite)
-            PasswordStore::setFaultInjector([] { return true; });
+        QFETCH(int, failing);
+        if (failing >= 0)
+            FileReplace::setFaultInjector([failing](FileReplace::Step step) { return int(step) == failing; });
         else
             Sandbox::writeFile(PasswordStore::path(), "[Accesso]\nValore=4855ZZ\n");
         const QByteArray before = Sandbox::readFile(PasswordStore::path());
@@ -377,6 +382,12 @@ private slots:
         QVERIFY(m_change->isVisible());
         QVERIFY(!m_login->isVisible());
         QCOMPARE(Sandbox::readFile(PasswordStore::path()), before);
+        QCOMPARE(QDir(m_sandbox->folder()).entryList({ "unins000*" }, QDir::Files | QDir::Hidden),
+            QStringList { "unins000.dll" });
+        if (failing >= 0) {
+            FileReplace::setFaultInjector({});
+            QCOMPARE(Access::stored(), QStringLiteral("ABC"));
+        }
     }
 };
 

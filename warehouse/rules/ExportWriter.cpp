@@ -1,11 +1,10 @@
 #include "warehouse/rules/ExportWriter.h"
 
 #include "storage/Codepage.h"
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/TextField.h"
 #include "warehouse/rules/WarehouseSheet.h"
-
-#include <QSaveFile>
 
 #include <array>
 #include <limits>
@@ -231,16 +230,12 @@ bool ExportWriter::write(const QString &path, const WarehouseSheet &sheet)
 {
     // Written a block at a time as it is built: a file of a hundred megabytes never sits whole in memory.
     constexpr qsizetype Block = 1 << 20;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    FileReplace file(path);
+    if (!file.open())
         return false;
     const bool written = produce(sheet, Block + (1 << 16), Block,
-        [&](const QByteArray &piece) { return !(faultInjector() && faultInjector()()) && file.write(piece) == piece.size(); });
-    if (!written) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        [&](const QByteArray &piece) { return !(faultInjector() && faultInjector()()) && file.write(piece); });
+    return written && file.commit();
 }
 
 void ExportWriter::setFaultInjector(std::function<bool()> injector)

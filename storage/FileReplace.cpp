@@ -1,0 +1,76 @@
+#include "storage/FileReplace.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+std::function<bool(FileReplace::Step)> &injector()
+{
+    static std::function<bool(FileReplace::Step)> f;
+    return f;
+}
+
+bool injected(FileReplace::Step step)
+{
+    return injector() && injector()(step);
+}
+} // namespace
+
+FileReplace::FileReplace(const QString &path)
+    : m_file(path)
+{ }
+
+bool FileReplace::open()
+{
+    // Unbuffered: each write reaches the disk at once, so its result tells whether the disk took it.
+    return m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+bool FileReplace::write(const QByteArray &bytes)
+{
+    if (m_failed || !m_file.isOpen())
+        return fail();
+    qint64 written = 0;
+    if (injected(Step::Write))
+        written = -1;
+    else if (injected(Step::ShortWrite))
+        written = m_file.write(bytes.constData(), bytes.size() / 2);
+    else
+        written = m_file.write(bytes);
+    // A disk that fills up mid-way stores part of the bytes and says how many, with no error.
+    if (written != bytes.size())
+        return fail();
+    return true;
+}
+
+bool FileReplace::commit()
+{
+    if (m_failed || !m_file.isOpen() || m_file.error() != QFileDevice::NoError || !m_file.flush())
+        return fail();
+    // QSaveFile syncs too but ignores the result; a file system that delays allocation reports a
+    // full disk only here. EINVAL: a file system that cannot sync, where written means stored.
+    if (injected(Step::Flush) || (::fdatasync(m_file.handle()) != 0 && errno != EINVAL))
+        return fail();
+    if (injected(Step::Commit))
+        return fail();
+    return m_file.commit();
+}
+
+bool FileReplace::fail()
+{
+    m_failed = true;
+    if (m_file.isOpen())
+        m_file.cancelWriting();
+    return false;
+}
+
+bool FileReplace::replace(const QString &path, const QByteArray &bytes)
+{
+    FileReplace file(path);
+    return file.open() && file.write(bytes) && file.commit();
+}
+
+void FileReplace::setFaultInjector(std::function<bool(Step)> f)
+{
+    injector() = std::move(f);
+}

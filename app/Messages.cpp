@@ -1,5 +1,7 @@
 #include "app/Messages.h"
 
+#include "storage/ArchiveFile.h"
+
 #include <QApplication>
 
 namespace {
@@ -106,4 +108,24 @@ void Msg::archiveError(QWidget *parent, bool plainBox)
         plain(parent, archiveMessage());
     else
         error(parent, archiveMessage());
+}
+
+QString Msg::archiveMessage(const ArchiveError &failure)
+{
+    switch (failure.reason()) {
+    case ArchiveError::Reason::Busy:
+        return QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma. Riprovare tra qualche "
+                              "istante.");
+    case ArchiveError::Reason::Failed:
+        break;
+    }
+    return archiveMessage();
+}
+
+void Msg::archiveError(QWidget *parent, const ArchiveError &failure, bool plainBox)
+{
+    if (plainBox)
+        plain(parent, archiveMessage(failure));
+    else
+        error(parent, archiveMessage(failure));
 }

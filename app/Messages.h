@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class ArchiveError;
 class QWidget;
 
 /**
@@ -33,6 +34,13 @@ void errorReport(QWidget *parent, const QString &text);
 QString archiveMessage();
 /** Shows the archive-access message as an error dialog or as a plain box. */
 void archiveError(QWidget *parent, bool plainBox = false);
+/**
+ * The message for a failed archive action: the archive-access message, or the one saying that
+ * another copy of the program holds the archive.
+ */
+QString archiveMessage(const ArchiveError &failure);
+/** Shows archiveMessage(failure) as an error dialog or as a plain box. */
+void archiveError(QWidget *parent, const ArchiveError &failure, bool plainBox = false);
 
 /** Test seam: receives every message instead of the screen; returns the button "pressed". */
 using Handler = std::function<QMessageBox::StandardButton(Kind, const QString &)>;

@@ -286,8 +286,8 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         file.write(number - 1, record.constData());
         lblPosizione->setText(QString::number(number));
         file.close();
-    } catch (const ArchiveError &) {
-        Msg::archiveError(this);
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(this, e);
         return;
     }
     savePagePhotos();
@@ -336,8 +336,8 @@ void TfrmListinoPrezzi::navigate(Move move)
         file.read(target - 1, record.data());
         file.close();
         page = TPaginaListino::load(record.constData());
-    } catch (const ArchiveError &) {
-        Msg::archiveError(this);
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(this, e);
         return;
     }
     showPage(page, target);

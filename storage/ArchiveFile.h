@@ -9,7 +9,19 @@
 class ArchiveError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Reason {
+        Failed, ///< the system refused a step
+        Busy ///< another copy of the program held the lock longer than the lock wait
+    };
+
+    explicit ArchiveError(const std::string &what, Reason reason = Reason::Failed)
+        : std::runtime_error(what)
+        , m_reason(reason)
+    { }
+    Reason reason() const { return m_reason; }
+
+private:
+    Reason m_reason;
 };
 
 /**
@@ -48,8 +60,13 @@ public:
      */
     static void setFaultInjector(std::function<bool(Step)> injector);
 
+    /** How long opening waits for another copy's lock before failing as Busy; 2000 ms unless set. */
+    static void setLockWait(int milliseconds);
+    static int lockWait();
+
 private:
     void check(Step step) const;
+    void lock();
 
     int m_fd = -1;
     int m_recordSize = 0;

@@ -211,7 +211,8 @@ void TfrmExpMagazzino::showExport(QWidget *owner)
 
 void TfrmExpMagazzino::formShow()
 {
-    m_model->reset([this] {
+    QString busy;
+    m_model->reset([this, &busy] {
         WarehouseSheet &sheet = m_model->sheet();
         sheet.clear();
         sheet.setRowCount(kDesignRows);
@@ -227,10 +228,17 @@ void TfrmExpMagazzino::formShow()
                 sheet.appendRecord(record);
                 return true;
             });
-        } catch (const ArchiveError &) {
+        } catch (const ArchiveError &e) {
             // The grid keeps the rows read so far; the export can still write them.
+            if (e.reason() == ArchiveError::Reason::Busy)
+                busy = Msg::archiveMessage(e);
         }
     });
+    if (!busy.isEmpty()) {
+        // An empty grid exported now would replace a good Magazzino.xls: the window says why and closes.
+        Msg::plain(this, busy);
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
 }
 
 void TfrmExpMagazzino::cmdEsportaClick()

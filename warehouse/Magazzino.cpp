@@ -460,8 +460,8 @@ void TfrmMagazzino::navigate(Step step)
             card = TSchedaProdotto::load(record.constData());
         }
         file.close();
-    } catch (const ArchiveError &) {
-        Msg::archiveError(this);
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(this, e);
         return;
     }
     if (count == 0) {
@@ -519,12 +519,12 @@ void TfrmMagazzino::btnSalvaClick()
             n = WarehouseArchive::append(card, &written);
         else
             WarehouseArchive::overwrite(n, card);
-    } catch (const ArchiveError &) {
+    } catch (const ArchiveError &e) {
         // Only the close failed: the card is in the archive, and showing its number makes the next
         // Salva rewrite it instead of adding it a second time.
         if (written > 0)
             lblPosizione->setText(QString::number(written));
-        Msg::archiveError(this);
+        Msg::archiveError(this, e);
         return;
     }
     lblPosizione->setText(QString::number(n));

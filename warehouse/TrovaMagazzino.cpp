@@ -179,10 +179,10 @@ void TfrmTrovaMagazzino::btnCercaClick()
     std::vector<ResultEntry> entries;
     try {
         collectResults(entries, LineLayout::Search, [&matcher](const char *record) { return matcher.matches(record); });
-    } catch (const ArchiveError &) {
+    } catch (const ArchiveError &e) {
         // The search panel stays, with the waiting text; the hidden list keeps what was read.
         m_results->model()->setEntries(std::move(entries));
-        Msg::archiveError(this, true);
+        Msg::archiveError(this, e, true);
         return;
     }
     m_results->showEntries(std::move(entries));
@@ -197,8 +197,13 @@ void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
     if (callerTag() == QLatin1String("magazzino")) {
         try {
             Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
-        } catch (const ArchiveError &) {
-            // The window closes without a word; the editor keeps its card.
+        } catch (const ArchiveError &e) {
+            // The window closes without a word and the editor keeps its card; while another copy of
+            // the program holds the archive, the window stays so the double click can be tried again.
+            if (e.reason() == ArchiveError::Reason::Busy) {
+                Msg::archiveError(this, e, true);
+                return;
+            }
         }
     }
     accept();

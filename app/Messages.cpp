@@ -116,6 +116,9 @@ QString Msg::archiveMessage(const ArchiveError &failure)
     case ArchiveError::Reason::Busy:
         return QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma. Riprovare tra qualche "
                               "istante.");
+    case ArchiveError::Reason::LinkedOutside:
+        return QStringLiteral("L'archivio \u00e8 un collegamento a un file fuori dalla cartella del programma: "
+                              "pu\u00f2 essere consultato ma non modificato.");
     case ArchiveError::Reason::Failed:
         break;
     }

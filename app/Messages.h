@@ -36,7 +36,7 @@ QString archiveMessage();
 void archiveError(QWidget *parent, bool plainBox = false);
 /**
  * The message for a failed archive action: the archive-access message, or the one saying that
- * another copy of the program holds the archive.
+ * another copy of the program holds the archive, or that a linked archive can be read only.
  */
 QString archiveMessage(const ArchiveError &failure);
 /** Shows archiveMessage(failure) as an error dialog or as a plain box. */

@@ -1,5 +1,7 @@
 #include "app/PhotoBox.h"
 
+#include "storage/ProgramFolder.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSaveFile>
@@ -49,7 +51,7 @@ void PhotoBox::mouseReleaseEvent(QMouseEvent *event)
 
 bool savePictureJpeg(const QImage &picture, const QString &path)
 {
-    if (picture.isNull())
+    if (picture.isNull() || !writeStaysInside(path))
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

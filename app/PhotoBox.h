@@ -32,5 +32,8 @@ private:
     QImage m_scaled; // the reduced copy drawn on screen, made once per picture and size
 };
 
-/** Writes a picture as JPEG, replacing `path` atomically. False on any failure. */
+/**
+ * Writes a picture as JPEG, replacing `path` atomically. False on any failure, and when `path` is a
+ * link that leads outside the program folder.
+ */
 bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -1,5 +1,7 @@
 #include "storage/ArchiveFile.h"
 
+#include "storage/ProgramFolder.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -79,7 +81,14 @@ void ArchiveFile::open(const QString &path, int recordSize)
     m_recordSize = recordSize;
     check(Step::Open);
     const QByteArray name = QFile::encodeName(path);
-    const int fd = openRetrying(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        // A missing archive is made empty. O_EXCL never follows a dangling link, so no file is ever
+        // created wherever such a link points.
+        fd = openRetrying(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST) // made meanwhile by another copy of the program
+            fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
+    }
     if (fd < 0)
         fail("open");
     struct stat st {};
@@ -95,6 +104,7 @@ void ArchiveFile::open(const QString &path, int recordSize)
         fail("open");
     }
     m_fd = fd;
+    m_writable = writeStaysInside(path);
     try {
         lock();
     } catch (...) {
@@ -165,6 +175,9 @@ qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
 
 void ArchiveFile::write(qint64 index, const char *buffer)
 {
+    if (m_fd >= 0 && !m_writable)
+        throw ArchiveError("write: the archive is a link outside the program folder",
+            ArchiveError::Reason::LinkedOutside);
     check(Step::Seek);
     if (m_fd < 0 || index < 0 || index > count())
         fail("seek");

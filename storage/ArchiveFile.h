@@ -11,7 +11,8 @@ class ArchiveError : public std::runtime_error
 public:
     enum class Reason {
         Failed, ///< the system refused a step
-        Busy ///< another copy of the program held the lock longer than the lock wait
+        Busy, ///< another copy of the program held the lock longer than the lock wait
+        LinkedOutside ///< a write through a link that leads outside the program folder
     };
 
     explicit ArchiveError(const std::string &what, Reason reason = Reason::Failed)
@@ -27,7 +28,8 @@ private:
 /**
  * A file of fixed-size records with no header. Opening creates a missing file empty and takes an
  * exclusive advisory lock, so two copies of the program sharing a folder never interleave their
- * writes; the lock goes with close(). Every failure throws ArchiveError.
+ * writes; the lock goes with close(). An archive reached through a symbolic link that leads outside
+ * the program folder is read but never written. Every failure throws ArchiveError.
  */
 class ArchiveFile
 {
@@ -70,4 +72,5 @@ private:
 
     int m_fd = -1;
     int m_recordSize = 0;
+    bool m_writable = false;
 };

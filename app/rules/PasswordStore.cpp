@@ -152,7 +152,7 @@ void PasswordStore::write(const QString &path, const QString &value)
     }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!writeStaysInside(path) || !file.open(QIODevice::WriteOnly))
         throw Error("Cannot write " + path.toStdString());
     for (const QByteArray &line : std::as_const(ini.lines)) {
         file.write(line);

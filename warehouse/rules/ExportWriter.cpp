@@ -231,6 +231,8 @@ bool ExportWriter::write(const QString &path, const WarehouseSheet &sheet)
 {
     // Written a block at a time as it is built: a file of a hundred megabytes never sits whole in memory.
     constexpr qsizetype Block = 1 << 20;
+    if (!writeStaysInside(path))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

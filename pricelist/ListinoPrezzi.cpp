@@ -205,7 +205,8 @@ qint64 TfrmListinoPrezzi::shownPage() const
 
 QString TfrmListinoPrezzi::title() const
 {
-    return trimText(lblNome->text());
+    // Exactly the file's name: a list copied in as " Fiori.lis" must not take the photos of Fiori.lis.
+    return lblNome->text();
 }
 
 int TfrmListinoPrezzi::slotIndex(QChar slot) const

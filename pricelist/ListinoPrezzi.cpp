@@ -4,6 +4,7 @@
 #include "app/FileDialogs.h"
 #include "app/Guida.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/PhotoBox.h"
 #include "app/PictureButton.h"
 #include "app/Resources.h"
@@ -38,6 +39,7 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &geometry, int 
     edit->setObjectName(name);
     edit->setGeometry(geometry);
     BoxBehaviour::attach(edit)->limit(maxLength);
+    keepOneLine(edit);
     edit->setFont(QFont(QStringLiteral("Verdana"), 12, QFont::Bold));
     // The highlight: yellow while the box has the cursor, white otherwise, sky-blue border.
     edit->setStyleSheet(QStringLiteral("QLineEdit { background: #FFFFFF; border: 1px solid #87CEEB; padding: 0 2px; }"

@@ -4,6 +4,7 @@
 #include "app/FileDialogs.h"
 #include "app/Forms.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
@@ -144,6 +145,7 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
         txtDesc->setObjectName(slotName("txtDesc", s));
         txtDesc->setGeometry(28, 158 + dy, 552, 22);
         txtDesc->setFont(boxFont);
+        keepOneLine(txtDesc);
         m_txtDesc[s] = txtDesc;
     }
 

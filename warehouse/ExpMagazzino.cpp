@@ -3,6 +3,7 @@
 #include "app/ArtLabel.h"
 #include "app/Guida.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
@@ -12,6 +13,7 @@
 #include "warehouse/rules/WarehouseSheet.h"
 
 #include <QAbstractTableModel>
+#include <QStyledItemDelegate>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -173,6 +175,7 @@ TfrmExpMagazzino::TfrmExpMagazzino(QWidget *owner)
     m_grdRecords->setObjectName(QStringLiteral("grdRecords"));
     m_grdRecords->setGeometry(8, 80, 821, 409);
     m_grdRecords->setModel(m_model);
+    m_grdRecords->setItemDelegate(oneLineCells(m_grdRecords));
     m_grdRecords->setAlternatingRowColors(true);
     m_grdRecords->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grdRecords->setSelectionMode(QAbstractItemView::SingleSelection);

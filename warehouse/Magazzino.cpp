@@ -5,6 +5,7 @@
 #include "app/FileDialogs.h"
 #include "app/Guida.h"
 #include "app/HighlightRect.h"
+#include "app/OneLine.h"
 #include "app/Messages.h"
 #include "app/PhotoBox.h"
 #include "app/PictureButton.h"
@@ -206,6 +207,7 @@ void TfrmMagazzino::buildLayout()
         edit->setAlignment(spec.alignment | Qt::AlignVCenter);
         auto *highlight = new HighlightRect(edit, QStringLiteral("eff") + QLatin1String(info.name));
         BoxBehaviour::attach(edit, highlight)->limit(info.width);
+        keepOneLine(edit);
         QLabel *label = caption(p, QString::fromUtf8(spec.caption), spec.x, spec.y - 18);
         label->setObjectName(QStringLiteral("lblTesto") + QLatin1String(info.name));
         boxes << edit;

@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/HighlightRect.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/ShapeWidget.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
@@ -107,6 +108,7 @@ void TfrmTrovaMagazzino::buildSearchPanel()
         box->setGeometry(QRect(at, QSize(320, 22)));
         box->setFont(verdana(12, true));
         BoxBehaviour::attach(box, new HighlightRect(box, numbered("effCampo", b.highlight)));
+        keepOneLine(box);
         m_boxes.append(box);
     }
     for (int i = 0; i < m_boxes.size(); ++i)

@@ -3,8 +3,8 @@
 #include "storage/ProgramFolder.h"
 #include "storage/TextOrder.h"
 
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>

@@ -6,6 +6,7 @@
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "storage/Leftovers.h"
 #include "warehouse/Magazzino.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ void Forms::createAll()
 
 void Forms::start()
 {
+    Leftovers::removeInterruptedSaves();
     createAll();
     forms().password->show();
 }

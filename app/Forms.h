@@ -15,7 +15,10 @@ class TfrmListinoPrezzi;
 namespace Forms {
 /** Makes the long-lived windows in start-up order, the password window first. */
 void createAll();
-/** What launching does: makes the windows and shows the main one, the password window, alone. */
+/**
+ * What launching does: clears what interrupted saves left, makes the windows and shows the main one,
+ * the password window, alone.
+ */
 void start();
 /** Destroys them all (the end of the program, and between tests). */
 void destroyAll();

@@ -1,5 +1,7 @@
 #include "app/Messages.h"
 
+#include "storage/ArchiveFile.h"
+
 #include <QApplication>
 
 namespace {
@@ -116,4 +118,27 @@ QString Msg::photoNotSavedMessage()
 void Msg::photoNotSaved(QWidget *parent)
 {
     warning(parent, photoNotSavedMessage());
+}
+
+QString Msg::archiveMessage(const ArchiveError &failure)
+{
+    switch (failure.reason()) {
+    case ArchiveError::Reason::Busy:
+        return QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma. Riprovare tra qualche "
+                              "istante.");
+    case ArchiveError::Reason::LinkedOutside:
+        return QStringLiteral("L'archivio \u00e8 un collegamento a un file fuori dalla cartella del programma: "
+                              "pu\u00f2 essere consultato ma non modificato.");
+    case ArchiveError::Reason::Failed:
+        break;
+    }
+    return archiveMessage();
+}
+
+void Msg::archiveError(QWidget *parent, const ArchiveError &failure, bool plainBox)
+{
+    if (plainBox)
+        plain(parent, archiveMessage(failure));
+    else
+        error(parent, archiveMessage(failure));
 }

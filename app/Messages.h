@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class ArchiveError;
 class QWidget;
 
 /**
@@ -33,6 +34,13 @@ void errorReport(QWidget *parent, const QString &text);
 QString archiveMessage();
 /** Shows the archive-access message as an error dialog or as a plain box. */
 void archiveError(QWidget *parent, bool plainBox = false);
+/**
+ * The message for a failed archive action: the archive-access message, or the one saying that
+ * another copy of the program holds the archive, or that a linked archive can be read only.
+ */
+QString archiveMessage(const ArchiveError &failure);
+/** Shows archiveMessage(failure) as an error dialog or as a plain box. */
+void archiveError(QWidget *parent, const ArchiveError &failure, bool plainBox = false);
 
 /** The warning for a photo that could not be written to the file chosen for it. */
 QString photoNotSavedMessage();

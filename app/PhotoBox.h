@@ -40,5 +40,8 @@ private:
     QString m_keptFile;
 };
 
-/** Writes a picture as JPEG in place of `path`; false on any failure, which leaves the old file as it was. */
+/**
+ * Writes a picture as JPEG, replacing `path` atomically. False on any failure, and when `path` is a
+ * link that leads outside the program folder.
+ */
 bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -59,6 +59,17 @@ TfrmApriCatalogo::TfrmApriCatalogo()
     lblCreati->setFont(QFont(QStringLiteral("Verdana"), 12));
     lblCreati->setStyleSheet(QStringLiteral("color: #008000;"));
 
+    // Files that look like lists but whose names cannot be used say so between the two buttons.
+    lblEsclusi = new QLabel(pan);
+    lblEsclusi->setObjectName(QStringLiteral("lblEsclusi"));
+    lblEsclusi->setGeometry(264, 582, 468, 82);
+    lblEsclusi->setWordWrap(true);
+    lblEsclusi->setTextFormat(Qt::PlainText);
+    lblEsclusi->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblEsclusi->setFont(QFont(QStringLiteral("Verdana"), 10));
+    lblEsclusi->setStyleSheet(QStringLiteral("color: white;"));
+    lblEsclusi->hide();
+
     new ShapeWidget(pan, QRect(32, 582, 217, 82), kBlanchedAlmond);
     btnAnnulla = new PictureButton(pan, QStringLiteral("btnAnnulla"), QStringLiteral("catalogo-annulla"),
         QRect(44, 594, 193, 58), QStringLiteral("Annulla"));
@@ -89,7 +100,8 @@ void TfrmApriCatalogo::formShow()
 void TfrmApriCatalogo::fillList()
 {
     lstFiles->clear();
-    const QStringList names = ListFiles::names();
+    const ListFiles::Listing found = ListFiles::scan();
+    const QStringList &names = found.names;
     for (const QString &name : names) {
         auto *item = new QListWidgetItem(name, lstFiles);
         // The item keeps the exact file name: a trimmed text could name a different file.
@@ -98,6 +110,23 @@ void TfrmApriCatalogo::fillList()
         item->setForeground(QColor(0xFF000000u));
     }
     lblCreati->setText(QStringLiteral("Sono stati creati %1 listini prezzi.").arg(names.size()));
+
+    QStringList quoted;
+    for (const QString &name : found.leftOut)
+        quoted << QStringLiteral("\u00ab%1\u00bb").arg(name);
+    if (quoted.size() == 1)
+        lblEsclusi->setText(QStringLiteral("1 file .lis non \u00e8 elencato perch\u00e9 il suo nome contiene caratteri "
+                                           "non ammessi o non leggibili; rinominarlo per aprirlo: %1")
+                                .arg(quoted.first()));
+    else
+        lblEsclusi->setText(QStringLiteral("%1 file .lis non sono elencati perch\u00e9 il loro nome contiene caratteri "
+                                           "non ammessi o non leggibili; rinominarli per aprirli: %2")
+                                .arg(quoted.size())
+                                .arg(quoted.mid(0, 3).join(QStringLiteral(", "))
+                                    + (quoted.size() > 3 ? QStringLiteral(", \u2026") : QString())));
+    // The label holds a few names; the tip holds them all.
+    lblEsclusi->setToolTip(quoted.join(QLatin1Char('\n')));
+    lblEsclusi->setVisible(!quoted.isEmpty());
 }
 
 QString TfrmApriCatalogo::selectedFile() const

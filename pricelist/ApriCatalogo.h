@@ -32,6 +32,7 @@ private:
 
     QListWidget *lstFiles;
     QLabel *lblCreati;
+    QLabel *lblEsclusi;
     QLabel *lblFile;
     QLabel *lblMemory;
     PictureButton *btnApri;

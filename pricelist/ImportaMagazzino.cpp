@@ -1,6 +1,7 @@
 #include "pricelist/ImportaMagazzino.h"
 
 #include "app/Forms.h"
+#include "app/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
@@ -45,8 +46,13 @@ void TfrmImportaMagazzino::lstRecordsDblClick(qint64 record)
             continue;
         try {
             showCardInSlot(Forms::listinoPrezzi(), QLatin1Char(letter), WarehouseArchive::read(record), record);
-        } catch (const ArchiveError &) {
-            // The window closes without a word; the slot keeps what it had.
+        } catch (const ArchiveError &e) {
+            // The window closes without a word and the slot keeps what it had; while another copy of
+            // the program holds the archive, the window stays so the double click can be tried again.
+            if (e.reason() == ArchiveError::Reason::Busy) {
+                Msg::archiveError(this, e, true);
+                return;
+            }
         }
         break;
     }

@@ -4,6 +4,7 @@
 #include "app/FileDialogs.h"
 #include "app/Guida.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/PhotoBox.h"
 #include "app/PictureButton.h"
 #include "app/Resources.h"
@@ -38,6 +39,7 @@ QLineEdit *box(QWidget *parent, const QString &name, const QRect &geometry, int 
     edit->setObjectName(name);
     edit->setGeometry(geometry);
     BoxBehaviour::attach(edit)->limit(maxLength);
+    keepOneLine(edit);
     edit->setFont(QFont(QStringLiteral("Verdana"), 12, QFont::Bold));
     // The highlight: yellow while the box has the cursor, white otherwise, sky-blue border.
     edit->setStyleSheet(QStringLiteral("QLineEdit { background: #FFFFFF; border: 1px solid #87CEEB; padding: 0 2px; }"
@@ -205,7 +207,8 @@ qint64 TfrmListinoPrezzi::shownPage() const
 
 QString TfrmListinoPrezzi::title() const
 {
-    return trimText(lblNome->text());
+    // Exactly the file's name: a list copied in as " Fiori.lis" must not take the photos of Fiori.lis.
+    return lblNome->text();
 }
 
 int TfrmListinoPrezzi::slotIndex(QChar slot) const
@@ -286,8 +289,8 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         file.write(number - 1, record.constData());
         lblPosizione->setText(QString::number(number));
         file.close();
-    } catch (const ArchiveError &) {
-        Msg::archiveError(this);
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(this, e);
         return;
     }
     if (!savePagePhotos()) {
@@ -344,8 +347,8 @@ void TfrmListinoPrezzi::navigate(Move move)
         file.read(target - 1, record.data());
         file.close();
         page = TPaginaListino::load(record.constData());
-    } catch (const ArchiveError &) {
-        Msg::archiveError(this);
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(this, e);
         return;
     }
     showPage(page, target);

@@ -1,12 +1,16 @@
 #include "storage/ArchiveFile.h"
 
+#include "storage/ProgramFolder.h"
+
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -16,9 +20,24 @@ std::function<bool(ArchiveFile::Step)> &injector()
     return f;
 }
 
+int &lockWaitMs()
+{
+    static int ms = 2000;
+    return ms;
+}
+
 [[noreturn]] void fail(const char *what)
 {
     throw ArchiveError(std::string(what) + ": " + std::strerror(errno ? errno : EIO));
+}
+
+int openRetrying(const char *name, int flags, mode_t mode = 0)
+{
+    int fd;
+    do {
+        fd = ::open(name, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
 }
 } // namespace
 
@@ -38,6 +57,16 @@ void ArchiveFile::setFaultInjector(std::function<bool(Step)> f)
     injector() = std::move(f);
 }
 
+void ArchiveFile::setLockWait(int milliseconds)
+{
+    lockWaitMs() = milliseconds;
+}
+
+int ArchiveFile::lockWait()
+{
+    return lockWaitMs();
+}
+
 void ArchiveFile::check(Step step) const
 {
     if (injector() && injector()(step)) {
@@ -52,7 +81,14 @@ void ArchiveFile::open(const QString &path, int recordSize)
     m_recordSize = recordSize;
     check(Step::Open);
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        // A missing archive is made empty. O_EXCL never follows a dangling link, so no file is ever
+        // created wherever such a link points.
+        fd = openRetrying(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST) // made meanwhile by another copy of the program
+            fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
+    }
     if (fd < 0)
         fail("open");
     struct stat st {};
@@ -68,18 +104,32 @@ void ArchiveFile::open(const QString &path, int recordSize)
         fail("open");
     }
     m_fd = fd;
+    m_writable = writeStaysInside(path);
     try {
-        check(Step::Lock);
-        int rc;
-        do {
-            rc = ::flock(m_fd, LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
-        if (rc != 0)
-            fail("lock");
+        lock();
     } catch (...) {
         ::close(m_fd);
         m_fd = -1;
         throw;
+    }
+}
+
+void ArchiveFile::lock()
+{
+    check(Step::Lock);
+    // Another copy of the program holds the archive for one action at a time, normally a few
+    // milliseconds; a copy that keeps it longer is reported instead of freezing the window.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMs());
+    for (;;) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            fail("lock");
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw ArchiveError("lock: the archive is in use", ArchiveError::Reason::Busy);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
@@ -125,6 +175,9 @@ qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
 
 void ArchiveFile::write(qint64 index, const char *buffer)
 {
+    if (m_fd >= 0 && !m_writable)
+        throw ArchiveError("write: the archive is a link outside the program folder",
+            ArchiveError::Reason::LinkedOutside);
     check(Step::Seek);
     if (m_fd < 0 || index < 0 || index > count())
         fail("seek");

@@ -9,13 +9,27 @@
 class ArchiveError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Reason {
+        Failed, ///< the system refused a step
+        Busy, ///< another copy of the program held the lock longer than the lock wait
+        LinkedOutside ///< a write through a link that leads outside the program folder
+    };
+
+    explicit ArchiveError(const std::string &what, Reason reason = Reason::Failed)
+        : std::runtime_error(what)
+        , m_reason(reason)
+    { }
+    Reason reason() const { return m_reason; }
+
+private:
+    Reason m_reason;
 };
 
 /**
  * A file of fixed-size records with no header. Opening creates a missing file empty and takes an
  * exclusive advisory lock, so two copies of the program sharing a folder never interleave their
- * writes; the lock goes with close(). Every failure throws ArchiveError.
+ * writes; the lock goes with close(). An archive reached through a symbolic link that leads outside
+ * the program folder is read but never written. Every failure throws ArchiveError.
  */
 class ArchiveFile
 {
@@ -48,9 +62,15 @@ public:
      */
     static void setFaultInjector(std::function<bool(Step)> injector);
 
+    /** How long opening waits for another copy's lock before failing as Busy; 2000 ms unless set. */
+    static void setLockWait(int milliseconds);
+    static int lockWait();
+
 private:
     void check(Step step) const;
+    void lock();
 
     int m_fd = -1;
     int m_recordSize = 0;
+    bool m_writable = false;
 };

@@ -1,5 +1,7 @@
 #include "storage/FileReplace.h"
 
+#include "storage/ProgramFolder.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -22,6 +24,9 @@ FileReplace::FileReplace(const QString &path)
 
 bool FileReplace::open()
 {
+    // QSaveFile writes through a symbolic link into the file it points to: never outside the folder.
+    if (!writeStaysInside(m_file.fileName()))
+        return fail();
     // Unbuffered: each write reaches the disk at once, so its result tells whether the disk took it.
     return m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 QString &overrideFolder()
@@ -34,4 +35,42 @@ void setProgramFolderOverride(const QString &folder)
 QString programPath(const QString &relativeName)
 {
     return programFolder() + relativeName;
+}
+
+bool isPlainFileName(const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == u'/' || u == u'\\')
+            return false;
+    }
+    return true;
+}
+
+bool writeStaysInside(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    const QString plain = QDir::cleanPath(info.absoluteFilePath());
+    QString resolved;
+    if (info.exists()) {
+        resolved = info.canonicalFilePath();
+    } else if (info.isSymLink()) {
+        return false;
+    } else {
+        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+        // A missing folder: the write fails by itself, nowhere else.
+        if (folder.isEmpty())
+            return true;
+        resolved = folder + QLatin1Char('/') + info.fileName();
+    }
+    if (resolved == plain)
+        return true;
+    // A link is on the way: it may lead anywhere inside the program folder, and nowhere else, so a copy
+    // of the folder keeps holding everything the program wrote.
+    const QString home = QFileInfo(programFolder()).canonicalFilePath();
+    return !home.isEmpty() && resolved.startsWith(withSeparator(home));
 }

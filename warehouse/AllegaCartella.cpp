@@ -4,6 +4,7 @@
 #include "app/FileDialogs.h"
 #include "app/Forms.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
@@ -35,11 +36,7 @@ QString slotName(const char *stem, int slot)
 QString nameRefusal(const QString &name)
 {
     const QString again = QStringLiteral("\r\n\r\nRinominare il file e sceglierlo di nuovo.");
-    bool unusable = name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || trimText(name) != name;
-    for (QChar c : name)
-        unusable = unusable || c.unicode() < 32 || c.unicode() == 0x7F || c == QLatin1Char('/') || c == QLatin1Char('\\');
-    if (unusable)
+    if (!isPlainFileName(name) || trimText(name) != name)
         return QStringLiteral("Attenzione: il nome del file scelto non pu\u00f2 essere utilizzato per un allegato.")
             + again;
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -64,6 +61,8 @@ QString nameRefusal(const QString &name)
 // of the same name untouched.
 bool copyReplacing(const QString &source, const QString &target)
 {
+    if (!writeStaysInside(target))
+        return false;
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
@@ -139,6 +138,7 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
         txtDesc->setObjectName(slotName("txtDesc", s));
         txtDesc->setGeometry(28, 158 + dy, 552, 22);
         txtDesc->setFont(boxFont);
+        keepOneLine(txtDesc);
         m_txtDesc[s] = txtDesc;
     }
 
@@ -222,7 +222,15 @@ void TfrmAllegaCartella::btnSfogliaClick(int slot)
 
 void TfrmAllegaCartella::btnApriClick(int slot)
 {
-    const QString path = folder() + QLatin1Char('/') + trimText(m_txtFile[slot]->text());
+    // The name comes from the archive, which anyone may have edited: only a file of the attachments
+    // folder itself is ever handed to the desktop.
+    const QString name = trimText(m_txtFile[slot]->text());
+    if (!isPlainFileName(name)) {
+        Msg::warning(this,
+            QStringLiteral("Il nome del file allegato non \u00e8 valido: il file non pu\u00f2 essere aperto."));
+        return;
+    }
+    const QString path = folder() + QLatin1Char('/') + name;
     TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
 }
 

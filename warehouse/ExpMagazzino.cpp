@@ -3,6 +3,7 @@
 #include "app/ArtLabel.h"
 #include "app/Guida.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
@@ -12,6 +13,7 @@
 #include "warehouse/rules/WarehouseSheet.h"
 
 #include <QAbstractTableModel>
+#include <QStyledItemDelegate>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -173,6 +175,7 @@ TfrmExpMagazzino::TfrmExpMagazzino(QWidget *owner)
     m_grdRecords->setObjectName(QStringLiteral("grdRecords"));
     m_grdRecords->setGeometry(8, 80, 821, 409);
     m_grdRecords->setModel(m_model);
+    m_grdRecords->setItemDelegate(oneLineCells(m_grdRecords));
     m_grdRecords->setAlternatingRowColors(true);
     m_grdRecords->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grdRecords->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -211,7 +214,8 @@ void TfrmExpMagazzino::showExport(QWidget *owner)
 
 void TfrmExpMagazzino::formShow()
 {
-    m_model->reset([this] {
+    QString busy;
+    m_model->reset([this, &busy] {
         WarehouseSheet &sheet = m_model->sheet();
         sheet.clear();
         sheet.setRowCount(kDesignRows);
@@ -227,10 +231,17 @@ void TfrmExpMagazzino::formShow()
                 sheet.appendRecord(record);
                 return true;
             });
-        } catch (const ArchiveError &) {
+        } catch (const ArchiveError &e) {
             // The grid keeps the rows read so far; the export can still write them.
+            if (e.reason() == ArchiveError::Reason::Busy)
+                busy = Msg::archiveMessage(e);
         }
     });
+    if (!busy.isEmpty()) {
+        // An empty grid exported now would replace a good Magazzino.xls: the window says why and closes.
+        Msg::plain(this, busy);
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
 }
 
 void TfrmExpMagazzino::cmdEsportaClick()

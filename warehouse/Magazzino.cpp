@@ -5,6 +5,7 @@
 #include "app/FileDialogs.h"
 #include "app/Guida.h"
 #include "app/HighlightRect.h"
+#include "app/OneLine.h"
 #include "app/Messages.h"
 #include "app/PhotoBox.h"
 #include "app/PictureButton.h"
@@ -206,6 +207,7 @@ void TfrmMagazzino::buildLayout()
         edit->setAlignment(spec.alignment | Qt::AlignVCenter);
         auto *highlight = new HighlightRect(edit, QStringLiteral("eff") + QLatin1String(info.name));
         BoxBehaviour::attach(edit, highlight)->limit(info.width);
+        keepOneLine(edit);
         QLabel *label = caption(p, QString::fromUtf8(spec.caption), spec.x, spec.y - 18);
         label->setObjectName(QStringLiteral("lblTesto") + QLatin1String(info.name));
         boxes << edit;
@@ -462,8 +464,8 @@ void TfrmMagazzino::navigate(Step step)
             card = TSchedaProdotto::load(record.constData());
         }
         file.close();
-    } catch (const ArchiveError &) {
-        Msg::archiveError(this);
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(this, e);
         return;
     }
     if (count == 0) {
@@ -521,12 +523,12 @@ void TfrmMagazzino::btnSalvaClick()
             n = WarehouseArchive::append(card, &written);
         else
             WarehouseArchive::overwrite(n, card);
-    } catch (const ArchiveError &) {
+    } catch (const ArchiveError &e) {
         // Only the close failed: the card is in the archive, and showing its number makes the next
         // Salva rewrite it instead of adding it a second time.
         if (written > 0)
             lblPosizione->setText(QString::number(written));
-        Msg::archiveError(this);
+        Msg::archiveError(this, e);
         return;
     }
     lblPosizione->setText(QString::number(n));

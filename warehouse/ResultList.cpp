@@ -1,6 +1,7 @@
 #include "warehouse/ResultList.h"
 
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/Resources.h"
 #include "app/ShapeWidget.h"
 #include "report/ReportOutput.h"
@@ -173,6 +174,7 @@ ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &
     m_txtTrova->setGeometry(112, 122, 593, 22);
     m_txtTrova->setFont(verdana(12, true));
     m_txtTrova->setAccessibleName(QStringLiteral("Chiave di ricerca nell'elenco"));
+    keepOneLine(m_txtTrova);
     m_btnTrova = placeButton(this, QStringLiteral("btnTrova"), QRect(710, 117, 105, 30), QStringLiteral("Trova"));
     new FindBoxKeys(m_txtTrova, m_btnTrova);
 

@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/HighlightRect.h"
 #include "app/Messages.h"
+#include "app/OneLine.h"
 #include "app/ShapeWidget.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
@@ -107,6 +108,7 @@ void TfrmTrovaMagazzino::buildSearchPanel()
         box->setGeometry(QRect(at, QSize(320, 22)));
         box->setFont(verdana(12, true));
         BoxBehaviour::attach(box, new HighlightRect(box, numbered("effCampo", b.highlight)));
+        keepOneLine(box);
         m_boxes.append(box);
     }
     for (int i = 0; i < m_boxes.size(); ++i)
@@ -179,10 +181,10 @@ void TfrmTrovaMagazzino::btnCercaClick()
     std::vector<ResultEntry> entries;
     try {
         collectResults(entries, LineLayout::Search, [&matcher](const char *record) { return matcher.matches(record); });
-    } catch (const ArchiveError &) {
+    } catch (const ArchiveError &e) {
         // The search panel stays, with the waiting text; the hidden list keeps what was read.
         m_results->model()->setEntries(std::move(entries));
-        Msg::archiveError(this, true);
+        Msg::archiveError(this, e, true);
         return;
     }
     m_results->showEntries(std::move(entries));
@@ -197,8 +199,13 @@ void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
     if (callerTag() == QLatin1String("magazzino")) {
         try {
             Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
-        } catch (const ArchiveError &) {
-            // The window closes without a word; the editor keeps its card.
+        } catch (const ArchiveError &e) {
+            // The window closes without a word and the editor keeps its card; while another copy of
+            // the program holds the archive, the window stays so the double click can be tried again.
+            if (e.reason() == ArchiveError::Reason::Busy) {
+                Msg::archiveError(this, e, true);
+                return;
+            }
         }
     }
     accept();

@@ -1,6 +1,7 @@
 #include "warehouse/WarehouseListWindow.h"
 
 #include "app/Forms.h"
+#include "app/Messages.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
@@ -33,8 +34,11 @@ void WarehouseListWindow::formShow()
     std::vector<ResultEntry> entries;
     try {
         collectResults(entries, m_kind.layout, m_kind.listed);
-    } catch (const ArchiveError &) {
-        // An unreadable archive gives the list read so far, without a word.
+    } catch (const ArchiveError &e) {
+        // An unreadable archive gives the list read so far, without a word; one held by another copy
+        // of the program says so, or the list would look empty.
+        if (e.reason() == ArchiveError::Reason::Busy)
+            Msg::archiveError(this, e, true);
     }
     m_results->showEntries(std::move(entries));
     m_results->findBox()->setFocus(Qt::OtherFocusReason);
@@ -56,8 +60,13 @@ void WarehouseListWindow::lstRecordsDblClick(qint64 record)
 {
     try {
         Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
-    } catch (const ArchiveError &) {
-        // The window closes without a word; the editor keeps its card.
+    } catch (const ArchiveError &e) {
+        // The window closes without a word and the editor keeps its card; while another copy of the
+        // program holds the archive, the window stays so the double click can be tried again.
+        if (e.reason() == ArchiveError::Reason::Busy) {
+            Msg::archiveError(this, e, true);
+            return;
+        }
     }
     accept();
 }

@@ -29,7 +29,8 @@ QString read(const QString &path);
 
 /**
  * Sets "Valore" in "Accesso", creating the file, the section or the key when missing. The file is
- * replaced only once the new one is complete, so a failure leaves the old password in force.
+ * replaced only once the new one is complete, so a failure leaves the old password in force. A file
+ * that is a link leading outside the program folder is never written through.
  */
 void write(const QString &value);
 void write(const QString &path, const QString &value);

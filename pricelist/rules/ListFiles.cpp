@@ -3,13 +3,15 @@
 #include "storage/ProgramFolder.h"
 #include "storage/TextOrder.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,10 +31,22 @@ int nameMax()
     return max > 0 ? int(max) : 255;
 }
 
+bool looksLikeList(const QString &name)
+{
+    return name.size() > 4 && name.endsWith(QLatin1String(".lis"), Qt::CaseInsensitive);
+}
+
 bool isListFileName(const QString &name)
 {
-    return name.size() > 4 && name.endsWith(QLatin1String(".lis"), Qt::CaseInsensitive)
-        && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") && name != QLatin1String("..");
+    return looksLikeList(name) && isPlainFileName(name);
+}
+
+QString shown(QString name)
+{
+    for (QChar &c : name)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+            c = QLatin1Char('?');
+    return name;
 }
 } // namespace
 
@@ -94,15 +108,38 @@ ListFiles::Creation ListFiles::create(const QString &path)
     return { Creation::Created, QString() };
 }
 
+ListFiles::Listing ListFiles::scan()
+{
+    Listing out;
+    // Read as bytes: a name copied from another system may not be text in this one, and Qt would
+    // pass it over without a word or hand back a name that opens another file.
+    const QByteArray folder = QFile::encodeName(programFolder());
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return out;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        const QString name = QFile::decodeName(raw);
+        struct stat st {};
+        if (!looksLikeList(name) || ::stat((folder + raw).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (QFile::encodeName(name) == raw && isPlainFileName(name))
+            out.names << name;
+        else
+            out.leftOut << shown(name);
+    }
+    ::closedir(dir);
+    // Names equal but for the case of their letters keep one fixed order between them.
+    for (QStringList *names : { &out.names, &out.leftOut }) {
+        std::sort(names->begin(), names->end());
+        std::stable_sort(names->begin(), names->end(), listTextLess);
+    }
+    return out;
+}
+
 QStringList ListFiles::names()
 {
-    QStringList found = QDir(programFolder()).entryList({ QStringLiteral("*.lis") }, QDir::Files | QDir::Hidden);
-    found.erase(
-        std::remove_if(found.begin(), found.end(), [](const QString &n) { return !isListFileName(n); }), found.end());
-    // Names equal but for the case of their letters keep one fixed order between them.
-    std::sort(found.begin(), found.end());
-    std::stable_sort(found.begin(), found.end(), listTextLess);
-    return found;
+    return scan().names;
 }
 
 bool ListFiles::remove(const QString &fileName)

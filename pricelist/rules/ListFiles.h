@@ -33,7 +33,19 @@ struct Creation
 /** Creates the list file empty, never replacing an existing one (any case the file system equates). */
 Creation create(const QString &path);
 
-/** The file names of every list ("*.lis" directly in the program folder), in list order. */
+struct Listing
+{
+    QStringList names; ///< every list ("*.lis" directly in the program folder), in list order
+    /**
+     * "*.lis" files left out because their name cannot be used: bytes that are no text in the file
+     * system's encoding, a separator or a control character. As shown to the user, control
+     * characters as "?".
+     */
+    QStringList leftOut;
+};
+/** The lists of the program folder, and the files that look like lists but cannot be used as one. */
+Listing scan();
+/** scan().names */
 QStringList names();
 
 /** Removes the list file `fileName` of the program folder. False when it is not removed. */

@@ -15,14 +15,23 @@ bool SlotPhotos::ensureFolder()
     return QDir().mkpath(folder());
 }
 
+namespace {
+// The title comes from a list file's name, which may hold anything the disk allows: a name that
+// would not stay in the photo folder names no photo at all.
+QString inFolder(const QString &name)
+{
+    return isPlainFileName(name) ? SlotPhotos::folder() + name : QString();
+}
+} // namespace
+
 QString SlotPhotos::photoPath(const QString &title, QChar slot, const QString &page)
 {
-    return folder() + title + QLatin1String("_Foto_") + slot + QLatin1Char('_') + page + QLatin1String(".jpg");
+    return inFolder(title + QLatin1String("_Foto_") + slot + QLatin1Char('_') + page + QLatin1String(".jpg"));
 }
 
 QString SlotPhotos::thumbnailPath(const QString &title, QChar slot)
 {
-    return folder() + title + QLatin1String("_Anteprima_") + slot + QLatin1String(".jpg");
+    return inFolder(title + QLatin1String("_Anteprima_") + slot + QLatin1String(".jpg"));
 }
 
 QString SlotPhotos::warehousePhotoPath(const QString &record)

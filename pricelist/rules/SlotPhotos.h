@@ -17,9 +17,12 @@ QString folder();
 /** Creates the photo folder with any missing parent; false when it cannot be made. */
 bool ensureFolder();
 
-/** Photo of slot `slot` ('A'..'H') on page `page` of list `title`: <title>_Foto_<slot>_<page>.jpg */
+/**
+ * Photo of slot `slot` ('A'..'H') on page `page` of list `title`: <title>_Foto_<slot>_<page>.jpg; empty
+ * when that is not a plain file name (a separator or a control character in the title).
+ */
 QString photoPath(const QString &title, QChar slot, const QString &page);
-/** Print thumbnail of slot `slot` of list `title`: <title>_Anteprima_<slot>.jpg */
+/** Print thumbnail of slot `slot` of list `title`: <title>_Anteprima_<slot>.jpg; empty as photoPath(). */
 QString thumbnailPath(const QString &title, QChar slot);
 /** Photo of warehouse card `record` (<record>.jpg in the program folder); empty when not a card number. */
 QString warehousePhotoPath(const QString &record);

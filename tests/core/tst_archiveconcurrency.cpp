@@ -1,7 +1,9 @@
+#include "storage/ArchiveFile.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -65,6 +67,18 @@ private:
         const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
         ::close(fd);
         return locked;
+    }
+
+    /** A helper process holding the lock of `path` for at most `ms`; returns once it holds it. */
+    static std::unique_ptr<QProcess> holdLock(const QString &path, int ms)
+    {
+        auto holder = std::make_unique<QProcess>();
+        holder->start(QStringLiteral(LOCKHOLDER_PATH), { path, QString::number(ms) });
+        holder->waitForStarted();
+        while (!holder->canReadLine() && holder->waitForReadyRead(10000)) { }
+        if (holder->readLine().trimmed() != "locked")
+            qWarning("the helper did not take the lock");
+        return holder;
     }
 
 private slots:
@@ -135,6 +149,34 @@ private slots:
         finish(*b);
         QVERIFY(!lockedElsewhere());
         QCOMPARE(codes(), (QStringList { QStringLiteral("A-1"), QStringLiteral("B-1") }));
+    }
+
+    void aLockHeldTooLongFailsAsBusyAfterTwoSeconds()
+    {
+        const QString path = folder() + QStringLiteral("Magazzino.pro");
+        auto holder = holdLock(path, 30000);
+        QElapsedTimer waited;
+        waited.start();
+        try {
+            ArchiveFile file(path, TSchedaProdotto::RecordSize);
+            QFAIL("opened while another copy held the lock");
+        } catch (const ArchiveError &e) {
+            QCOMPARE(e.reason(), ArchiveError::Reason::Busy);
+        }
+        QVERIFY2(waited.elapsed() >= 1950 && waited.elapsed() < 4000, qPrintable(QString::number(waited.elapsed())));
+        finish(*holder);
+    }
+
+    void aLockLetGoWithinTheWaitIsTaken()
+    {
+        const QString path = listPath();
+        auto holder = holdLock(path, 300);
+        QElapsedTimer waited;
+        waited.start();
+        PriceListFile::append(path, TPaginaListino());
+        QVERIFY2(waited.elapsed() >= 200, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(PriceListFile::pageCount(path), 1);
+        QVERIFY(holder->waitForFinished(10000));
     }
 };
 

@@ -124,6 +124,8 @@ private slots:
         QTest::newRow("cell break") << "fine</td>cella" << QByteArray("fine&lt;/td&gt;cella");
         QTest::newRow("entity stays literal") << "&amp;" << QByteArray("&amp;amp;");
         QTest::newRow("trimmed") << "  \t 12,50 \r\n" << QByteArray("12,50");
+        QTest::newRow("line breaks and tabs inside") << "riga1\nriga2\r\nriga3\tfine"
+                                                     << QByteArray("riga1 riga2  riga3 fine");
         QTest::newRow("code page") << "\u00e8 \u20ac \u2019" << QByteArray("\xE8 \x80 \x92");
         QTest::newRow("outside code page") << "\u0141\u00f3d\u017a"
                                            << QByteArray("&#321;\xF3"
@@ -136,6 +138,16 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QByteArray, written);
         QCOMPARE(ExportWriter::cellText(typed), written);
+    }
+
+    void aLineBreakStoredInACardIsABlankInTheFile()
+    {
+        // An archive written before the boxes kept to one line may hold line breaks and tabs.
+        WarehouseSheet sheet;
+        sheet.appendRecord(record(card({ "A1", "1,00", "riga1\r\nriga2\triga3" })).constData());
+        const QByteArray bytes = ExportWriter::build(sheet);
+        QVERIFY(!bytes.contains('\n') && !bytes.contains('\r') && !bytes.contains('\t'));
+        QVERIFY(bytes.contains("riga1  riga2 riga3"));
     }
 
     void sheetReadsTheStoredFields()

@@ -126,6 +126,28 @@ private slots:
         QVERIFY(QDir(SlotPhotos::folder()).exists());
     }
 
+    void aTitleThatWouldLeaveThePhotoFolderNamesNoPhoto_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("named");
+        QTest::newRow("dots") << QStringLiteral("..") << true;
+        QTest::newRow("backslashes") << QStringLiteral("..\\..\\Fiori") << false;
+        QTest::newRow("slash") << QStringLiteral("../Fiori") << false;
+        QTest::newRow("control character") << QStringLiteral("Fi\x01ori") << false;
+        QTest::newRow("line break") << QStringLiteral("Fi\nori") << false;
+    }
+
+    void aTitleThatWouldLeaveThePhotoFolderNamesNoPhoto()
+    {
+        // A title is a list file's name, which another program may have made.
+        QFETCH(QString, title);
+        QFETCH(bool, named);
+        const QString photo = SlotPhotos::photoPath(title, QLatin1Char('A'), QStringLiteral("1"));
+        const QString thumbnail = SlotPhotos::thumbnailPath(title, QLatin1Char('A'));
+        QCOMPARE(photo, named ? SlotPhotos::folder() + title + QStringLiteral("_Foto_A_1.jpg") : QString());
+        QCOMPARE(thumbnail, named ? SlotPhotos::folder() + title + QStringLiteral("_Anteprima_A.jpg") : QString());
+    }
+
     void warehousePhotoOfACardNumber_data()
     {
         QTest::addColumn<QString>("record");

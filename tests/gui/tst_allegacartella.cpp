@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
 #include "warehouse/AllegaCartella.h"
 #include "warehouse/Magazzino.h"
 
@@ -263,6 +264,52 @@ private slots:
         click(m_dialog->findChild<QPushButton *>("btnAnnulla"));
         QVERIFY(!m_dialog->isVisible());
         QCOMPARE(editorLabel("lblDesc01")->text(), QStringLiteral("Listino"));
+    }
+
+    void aStoredNameOnlyEverOpensAFileOfTheFolder_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("plain") << "listino 2024.xlsx" << true;
+        QTest::newRow("dots inside") << "..listino..xlsx" << true;
+        QTest::newRow("climbing out") << "../../home/u/x.desktop" << false;
+        QTest::newRow("absolute") << "/home/u/x.desktop" << false;
+        QTest::newRow("subfolder") << "sotto/x.pdf" << false;
+        QTest::newRow("backslashes") << "..\\..\\x.desktop" << false;
+        QTest::newRow("drive and backslash") << "C:\\Windows\\x.exe" << false;
+        QTest::newRow("parent") << ".." << false;
+        QTest::newRow("control character") << "a\x01"
+                                              "b.pdf"
+                                           << false;
+        QTest::newRow("line break") << "riga\nx.desktop" << false;
+    }
+
+    void aStoredNameOnlyEverOpensAFileOfTheFolder()
+    {
+        // The name comes from a card of the archive, as another program may have written it.
+        QFETCH(QString, stored);
+        QFETCH(bool, opens);
+        TSchedaProdotto card;
+        card[TSchedaProdotto::Codice] = QStringLiteral("C1");
+        card[TSchedaProdotto::File02] = stored;
+        WarehouseArchive::append(card);
+        TfrmMagazzino *editor = Forms::magazzino();
+        editor->handOverFrom(nullptr);
+        click(editor->findChild<QWidget *>(QStringLiteral("cmdPrimo")));
+        QCOMPARE(editorLabel("lblFile02")->text(), stored);
+        openDialog();
+        QVERIFY(button("btnApri", 2)->isEnabled());
+        click(button("btnApri", 2));
+        if (opens) {
+            QCOMPARE(m_box->opened, QStringList { "\"" + attached(stored) + "\"" });
+            QCOMPARE(m_box->messageTexts(), QStringList());
+        } else {
+            QCOMPARE(m_box->opened, QStringList());
+            QCOMPARE(m_box->messageTexts(),
+                QStringList { QStringLiteral(
+                    "Il nome del file allegato non \u00e8 valido: il file non pu\u00f2 essere aperto.") });
+            QCOMPARE(m_box->messages.first().kind, Msg::Kind::Warning);
+        }
     }
 };
 

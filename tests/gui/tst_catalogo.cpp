@@ -7,6 +7,7 @@
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 
 #include <QClipboard>
@@ -14,6 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 const QString kCreated = QStringLiteral("Il file di archivio relativo al nuovo listino prezzi è stato creato con "
@@ -33,6 +37,8 @@ const QString kAsk = QStringLiteral("Si sta per eliminare il listino prezzi sele
                                     "eliminato non potrà essere recuperato.\r\n\r\nSi conferma l'eliminazione "
                                     "dell'archivio?");
 const QString kDeleted = QStringLiteral("Il listino prezzi è stato eliminato con successo.");
+const QString kPageSaved
+    = QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
 } // namespace
 
 class TestCatalogo : public QObject
@@ -341,6 +347,92 @@ private slots:
         QCOMPARE(sb->messageTexts(), QStringList({ kAsk, kDeleted }));
         QVERIFY(!QFile::exists(sb->path(".Segreto.lis")));
         QVERIFY(items().isEmpty());
+    }
+
+    void listsCopiedInFromElsewhere_data()
+    {
+        // The bytes of the file name, and the text the list shows (or the note about the files left out).
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("leftOut");
+        QTest::newRow("double extension") << QByteArray("x.lis.lis") << "x.lis.lis" << "";
+        QTest::newRow("tilde") << QByteArray("~.lis") << "~.lis" << "";
+        QTest::newRow("capital extension") << QByteArray("Rose.LIS") << "Rose.LIS" << "";
+        QTest::newRow("UTF-8 outside Windows-1252") << QStringLiteral("Caf\u00e9\u20ac\u4e2d.lis").toUtf8()
+                                                    << QStringLiteral("Caf\u00e9\u20ac\u4e2d.lis") << "";
+        QTest::newRow("emoji") << QStringLiteral("fiori \U0001F33B.lis").toUtf8()
+                               << QStringLiteral("fiori \U0001F33B.lis") << "";
+        QTest::newRow("colon and question mark") << QByteArray("Sconti: 10%?.lis") << "Sconti: 10%?.lis" << "";
+        QTest::newRow("leading blank") << QByteArray(" Fiori.lis") << " Fiori.lis" << "";
+        QTest::newRow("trailing blank") << QByteArray("Fiori .lis") << "Fiori .lis" << "";
+        const QString note = QStringLiteral("1 file .lis non \u00e8 elencato perch\u00e9 il suo nome contiene caratteri "
+                                            "non ammessi o non leggibili; rinominarlo per aprirlo: %1");
+        QTest::newRow("Latin-1 byte") << QByteArray("Caf\xe9.lis") << ""
+                                      << note.arg(QStringLiteral("\u00abCaf\ufffd.lis\u00bb"));
+        QTest::newRow("backslash") << QByteArray("..\\Fiori.lis") << "" << note.arg(QStringLiteral("\u00ab..\\Fiori.lis\u00bb"));
+        QTest::newRow("line break") << QByteArray("a\nb.lis") << "" << note.arg(QStringLiteral("\u00aba?b.lis\u00bb"));
+    }
+
+    void listsCopiedInFromElsewhere()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, listed);
+        QFETCH(QString, leftOut);
+        // Beside a list of the program's own whose name a careless trim could make of it.
+        TPaginaListino page;
+        for (int f = 0; f < TVoceListino::FieldCount; ++f)
+            page.voci[0].values[f] = QStringLiteral("Rosa");
+        PriceListFile::append(sb->path("Fiori.lis"), page);
+        const QByteArray raw = QFile::encodeName(sb->folder()) + file;
+        const QByteArray bytes(TPaginaListino::RecordSize, ' ');
+        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+        ::close(fd);
+
+        QWidget *lists = showList();
+        auto *note = control<QLabel>(lists, "lblEsclusi");
+        if (listed.isEmpty()) {
+            QCOMPARE(items(), QStringList { "Fiori.lis" });
+            QCOMPARE(control<QLabel>(lists, "lblCreati")->text(), QStringLiteral("Sono stati creati 1 listini prezzi."));
+            QVERIFY(note->isVisible());
+            QCOMPARE(note->text(), leftOut);
+            QVERIFY(::access(raw.constData(), F_OK) == 0);
+            return;
+        }
+        QVERIFY(!note->isVisible());
+        QVERIFY(items().contains(listed));
+
+        // Opened: the editor shows the file's own page and saves it back into the same file.
+        select(listed);
+        click(lists, "btnApri");
+        QWidget *editor = Forms::listinoPrezzi();
+        QVERIFY(editor->isVisible());
+        QCOMPARE(control<QLabel>(editor, "lblNome")->text(), listed.chopped(4));
+        click(editor, "cmdPrimo");
+        QCOMPARE(control<QLabel>(editor, "lblPosizione")->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLineEdit>(editor, "txtNome_A")->text(), QString());
+        control<QLineEdit>(editor, "txtNome_A")->setText(QStringLiteral("Tulipano"));
+        for (const char *b : { "txtUM_A", "txtCaratteristiche_A", "txtCodice_A" })
+            control<QLineEdit>(editor, b)->setText(QStringLiteral("x"));
+        control<QLineEdit>(editor, "txtPrezzo_A")->setText(QStringLiteral("1,00"));
+        click(editor, "cmdSalva");
+        QCOMPARE(sb->messageTexts(), QStringList { kPageSaved });
+        QCOMPARE(PriceListFile::read(QFile::decodeName(raw), 1).voci[0][TVoceListino::Nome], QStringLiteral("Tulipano"));
+        QCOMPARE(PriceListFile::read(sb->path("Fiori.lis"), 1).voci[0][TVoceListino::Nome], QStringLiteral("Rosa"));
+        // Its photos carry its own title, not that of the list beside it.
+        QVERIFY(QFile::exists(sb->path("Foto_Listino/") + listed.chopped(4) + QStringLiteral("_Foto_A_1.jpg")));
+        QVERIFY(!QFile::exists(sb->path("Foto_Listino/Fiori_Foto_A_1.jpg")));
+        click(editor, "cmdEsci");
+
+        // Deleted like any other.
+        sb->clearMessages();
+        showList();
+        select(listed);
+        click(lists, "btnElimina");
+        QCOMPARE(sb->messageTexts(), QStringList({ kAsk, kDeleted }));
+        QVERIFY(::access(raw.constData(), F_OK) != 0);
+        QCOMPARE(items(), QStringList { "Fiori.lis" });
     }
 
     void aFailedDeletionIsReported()

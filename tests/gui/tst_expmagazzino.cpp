@@ -5,6 +5,7 @@
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/rules/ExportWriter.h"
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -211,6 +212,23 @@ private slots:
 
         openWindow();
         QCOMPARE(grid()->model()->index(0, 3).data().toString(), QStringLiteral("Vaso"));
+    }
+
+    void aCellPastedWithLineBreaksStaysOneLine()
+    {
+        addCard("A1", "Vaso");
+        openWindow();
+        editCell(0, 3, QString(), false);
+        auto *editor = grid()->viewport()->findChild<QLineEdit *>();
+        QGuiApplication::clipboard()->setText(QStringLiteral("riga1\nriga2\r\nriga3\tfine"));
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(editor->text(), QStringLiteral("riga1 riga2 riga3 fine"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(grid()->model()->index(0, 3).data().toString(), QStringLiteral("riga1 riga2 riga3 fine"));
+        m_box->answers = { QMessageBox::Yes, QMessageBox::No };
+        exportNow();
+        QVERIFY(!exported().contains('\n') && !exported().contains('\r'));
+        QCOMPARE(dataRows(exported()).value(0).value(2), QByteArray("riga1 riga2 riga3 fine"));
     }
 
     void noToTheFirstQuestionWritesNothing()

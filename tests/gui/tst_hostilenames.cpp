@@ -2,15 +2,21 @@
 #include "app/Avvio.h"
 #include "app/Forms.h"
 #include "pricelist/CreaCatalogo.h"
+#include "pricelist/ListinoPrezzi.h"
+#include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/AllegaCartella.h"
 #include "warehouse/Magazzino.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <unistd.h>
 
 // Names typed or chosen by the user never reach outside the program folder and its two subfolders:
 // the program folder here is a folder inside the sandbox, so anything written beside it is an escape.
@@ -38,6 +44,20 @@ const QString kFileTooLong
     = QStringLiteral("Attenzione: il nome del file scelto \u00e8 troppo lungo; pu\u00f2 contenere al massimo 250 caratteri.")
     + kAgain;
 
+const QString kArchive = QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+                                        "Accertarsi di possedere i privilegi di scrittura nella cartella di "
+                                        "installazione del programma.");
+const QString kLinkedOutside = QStringLiteral("L'archivio \u00e8 un collegamento a un file fuori dalla cartella del "
+                                              "programma: pu\u00f2 essere consultato ma non modificato.");
+const QString kCardSaved
+    = QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in archivio.");
+
+/** A symbolic link at `link` holding `target` as written (relative to the link's folder or absolute). */
+void makeLink(const QString &target, const QString &link)
+{
+    QVERIFY(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0);
+}
+
 /** Every file and folder under `root`, by relative path, with the bytes of the files. */
 QMap<QString, QByteArray> tree(const QString &root)
 {
@@ -61,6 +81,51 @@ private:
     QString m_root; // the sandbox: the program folder and the user's own files are inside it
 
     QString program() const { return m_root + QStringLiteral("programma/"); }
+
+    template <typename T = QWidget> static T *named(QWidget *window, const char *name)
+    {
+        T *w = window->findChild<T *>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    static void click(QWidget *window, const char *name) { QTest::mouseClick(named(window, name), Qt::LeftButton); }
+
+    static TSchedaProdotto card(const QString &code)
+    {
+        TSchedaProdotto c;
+        using F = TSchedaProdotto::Field;
+        for (F f : { F::Codice, F::Costo, F::Nome, F::UM, F::Tipologia, F::Caratteristiche, F::Prezzo })
+            c[f] = code;
+        return c;
+    }
+
+    static TPaginaListino page(const QString &name)
+    {
+        TPaginaListino p;
+        for (int f = 0; f < TVoceListino::FieldCount; ++f)
+            p.voci[0].values[f] = name;
+        return p;
+    }
+
+    /** The card editor on the first card, or the page editor of Fiori.lis on its first page. */
+    QWidget *showFirst(bool list)
+    {
+        QWidget *w;
+        if (list) {
+            TfrmListinoPrezzi *ed = Forms::listinoPrezzi();
+            named<QLabel>(ed, "lblFile")->setText(program() + QStringLiteral("Fiori.lis"));
+            named<QLabel>(ed, "lblNome")->setText(QStringLiteral("Fiori"));
+            Forms::avvio()->show();
+            ed->handOverFrom(Forms::avvio());
+            w = ed;
+        } else {
+            w = Forms::magazzino();
+            Forms::magazzino()->handOverFrom(nullptr);
+        }
+        click(w, "cmdPrimo");
+        return w;
+    }
 
 private slots:
     void init()
@@ -160,6 +225,115 @@ private slots:
             QCOMPARE(box->text(), QStringLiteral("precedente.pdf"));
         }
         QCOMPARE(tree(m_root), expected);
+    }
+
+    void linkedArchivesAreReadButWrittenOnlyInside_data()
+    {
+        QTest::addColumn<bool>("list");
+        QTest::addColumn<QString>("target"); // where the archive really is, from the sandbox
+        QTest::addColumn<QString>("link"); // what the link in the program folder says
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("warehouse on a shared disk") << false << "utente/condiviso.pro"
+                                                    << "../utente/condiviso.pro" << false;
+        QTest::newRow("warehouse, absolute link") << false << "utente/condiviso.pro"
+                                                  << "" << false;
+        QTest::newRow("warehouse in a subfolder") << false << "programma/archivi/Magazzino.pro"
+                                                  << "archivi/Magazzino.pro" << true;
+        QTest::newRow("list on a shared disk") << true << "utente/Fiori.lis"
+                                               << "../utente/Fiori.lis" << false;
+        QTest::newRow("list in a subfolder") << true << "programma/archivi/Fiori.lis"
+                                             << "archivi/Fiori.lis" << true;
+    }
+
+    void linkedArchivesAreReadButWrittenOnlyInside()
+    {
+        QFETCH(bool, list);
+        QFETCH(QString, target);
+        QFETCH(QString, link);
+        QFETCH(bool, writable);
+        const QString real = m_root + target;
+        QVERIFY(QDir().mkpath(QFileInfo(real).path()));
+        if (list)
+            PriceListFile::append(real, page(QStringLiteral("Rosa")));
+        else
+            WarehouseArchive::append(card(QStringLiteral("C1")));
+        if (!list) // appended in the program folder: moved to where the link will lead
+            QVERIFY(QFile::rename(program() + QStringLiteral("Magazzino.pro"), real));
+        makeLink(link.isEmpty() ? real : link,
+            program() + (list ? QStringLiteral("Fiori.lis") : QStringLiteral("Magazzino.pro")));
+        const QByteArray before = Sandbox::readFile(real);
+
+        QWidget *w = showFirst(list);
+        QCOMPARE(sb->messageTexts(), QStringList());
+        QCOMPARE(named<QLabel>(w, "lblPosizione")->text(), QStringLiteral("1"));
+        QCOMPARE(named<QLineEdit>(w, list ? "txtNome_A" : "txtNome")->text(),
+            list ? QStringLiteral("Rosa") : QStringLiteral("C1"));
+
+        named<QLineEdit>(w, list ? "txtNome_A" : "txtNome")->setText(QStringLiteral("Cambiato"));
+        click(w, list ? "cmdSalva" : "btnSalva");
+        if (writable) {
+            QCOMPARE(sb->messageTexts(), QStringList { kCardSaved });
+            QVERIFY(Sandbox::readFile(real) != before);
+        } else {
+            QCOMPARE(sb->messageTexts(), QStringList { kLinkedOutside });
+            QCOMPARE(sb->messages.first().kind, Msg::Kind::Error);
+            QCOMPARE(Sandbox::readFile(real), before);
+        }
+        QVERIFY(QFileInfo(program() + (list ? "Fiori.lis" : "Magazzino.pro")).isSymLink());
+    }
+
+    void aDanglingLinkNeverCreatesTheFileItPointsTo_data()
+    {
+        QTest::addColumn<bool>("list");
+        QTest::newRow("warehouse") << false;
+        QTest::newRow("list") << true;
+    }
+
+    void aDanglingLinkNeverCreatesTheFileItPointsTo()
+    {
+        QFETCH(bool, list);
+        makeLink(QStringLiteral("../utente/nuovo"), program() + (list ? "Fiori.lis" : "Magazzino.pro"));
+        const QMap<QString, QByteArray> before = tree(m_root);
+        showFirst(list);
+        QCOMPARE(sb->messageTexts(), QStringList { kArchive });
+        QCOMPARE(tree(m_root), before);
+    }
+
+    void photosAndAttachmentsAreNeverWrittenThroughALinkToOutside()
+    {
+        // Each file the program would replace is a link to a file of the user's, outside.
+        for (const char *name : { "foto.jpg", "miniatura.jpg", "segreto.pdf" })
+            Sandbox::writeFile(m_root + QStringLiteral("utente/") + QLatin1String(name), "dell'utente");
+        makeLink(QStringLiteral("../utente/foto.jpg"), program() + QStringLiteral("1.jpg"));
+        makeLink(
+            QStringLiteral("../../utente/foto.jpg"), program() + QStringLiteral("Foto_Listino/Fiori_Foto_A_1.jpg"));
+        makeLink(m_root + QStringLiteral("utente/miniatura.jpg"),
+            program() + QStringLiteral("Foto_Listino/Fiori_Anteprima_A.jpg"));
+        makeLink(
+            QStringLiteral("../../utente/segreto.pdf"), program() + QStringLiteral("Documenti_Allegati/scheda.pdf"));
+        WarehouseArchive::append(card(QStringLiteral("C1")));
+        PriceListFile::append(program() + QStringLiteral("Fiori.lis"), page(QStringLiteral("Rosa")));
+        const QString user = m_root + QStringLiteral("utente");
+        const QMap<QString, QByteArray> before = tree(user);
+
+        QWidget *editor = showFirst(false);
+        click(editor, "btnSalva"); // the card and its photo
+        QCOMPARE(sb->messageTexts(), QStringList { kCardSaved });
+        QWidget *pages = showFirst(true);
+        click(pages, "cmdSalva"); // the page and its eight photos
+        static_cast<TfrmListinoPrezzi *>(pages)->writeThumbnails();
+        TfrmAllegaCartella dialog(editor);
+        dialog.fillFrom(editor);
+        Sandbox::writeFile(user + QStringLiteral("/scheda.pdf"), "nuova");
+        sb->nextFiles = { user + QStringLiteral("/scheda.pdf") };
+        sb->clearMessages();
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnSfoglia01")), Qt::LeftButton);
+        QCOMPARE(sb->messages.size(), 1); // the question whether to replace it, answered yes
+
+        QMap<QString, QByteArray> expected = before;
+        expected.insert(QStringLiteral("scheda.pdf"), "nuova");
+        QCOMPARE(tree(user), expected);
+        QVERIFY(QFileInfo(program() + QStringLiteral("1.jpg")).isSymLink());
     }
 };
 

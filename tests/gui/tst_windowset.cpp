@@ -11,7 +11,9 @@
 #include "pricelist/ListinoPrezzi.h"
 #include "warehouse/Magazzino.h"
 
+#include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QLocale>
 #include <QTimer>
 
@@ -87,6 +89,48 @@ private slots:
     {
         Forms::destroyAll();
         m_sandbox.reset();
+    }
+
+    void startUpClearsWhatInterruptedSavesLeft_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("removed");
+        // Qt 6.4 names the temporary as the target, "." and six random letters.
+        QTest::newRow("export") << "Magazzino.xls.AbCdEf" << true;
+        QTest::newRow("password") << "unins000.dll.qWeRty" << true;
+        QTest::newRow("card photo") << "12.jpg.XyZabc" << true;
+        QTest::newRow("list") << "Fiori.lis.lhNPUu" << true;
+        QTest::newRow("slot photo") << "Foto_Listino/Fiori_Foto_A_1.jpg.kLmNoP" << true;
+        QTest::newRow("thumbnail") << "Foto_Listino/Fiori_Anteprima_H.jpg.QrStUv" << true;
+        QTest::newRow("attachment") << "Documenti_Allegati/listino prezzi.xlsx.pQrStU" << true;
+        QTest::newRow("the photo itself") << "12.jpg" << false;
+        QTest::newRow("the list itself") << "Fiori.lis" << false;
+        QTest::newRow("a user's backup of a list") << "Fiori.lis.Backup" << false;
+        QTest::newRow("a user's attachment") << "Documenti_Allegati/contratto.pdf.Giugno" << false;
+        QTest::newRow("in capitals") << "Documenti_Allegati/contratto.pdf.BACKUP" << false;
+        QTest::newRow("not a file the program saves") << "note.txt.AbCdEf" << false;
+        QTest::newRow("not a card number") << "foto.jpg.AbCdEf" << false;
+        QTest::newRow("five letters") << "12.jpg.AbCdE" << false;
+        QTest::newRow("a digit") << "12.jpg.AbC1Ef" << false;
+        QTest::newRow("in another folder") << "Altro/12.jpg.XyZabc" << false;
+    }
+
+    void startUpClearsWhatInterruptedSavesLeft()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, removed);
+        Forms::destroyAll();
+        QVERIFY(QDir(m_sandbox->folder()).mkpath(QFileInfo(file).path()));
+        Sandbox::writeFile(m_sandbox->path(QStringLiteral("Fiori.lis")), QByteArray());
+        Sandbox::writeFile(m_sandbox->path(file), "parziale");
+        Forms::start();
+        QCOMPARE(QFile::exists(m_sandbox->path(file)), !removed);
+        QVERIFY(QFile::exists(m_sandbox->path(QStringLiteral("Fiori.lis"))));
+        // Whatever stays, the list window shows lists only.
+        Forms::apriCatalogo()->handOverFrom(Forms::avvio());
+        auto *list = Forms::apriCatalogo()->findChild<QListWidget *>(QStringLiteral("lstFiles"));
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Fiori.lis"));
     }
 
     void everyWindowSetsTheFormats()

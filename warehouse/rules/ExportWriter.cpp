@@ -109,12 +109,17 @@ const char *entity(char c)
     }
 }
 
-// Stored cells are Windows-1252 already: only the four markup characters change.
+// Stored cells are Windows-1252 already: only the four markup characters change, and a control
+// character (a line break stored by an older version) becomes a blank, as the file is one line.
 void appendEscaped(QByteArray &out, QByteArrayView bytes)
 {
     qsizetype run = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (const char *e = entity(bytes[i])) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x20) {
+            out.append(bytes.data() + run, i - run);
+            out += ' ';
+            run = i + 1;
+        } else if (const char *e = entity(bytes[i])) {
             out.append(bytes.data() + run, i - run);
             out += e;
             run = i + 1;
@@ -143,6 +148,10 @@ void appendEscaped(QByteArray &out, const QString &text)
             continue;
         default:
             break;
+        }
+        if (c.unicode() < 0x20) {
+            out += ' ';
+            continue;
         }
         if (c.unicode() < 0x80) {
             out += static_cast<char>(c.unicode());

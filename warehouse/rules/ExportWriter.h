@@ -26,7 +26,8 @@ QByteArray cellText(const QString &text);
 
 /**
  * Writes the file for the sheet, as build() gives it, to a new file that replaces `path` only once
- * complete, so a failure leaves any earlier file whole. False on failure.
+ * complete, so a failure leaves any earlier file whole. False on failure, and when `path` is a link
+ * that leads outside the program folder.
  */
 bool write(const QString &path, const WarehouseSheet &sheet);
 

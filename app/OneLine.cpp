@@ -1,0 +1,63 @@
+#include "app/OneLine.h"
+
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+
+namespace {
+bool breaksTheLine(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+class OneLineCells : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *box = qobject_cast<QLineEdit *>(editor))
+            keepOneLine(box);
+        return editor;
+    }
+};
+} // namespace
+
+QString oneLine(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!breaksTheLine(text.at(i))) {
+            out += text.at(i);
+            continue;
+        }
+        if (text.at(i) == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        out += QLatin1Char(' ');
+    }
+    return out;
+}
+
+void keepOneLine(QLineEdit *box)
+{
+    // textEdited follows every change of the user's (typing, pasting, dropping) and no setText. The
+    // clean text goes in as an edit of the user's too, so the box keeps treating it as typed (its
+    // typing limit included).
+    QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString &text) {
+        const QString clean = oneLine(text);
+        if (clean == text)
+            return;
+        const int cursor = int(oneLine(text.left(box->cursorPosition())).size());
+        box->selectAll();
+        box->insert(clean);
+        box->setCursorPosition(cursor);
+    });
+}
+
+QStyledItemDelegate *oneLineCells(QObject *parent)
+{
+    return new OneLineCells(parent);
+}

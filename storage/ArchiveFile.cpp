@@ -1,5 +1,6 @@
 #include "storage/ArchiveFile.h"
 
+#include "storage/DiskSync.h"
 #include "storage/ProgramFolder.h"
 
 #include <QFile>
@@ -78,6 +79,7 @@ void ArchiveFile::check(Step step) const
 void ArchiveFile::open(const QString &path, int recordSize)
 {
     close();
+    m_created = false;
     m_recordSize = recordSize;
     check(Step::Open);
     const QByteArray name = QFile::encodeName(path);
@@ -86,6 +88,7 @@ void ArchiveFile::open(const QString &path, int recordSize)
         // A missing archive is made empty. O_EXCL never follows a dangling link, so no file is ever
         // created wherever such a link points.
         fd = openRetrying(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        m_created = fd >= 0;
         if (fd < 0 && errno == EEXIST) // made meanwhile by another copy of the program
             fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
     }
@@ -104,6 +107,7 @@ void ArchiveFile::open(const QString &path, int recordSize)
         fail("open");
     }
     m_fd = fd;
+    m_path = path;
     m_writable = writeStaysInside(path);
     try {
         lock();
@@ -193,6 +197,7 @@ void ArchiveFile::write(qint64 index, const char *buffer)
         }
         done += put;
     }
+    m_written = true;
 }
 
 void ArchiveFile::close()
@@ -201,9 +206,12 @@ void ArchiveFile::close()
         return;
     const int fd = m_fd;
     m_fd = -1;
+    // A record reported as saved is on the disk, and so is the name of an archive just made.
+    const bool synced = !m_written || (DiskSync::file(fd) && (!m_created || DiskSync::folderOf(m_path)));
+    m_written = m_created = false;
     // Closing releases the lock whatever happens next.
     const bool injected = injector() && injector()(Step::Close);
-    if (::close(fd) != 0 || injected) {
+    if (::close(fd) != 0 || injected || !synced) {
         errno = EIO;
         fail("close");
     }

@@ -73,4 +73,7 @@ private:
     int m_fd = -1;
     int m_recordSize = 0;
     bool m_writable = false;
+    bool m_written = false; // something was written since opening: close() flushes it to the disk
+    bool m_created = false; // opening made the file: close() flushes its folder too
+    QString m_path;
 };

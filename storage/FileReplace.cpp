@@ -1,9 +1,8 @@
 #include "storage/FileReplace.h"
 
+#include "storage/DiskSync.h"
 #include "storage/ProgramFolder.h"
 
-#include <cerrno>
-#include <unistd.h>
 
 namespace {
 std::function<bool(FileReplace::Step)> &injector()
@@ -53,12 +52,13 @@ bool FileReplace::commit()
     if (m_failed || !m_file.isOpen() || m_file.error() != QFileDevice::NoError || !m_file.flush())
         return fail();
     // QSaveFile syncs too but ignores the result; a file system that delays allocation reports a
-    // full disk only here. EINVAL: a file system that cannot sync, where written means stored.
-    if (injected(Step::Flush) || (::fdatasync(m_file.handle()) != 0 && errno != EINVAL))
+    // full disk only here.
+    if (injected(Step::Flush) || !DiskSync::file(m_file.handle()))
         return fail();
     if (injected(Step::Commit))
         return fail();
-    return m_file.commit();
+    // The file is in place once renamed; the folder's sync makes the rename itself last.
+    return m_file.commit() && DiskSync::folderOf(m_file.fileName());
 }
 
 bool FileReplace::fail()

@@ -1,4 +1,7 @@
+#include "app/rules/PasswordStore.h"
 #include "storage/ArchiveFile.h"
+#include "storage/DiskSync.h"
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 
@@ -51,6 +54,32 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::append(card));
         QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(bytes(path), before);
+    }
+
+    void savesWaitForTheDisk()
+    {
+        // Each save flushes what it wrote before it returns, and the folder when a name appeared in it.
+        TSchedaProdotto card;
+        card[TSchedaProdotto::Codice] = QStringLiteral("A1");
+        const struct
+        {
+            const char *what;
+            std::function<void()> save;
+            int flushes;
+        } saves[] = {
+            { "first card, archive made", [&] { WarehouseArchive::append(card); }, 2 },
+            { "second card", [&] { WarehouseArchive::append(card); }, 1 },
+            { "card rewritten", [&] { WarehouseArchive::overwrite(1, card); }, 1 },
+            { "card only read", [&] { WarehouseArchive::read(1); }, 0 },
+            { "photo replaced", [] { QVERIFY(FileReplace::replace(programPath(QStringLiteral("1.jpg")), "jpg")); }, 2 },
+            { "password stored",
+                [] { PasswordStore::write(programPath(QStringLiteral("unins000.dll")), QStringLiteral("48")); }, 2 },
+        };
+        for (const auto &s : saves) {
+            const int before = DiskSync::count();
+            s.save();
+            QVERIFY2(DiskSync::count() - before == s.flushes, s.what);
+        }
     }
 };
 

@@ -62,8 +62,8 @@ void drawLine(QPainter &painter, const QFontMetricsF &metrics, const PreparedLin
 
 /**
  * Lines of a fixed-pitch font drawn without shaping: every character the font holds is one glyph one
- * advance wide, so a line is measured by counting and drawn as a run of cached glyphs, with its
- * blanks left out of the output. Lines with a character the font lacks go the general way.
+ * advance wide, so a line is measured by counting and drawn from cached glyphs, with its blanks
+ * left out of the output. Lines with a character the font lacks go the general way.
  */
 class FixedPitchLines
 {
@@ -104,22 +104,28 @@ public:
             ++first;
         while (end > first && x + (end - 1) * m_advance >= box.right())
             --end;
-        QList<quint32> indexes;
-        QList<QPointF> positions;
+        const QPointF origin(x + first * m_advance, line.rect.top() + m_baseline);
         for (qsizetype i = first; i < end; ++i) {
             if (text.at(i) == QLatin1Char(' '))
                 continue;
-            indexes.append(m_indexes[size_t(i)]);
-            positions.append(QPointF((i - first) * m_advance, 0));
+            m_runIndexes.append(m_indexes[size_t(i)]);
+            m_runPositions.append(origin + QPointF((i - first) * m_advance, 0));
         }
-        if (indexes.isEmpty())
-            return true;
+        return true;
+    }
+
+    /** Draws the lines taken so far, all in one run: one text object per box in the output. */
+    void flush(QPainter &painter)
+    {
+        if (m_runIndexes.isEmpty())
+            return;
         QGlyphRun run;
         run.setRawFont(m_font);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        painter.drawGlyphRun(QPointF(x + first * m_advance, line.rect.top() + m_baseline), run);
-        return true;
+        run.setGlyphIndexes(m_runIndexes);
+        run.setPositions(m_runPositions);
+        painter.drawGlyphRun(QPointF(), run);
+        m_runIndexes.clear();
+        m_runPositions.clear();
     }
 
 private:
@@ -151,6 +157,8 @@ private:
     double m_baseline = 0;
     std::vector<quint32> m_glyphs;
     std::vector<quint32> m_indexes;
+    QList<quint32> m_runIndexes;
+    QList<QPointF> m_runPositions;
 };
 
 void paintText(QPainter &painter, const PreparedItem &item)
@@ -172,9 +180,14 @@ void paintText(QPainter &painter, const PreparedItem &item)
             fixed.reset();
     }
     for (const PreparedLine &line : item.lines) {
-        if (!fixed || !fixed->draw(painter, line, item.rect, item.style.alignment))
-            drawLine(painter, metrics, line, item.rect, item.style.alignment);
+        if (fixed && fixed->draw(painter, line, item.rect, item.style.alignment))
+            continue;
+        if (fixed)
+            fixed->flush(painter);
+        drawLine(painter, metrics, line, item.rect, item.style.alignment);
     }
+    if (fixed)
+        fixed->flush(painter);
     painter.restore();
 }
 

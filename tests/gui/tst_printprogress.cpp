@@ -5,9 +5,6 @@
 
 #include <QPrinter>
 #include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTimer>
 
 namespace {
 QStringList listLines(int count)
@@ -30,35 +27,6 @@ int pdfPages(const QString &path)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-/** Watches for the progress window between pages and presses its Annulla at a given page. */
-struct ProgressWatcher
-{
-    QTimer timer;
-    QStringList labels;
-    QString accessibleName;
-    bool wasModal = false;
-
-    explicit ProgressWatcher(int cancelAtPage)
-    {
-        timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [this, cancelAtPage] {
-            auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-            if (!dialog || dialog->objectName() != QLatin1String("dlgStampaInCorso") || !dialog->isVisible())
-                return;
-            accessibleName = dialog->accessibleName();
-            wasModal = dialog->isModal();
-            if (labels.isEmpty() || labels.constLast() != dialog->labelText())
-                labels.append(dialog->labelText());
-            if (cancelAtPage > 0 && dialog->labelText().contains(QStringLiteral("pagina %1 di").arg(cancelAtPage))) {
-                for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
-                    if (button->text() == QLatin1String("Annulla"))
-                        QTest::mouseClick(button, Qt::LeftButton);
-                }
-            }
-        });
-        timer.start();
-    }
-};
 } // namespace
 
 class TestPrintProgress : public QObject
@@ -102,9 +70,8 @@ private slots:
         const QString path = m_sandbox->path(QStringLiteral("lista.pdf"));
         printer.setOutputFileName(path);
 
-        ProgressWatcher watcher(cancelAtPage);
+        PrintProgressWatcher watcher(cancelAtPage);
         QCOMPARE(ReportOutput::printOn(nullptr, printer, report), printed);
-        watcher.timer.stop();
 
         // Stopping is not a failure: no error box, and the file holds only whole pages.
         QVERIFY(m_sandbox->messages.isEmpty());
@@ -131,7 +98,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_sandbox->path(QStringLiteral("lunga.pdf")));
-        ProgressWatcher watcher(1);
+        PrintProgressWatcher watcher(1);
         QVERIFY(!ReportOutput::printOn(nullptr, printer, report));
         QCOMPARE(watcher.labels.constFirst(),
             QStringLiteral("Stampa in corso: pagina 1 di 1 %1")

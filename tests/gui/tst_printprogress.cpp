@@ -27,6 +27,19 @@ int pdfPages(const QString &path)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+/** A printer that jams after `pages` sheets. */
+class JammingPrinter : public QPrinter
+{
+public:
+    explicit JammingPrinter(int pages)
+        : QPrinter(QPrinter::HighResolution)
+        , m_left(pages)
+    { }
+    bool newPage() override { return --m_left > 0 && QPrinter::newPage(); }
+
+private:
+    int m_left;
+};
 } // namespace
 
 class TestPrintProgress : public QObject
@@ -87,6 +100,22 @@ private slots:
         QCOMPARE(watcher.labels.constFirst(), QStringLiteral("Stampa in corso: pagina 1 di 5"));
         QCOMPARE(watcher.labels.constLast(),
             QStringLiteral("Stampa in corso: pagina %1 di 5").arg(cancelAtPage ? cancelAtPage : 5));
+    }
+
+    void aPrinterThatJamsMidJobIsReportedAndReleasesTheProgram()
+    {
+        ReportTemplate list = makeListReport();
+        fillListReport(list, QStringLiteral("Materiali in esaurimento"), listLines(260));
+        JammingPrinter printer(3);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_sandbox->path(QStringLiteral("lista.pdf")));
+        PrintProgressWatcher watcher(0);
+        QVERIFY(!ReportOutput::printOn(nullptr, printer, list.prepare()));
+        QCOMPARE(m_sandbox->messageTexts(),
+            QStringList { QStringLiteral("Impossibile stampare il documento: controllare la stampante e riprovare.") });
+        QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Error);
+        QCOMPARE(watcher.labels.constLast(), QStringLiteral("Stampa in corso: pagina 4 di 5"));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void largePageCountsAreGroupedAsTheProgramWritesThem()

@@ -123,6 +123,7 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
     const int from = report.pages.isEmpty() ? 0 : qBound(0, first, int(report.pages.size()) - 1);
     const int to = last < 0 || last >= report.pages.size() ? int(report.pages.size()) - 1 : last;
     ReportPainter::Outcome outcome;
+    bool stopped = false;
     if (to - from + 1 > 1) {
         // A long job keeps the program alive and says how far it got; Annulla stops it after the page
         // being printed.
@@ -137,6 +138,7 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
         progress.setMinimumDuration(0);
         outcome = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
             if (progress.wasCanceled()) {
+                stopped = true;
                 dropJob(printer);
                 return false;
             }
@@ -153,7 +155,8 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
     } else {
         outcome = ReportPainter::paintPages(printer, report, first, last, {});
     }
-    if (outcome == ReportPainter::Outcome::Stopped)
+    // A printer that did abort may also report the end of the job as failed: the user stopped it.
+    if (stopped)
         return false;
     if (outcome == ReportPainter::Outcome::Done && printer.printerState() != QPrinter::Error)
         return true;

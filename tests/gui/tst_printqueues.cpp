@@ -48,6 +48,10 @@ constexpr int JobSeconds = 40;
 QString tool(const QString &program, const QStringList &arguments, QString *errors = nullptr)
 {
     QProcess process;
+    // The CUPS tools translate what they print; the test reads their English.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(env);
     process.start(program, arguments);
     const bool finished = process.waitForFinished(20000);
     if (errors)

@@ -2,6 +2,9 @@
 // the archive, a memmem scan of it) and SQLite running the same searches over the same cards:
 //   bench-vetrinova DATA [benchmark options]      one table (DATA holds cards-N folders from make-archive)
 //   bench-vetrinova DATA --peak search|export     peak memory of one 100 000-card search or export grid
+//   bench-vetrinova DATA --cold CASE N            one run of CASE on N cards in this fresh process
+// Every search, list, export and report case also runs once in a fresh process of its own: that
+// first, cold run is what a user waits for after start-up, and it shows beside the warm mean.
 // Windows are driven through their own handlers, as a click would, with the message and report
 // seams answering instead of the screen.
 #include "app/Application.h"
@@ -35,13 +38,18 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QWindow>
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
@@ -66,6 +74,57 @@ void useFolder(int cards)
 // Mean seconds per iteration of the reference cases, by name and size, for the ratios.
 std::map<std::pair<std::string, int>, double> g_mean;
 
+// This program's path, the case being registered or run, and whether this process runs one cold case.
+QString g_self;
+std::string g_case;
+bool g_coldChild = false;
+
+double cpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+bool hasColdRun(const std::string &name)
+{
+    for (const char *prefix : { "search/", "list/", "export/", "report/" }) {
+        if (name.rfind(prefix, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+struct ColdRun
+{
+    double wallMs = -1;
+    double cpuMs = -1;
+};
+
+/** The first run of `name` on `cards` cards in a fresh process (made once per case and size). */
+ColdRun coldRun(const std::string &name, int cards)
+{
+    static std::map<std::pair<std::string, int>, ColdRun> runs;
+    const auto key = std::make_pair(name, cards);
+    if (const auto it = runs.find(key); it != runs.end())
+        return it->second;
+    QProcess child;
+    child.start(g_self, { g_data, QStringLiteral("--cold"), QString::fromStdString(name), QString::number(cards) });
+    ColdRun run;
+    if (child.waitForFinished(600000)) {
+        const QString out = QString::fromUtf8(child.readAllStandardOutput());
+        if (!out.contains(QStringLiteral("cold ")))
+            std::fprintf(stderr, "%s", child.readAllStandardError().constData());
+        const auto m
+            = QRegularExpression(QStringLiteral("^cold ([\\d.]+) ([\\d.]+)$"), QRegularExpression::MultilineOption)
+                  .match(out);
+        if (m.hasMatch())
+            run = { m.captured(1).toDouble(), m.captured(2).toDouble() };
+    }
+    runs[key] = run;
+    return run;
+}
+
 /**
  * Runs `body` once per iteration, timing only it (`before` runs untimed), records the mean and, when
  * given, prints the ratio to the floor and to the SQLite case of the same size.
@@ -75,19 +134,40 @@ void timed(benchmark::State &state, const std::string &key, Body body, const std
     const std::string &sqliteKey = {})
 {
     const int cards = int(state.range(0));
+    const std::string name = g_case;
+    // The cold run is measured apart; the warm figures start after one untimed run.
+    if (!g_coldChild && hasColdRun(name)) {
+        if (before)
+            before();
+        body();
+    }
     double total = 0;
+    std::vector<double> times;
     for (auto _ : state) {
         if (before)
             before();
+        const double cpu0 = cpuSeconds();
         const auto t0 = Clock::now();
         body();
         const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+        if (g_coldChild) {
+            std::printf("cold %.3f %.3f\n", s * 1000, (cpuSeconds() - cpu0) * 1000);
+            std::fflush(stdout);
+        }
         state.SetIterationTime(s);
         total += s;
+        times.push_back(s);
     }
+    std::sort(times.begin(), times.end());
+    state.counters["median_ms"] = times[times.size() / 2] * 1000;
     const double mean = total / double(state.iterations());
     g_mean[{ key, cards }] = mean;
-    if (!sqliteKey.empty()) {
+    if (!g_coldChild && hasColdRun(name)) {
+        const ColdRun cold = coldRun(name, cards);
+        state.counters["cold_ms"] = cold.wallMs;
+        state.counters["cold_cpu_ms"] = cold.cpuMs;
+    }
+    if (!sqliteKey.empty() && !g_coldChild) {
         state.counters["x_floor"] = mean / g_mean[{ "floor_memmem", cards }];
         state.counters["x_sqlite"] = mean / g_mean[{ sqliteKey, cards }];
     }
@@ -254,6 +334,15 @@ struct SearchWindow : TfrmTrovaMagazzino
     }
 };
 
+/** Until the window is on screen and its picture drawn afresh, as after a click. */
+void settle(QWidget &w)
+{
+    while (!w.windowHandle() || !w.windowHandle()->isExposed())
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    w.repaint();
+}
+
 void search(benchmark::State &state, const std::string &kind)
 {
     useFolder(int(state.range(0)));
@@ -263,8 +352,15 @@ void search(benchmark::State &state, const std::string &kind)
     if (kind == "ten")
         for (const auto &[field, text] : kTenBoxes)
             w.setBox(field, QString::fromUtf8(text));
+    w.show();
+    settle(w);
     timed(
-        state, "search_" + kind, [&] { w.btnCercaClick(); }, [&] { w.panel()->model()->clear(); }, "sqlite_" + kind);
+        state, "search_" + kind,
+        [&] {
+            w.btnCercaClick();
+            settle(w);
+        },
+        [&] { w.panel()->model()->clear(); }, "sqlite_" + kind);
     state.counters["rows"] = double(w.panel()->model()->rowCount());
 }
 
@@ -292,8 +388,18 @@ template <typename Window> void warehouseList(benchmark::State &state, const std
     useFolder(int(state.range(0)));
     ListProbe<Window> w;
     ResultPanel *panel = w.template findChild<ResultPanel *>();
+    // Opening the window fills it.
     timed(
-        state, kind, [&] { w.formShow(); }, [&] { panel->model()->clear(); }, "sqlite_" + kind);
+        state, kind,
+        [&] {
+            w.show();
+            settle(w);
+        },
+        [&] {
+            w.hide();
+            panel->model()->clear();
+        },
+        "sqlite_" + kind);
     state.counters["rows"] = double(panel->model()->rowCount());
 }
 
@@ -357,7 +463,14 @@ void exportGrid(benchmark::State &state)
 {
     useFolder(int(state.range(0)));
     ExportProbe w;
-    timed(state, "export_grid", [&] { w.formShow(); });
+    // Opening the window fills the grid.
+    timed(
+        state, "export_grid",
+        [&] {
+            w.show();
+            settle(w);
+        },
+        [&] { w.hide(); });
 }
 
 void exportWrite(benchmark::State &state)
@@ -393,7 +506,8 @@ void pageSave(benchmark::State &state)
     useFolder(int(state.range(0)));
     TfrmListinoPrezzi *editor = openList();
     loadBigPhotos(editor);
-    timed(state, "page_save", [&] { editor->cmdSalvaClick(); }, [&] { loadBigPhotos(editor); });
+    timed(
+        state, "page_save", [&] { editor->cmdSalvaClick(); }, [&] { loadBigPhotos(editor); });
 }
 
 void pageLoad(benchmark::State &state)
@@ -415,7 +529,8 @@ void thumbnails(benchmark::State &state)
     useFolder(int(state.range(0)));
     TfrmListinoPrezzi *editor = openList();
     loadBigPhotos(editor);
-    timed(state, "thumbnails", [&] { editor->writeThumbnails(); }, [&] { loadBigPhotos(editor); });
+    timed(
+        state, "thumbnails", [&] { editor->writeThumbnails(); }, [&] { loadBigPhotos(editor); });
 }
 
 // ---- reports ----------------------------------------------------------------------------------
@@ -434,8 +549,8 @@ void priceListPdf(benchmark::State &state)
     const TPaginaListino page = PriceListFile::read(programPath(QStringLiteral("Listino 1.lis")), 1);
     for (int s = 0; s < TPaginaListino::SlotCount; ++s) {
         auto &slot = values.products[size_t(s)];
-        slot.photo = loadPicture(programPath(
-            QStringLiteral("Foto_Listino/Listino 1_Foto_%1_1.jpg").arg(TPaginaListino::letter(s))));
+        slot.photo = loadPicture(
+            programPath(QStringLiteral("Foto_Listino/Listino 1_Foto_%1_1.jpg").arg(TPaginaListino::letter(s))));
         slot.nome = page.voci[s][TVoceListino::Nome];
         slot.um = page.voci[s][TVoceListino::UM];
         slot.caratteristiche = page.voci[s][TVoceListino::Caratteristiche];
@@ -498,6 +613,31 @@ void listReport(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 
+// The list of every card printed whole, as Stampa of the result list does: preparation, then every
+// page through the printer path with its progress window, into a PDF file.
+void listPrint(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    std::vector<ResultEntry> entries;
+    collectResults(entries, LineLayout::Search, [](const char *) { return true; });
+    sortResults(entries);
+    QStringList lines;
+    for (const ResultEntry &e : entries)
+        lines.append(e.line);
+    int pages = 0;
+    timed(state, "list_print", [&] {
+        ReportTemplate report = makeListReport();
+        fillListReport(report, QStringLiteral("Risultati della ricerca"), lines);
+        const PreparedReport prepared = report.prepare();
+        pages = int(prepared.pages.size());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath());
+        benchmark::DoNotOptimize(ReportOutput::printOn(nullptr, printer, prepared));
+    });
+    state.counters["pages"] = pages;
+}
+
 // ---- start-up ----------------------------------------------------------------------------------
 
 double g_coldStart = 0;
@@ -513,6 +653,31 @@ double startToPassword()
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
+// The real program, from exec to its first painted password window, as often as the case runs.
+void processStartUp(benchmark::State &state)
+{
+    std::vector<double> runs;
+    for (auto _ : state) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VETRINOVA_STARTUP_PROBE"), QStringLiteral("1"));
+        program.setProcessEnvironment(env);
+        timespec t0 {};
+        clock_gettime(CLOCK_MONOTONIC, &t0);
+        program.start(QStringLiteral(VETRINOVA_EXE), {});
+        program.waitForFinished(60000);
+        const auto m = QRegularExpression(QStringLiteral("painted (\\d+)"))
+                           .match(QString::fromUtf8(program.readAllStandardOutput()));
+        const double start = double(t0.tv_sec) * 1e9 + double(t0.tv_nsec);
+        const double s = m.hasMatch() ? (m.captured(1).toDouble() - start) / 1e9 : 0;
+        runs.push_back(s);
+        state.SetIterationTime(s);
+    }
+    std::sort(runs.begin(), runs.end());
+    state.counters["median_ms"] = runs[runs.size() / 2] * 1000;
+    state.counters["min_ms"] = runs.front() * 1000;
+}
+
 void startUp(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -526,21 +691,32 @@ void startUp(benchmark::State &state)
 
 void registerAll()
 {
+    // A process that runs one cold case runs it once.
     auto add = [](const std::string &name, auto fn, int maxIterations = 0) {
-        auto *b = benchmark::RegisterBenchmark(name.c_str(), fn)->UseManualTime()->Unit(benchmark::kMillisecond);
+        auto named = [name, fn](benchmark::State &s) {
+            g_case = name;
+            fn(s);
+        };
+        auto *b = benchmark::RegisterBenchmark(name.c_str(), named)->UseManualTime()->Unit(benchmark::kMillisecond);
         for (int n : kSizes)
             b->Arg(n);
-        if (maxIterations)
+        if (g_coldChild)
+            b->Iterations(1);
+        else if (maxIterations)
             b->Iterations(maxIterations);
         else
             b->MinTime(0.2);
     };
     auto once = [](const std::string &name, auto fn, int iterations) {
-        benchmark::RegisterBenchmark(name.c_str(), fn)
+        auto named = [name, fn](benchmark::State &s) {
+            g_case = name;
+            fn(s);
+        };
+        benchmark::RegisterBenchmark(name.c_str(), named)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Arg(kSizes[2])
-            ->Iterations(iterations);
+            ->Iterations(g_coldChild ? 1 : iterations);
     };
     add("floor/read_file", floorRead);
     add("floor/memmem", floorMemmem);
@@ -555,10 +731,14 @@ void registerAll()
     add("list/unpaid", [](benchmark::State &s) { warehouseList<TfrmDaSaldare>(s, "unpaid"); });
     add("card/double_click", doubleClick);
     add("card/page_to_last", pageToLast);
-    add("card/save_overwrite_no_photo", [](benchmark::State &s) { saveCard(s, false, false); }, 20);
-    add("card/save_append_no_photo", [](benchmark::State &s) { saveCard(s, true, false); }, 20);
-    add("card/save_overwrite_12mp", [](benchmark::State &s) { saveCard(s, false, true); }, 3);
-    add("card/save_append_12mp", [](benchmark::State &s) { saveCard(s, true, true); }, 3);
+    add(
+        "card/save_overwrite_no_photo", [](benchmark::State &s) { saveCard(s, false, false); }, 20);
+    add(
+        "card/save_append_no_photo", [](benchmark::State &s) { saveCard(s, true, false); }, 20);
+    add(
+        "card/save_overwrite_12mp", [](benchmark::State &s) { saveCard(s, false, true); }, 3);
+    add(
+        "card/save_append_12mp", [](benchmark::State &s) { saveCard(s, true, true); }, 3);
     add("export/fill_grid", exportGrid, 5);
     add("export/write_xls", exportWrite, 5);
     once("pricelist/load_8_slot_photos_12mp", slotPhotosLoad, 3);
@@ -568,6 +748,11 @@ void registerAll()
     once("report/pricelist_page_pdf", priceListPdf, 5);
     once("report/product_card_12mp_pdf", productCardPdf, 3);
     add("report/list_prepare_first_page", listReport, 3);
+    add("report/list_print_all_pages", listPrint, 2);
+    benchmark::RegisterBenchmark("startup/process_to_password_window", processStartUp)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(15);
     benchmark::RegisterBenchmark("startup/password_window", startUp)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
@@ -608,22 +793,36 @@ int peak(const QString &what)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench-vetrinova DATA [--peak search|export] [benchmark options]\n");
+    // Offscreen unless asked otherwise (QT_QPA_PLATFORM=xcb under a display times the real window system).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // One cold case: only that benchmark, at that size, once.
+    std::vector<char *> args(argv, argv + argc);
+    std::string filter;
+    if (argc >= 5 && std::strcmp(argv[2], "--cold") == 0) {
+        g_coldChild = true;
+        filter = "--benchmark_filter=^" + std::string(argv[3]) + "/" + argv[4] + "/";
+        args = { argv[0], argv[1], filter.data() };
+    }
+    int count = int(args.size());
+    Application app(count, args.data());
+    benchmark::Initialize(&count, args.data());
+    if (count < 2) {
+        std::fprintf(
+            stderr, "usage: bench-vetrinova DATA [--peak search|export | --cold CASE N] [benchmark options]\n");
         return 2;
     }
-    g_data = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    g_self = QCoreApplication::applicationFilePath();
+    g_data = QDir(QString::fromLocal8Bit(args[1])).absolutePath();
     Msg::setHandler([](Msg::Kind, const QString &) { return QMessageBox::Yes; });
     TMisc::setHandler([](const QString &) {});
     ReportOutput::setHandler([](ReportOutput::Action, const PreparedReport &) {});
     useFolder(kSizes[0]);
-    if (argc >= 4 && std::strcmp(argv[2], "--peak") == 0)
-        return peak(QString::fromLocal8Bit(argv[3]));
+    if (count >= 4 && std::strcmp(args[2], "--peak") == 0)
+        return peak(QString::fromLocal8Bit(args[3]));
 
-    g_coldStart = startToPassword();
+    if (!g_coldChild)
+        g_coldStart = startToPassword();
     registerAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -4,9 +4,13 @@
 #include "report/ReportPreview.h"
 #include "report/engine/ReportPainter.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QPageSize>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
+#include <QProgressDialog>
 
 namespace {
 ReportOutput::Handler &handler()
@@ -19,6 +23,31 @@ ReportOutput::DialogHandler &dialogHandler()
 {
     static ReportOutput::DialogHandler h;
     return h;
+}
+
+/** A page count as the program writes large numbers: 1 789. */
+QString pageNumber(int n)
+{
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(n).replace(QLatin1Char(','), QLatin1Char(' '));
+}
+
+// Qt's own key for the options a CUPS queue receives with the job; they are read when the job is sent.
+const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+/**
+ * A stopped job must not come out of the printer half done. Where the device cannot abort (a CUPS
+ * queue under Qt 6.4 sends what it has when the painter ends), the job is queued on hold instead, so
+ * nothing prints unless someone releases it.
+ */
+void dropJob(QPrinter &printer)
+{
+    if (printer.abort() || printer.outputFormat() != QPrinter::NativeFormat || !printer.printEngine())
+        return;
+    QStringList options = printer.printEngine()->property(CupsOptions).toStringList();
+    options << QStringLiteral("job-hold-until") << QStringLiteral("indefinite");
+    printer.printEngine()->setProperty(CupsOptions, options);
 }
 } // namespace
 
@@ -91,7 +120,45 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
         first = printer.fromPage() - 1;
         last = printer.toPage() > 0 ? printer.toPage() - 1 : -1;
     }
-    if (ReportPainter::paintPages(printer, report, first, last) && printer.printerState() != QPrinter::Error)
+    const int from = report.pages.isEmpty() ? 0 : qBound(0, first, int(report.pages.size()) - 1);
+    const int to = last < 0 || last >= report.pages.size() ? int(report.pages.size()) - 1 : last;
+    ReportPainter::Outcome outcome;
+    bool stopped = false;
+    if (to - from + 1 > 1) {
+        // A long job keeps the program alive and says how far it got; Annulla stops it after the page
+        // being printed.
+        QProgressDialog progress(parent);
+        progress.setObjectName(QStringLiteral("dlgStampaInCorso"));
+        progress.setWindowTitle(QStringLiteral("Stampa"));
+        progress.setAccessibleName(QStringLiteral("Avanzamento della stampa"));
+        progress.setCancelButtonText(QStringLiteral("Annulla"));
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setAutoReset(false);
+        progress.setAutoClose(false);
+        progress.setMinimumDuration(0);
+        outcome = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
+            if (progress.wasCanceled()) {
+                stopped = true;
+                dropJob(printer);
+                return false;
+            }
+            progress.setMaximum(total);
+            progress.setLabelText(
+                QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)));
+            progress.setAccessibleDescription(progress.labelText());
+            if (done == 0)
+                progress.show();
+            progress.setValue(done);
+            QCoreApplication::processEvents();
+            return true;
+        });
+    } else {
+        outcome = ReportPainter::paintPages(printer, report, first, last, {});
+    }
+    // A printer that did abort may also report the end of the job as failed: the user stopped it.
+    if (stopped)
+        return false;
+    if (outcome == ReportPainter::Outcome::Done && printer.printerState() != QPrinter::Error)
         return true;
     Msg::error(parent, QStringLiteral("Impossibile stampare il documento: controllare la stampante e riprovare."));
     return false;

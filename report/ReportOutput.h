@@ -22,8 +22,10 @@ void print(QWidget *parent, const PreparedReport &report);
 
 /**
  * Prints on a printer whose dialog has been answered, honouring its page range, on the report's
- * paper and orientation whatever printer and properties were chosen. A printer that fails or
- * refuses that paper is reported in an error box; returns false then.
+ * paper and orientation whatever printer and properties were chosen. More than one page shows the
+ * progress window dlgStampaInCorso, whose Annulla stops the job after the page in progress. A
+ * printer that fails or refuses that paper is reported in an error box; returns false then, and
+ * when the job is stopped.
  */
 bool printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report);
 

@@ -1,11 +1,17 @@
 #include "report/engine/ReportPainter.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
+
+#include <optional>
+#include <vector>
 
 namespace {
 QFont fontFor(const TextStyle &style, const QPaintDevice *device)
@@ -54,6 +60,107 @@ void drawLine(QPainter &painter, const QFontMetricsF &metrics, const PreparedLin
     painter.drawText(target, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, visible);
 }
 
+/**
+ * Lines of a fixed-pitch font drawn without shaping: every character the font holds is one glyph one
+ * advance wide, so a line is measured by counting and drawn from cached glyphs, with its blanks
+ * left out of the output. Lines with a character the font lacks go the general way.
+ */
+class FixedPitchLines
+{
+public:
+    FixedPitchLines(const QFont &font, QPaintDevice *device, double lineHeight)
+        : m_font(QRawFont::fromFont(QFont(font, device)))
+    {
+        const QFontMetricsF metrics(font, device);
+        m_advance = metrics.horizontalAdvance(QLatin1Char('M'));
+        // Where the general way puts the baseline of one line centred in its strip.
+        m_baseline = (lineHeight - (m_font.ascent() + m_font.descent())) / 2 + m_font.ascent();
+    }
+
+    bool usable() const { return m_font.isValid() && m_advance > 0; }
+
+    /** Draws the line and returns true, or returns false when it needs the general way. */
+    bool draw(QPainter &painter, const PreparedLine &line, const QRectF &box, Qt::Alignment alignment)
+    {
+        const QString &text = line.text;
+        const qsizetype size = text.size();
+        m_indexes.clear();
+        for (qsizetype i = 0; i < size; ++i) {
+            const quint32 glyph = glyphFor(text.at(i));
+            if (glyph == NoGlyph)
+                return false;
+            m_indexes.push_back(glyph);
+        }
+        const double width = size * m_advance;
+        double x = line.rect.left();
+        if (alignment & Qt::AlignRight)
+            x = line.rect.right() - width;
+        else if (alignment & Qt::AlignHCenter)
+            x = line.rect.center().x() - width / 2;
+        // The same characters as the general way drops: those wholly outside the box.
+        qsizetype first = 0;
+        qsizetype end = size;
+        while (first < end && x + (first + 1) * m_advance <= box.left())
+            ++first;
+        while (end > first && x + (end - 1) * m_advance >= box.right())
+            --end;
+        const QPointF origin(x + first * m_advance, line.rect.top() + m_baseline);
+        for (qsizetype i = first; i < end; ++i) {
+            if (text.at(i) == QLatin1Char(' '))
+                continue;
+            m_runIndexes.append(m_indexes[size_t(i)]);
+            m_runPositions.append(origin + QPointF((i - first) * m_advance, 0));
+        }
+        return true;
+    }
+
+    /** Draws the lines taken so far, all in one run: one text object per box in the output. */
+    void flush(QPainter &painter)
+    {
+        if (m_runIndexes.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(m_font);
+        run.setGlyphIndexes(m_runIndexes);
+        run.setPositions(m_runPositions);
+        painter.drawGlyphRun(QPointF(), run);
+        m_runIndexes.clear();
+        m_runPositions.clear();
+    }
+
+private:
+    static constexpr quint32 NoGlyph = 0xffffffff;
+    static constexpr quint32 Unknown = 0xfffffffe;
+
+    quint32 glyphFor(QChar ch)
+    {
+        if (m_glyphs.empty())
+            m_glyphs.assign(0x10000, Unknown);
+        quint32 &glyph = m_glyphs[ch.unicode()];
+        if (glyph == Unknown) {
+            glyph = NoGlyph;
+            // Halves of pairs, accents and joiners combine with their neighbours: only shaping places them.
+            const bool alone
+                = !ch.isSurrogate() && ch.category() != QChar::Mark_NonSpacing && ch.category() != QChar::Other_Format;
+            if (alone && m_font.supportsCharacter(ch)) {
+                const QList<quint32> found = m_font.glyphIndexesForString(QString(ch));
+                if (found.size() == 1 && found.constFirst() != 0
+                    && qFuzzyCompare(m_font.advancesForGlyphIndexes(found).constFirst().x(), m_advance))
+                    glyph = found.constFirst();
+            }
+        }
+        return glyph;
+    }
+
+    QRawFont m_font;
+    double m_advance = 0;
+    double m_baseline = 0;
+    std::vector<quint32> m_glyphs;
+    std::vector<quint32> m_indexes;
+    QList<quint32> m_runIndexes;
+    QList<QPointF> m_runPositions;
+};
+
 void paintText(QPainter &painter, const PreparedItem &item)
 {
     if (item.style.fill.isValid())
@@ -66,8 +173,21 @@ void paintText(QPainter &painter, const PreparedItem &item)
     const QFontMetricsF metrics(font, painter.device());
     painter.save();
     painter.setClipRect(item.rect, Qt::IntersectClip);
-    for (const PreparedLine &line : item.lines)
+    std::optional<FixedPitchLines> fixed;
+    if (QFontInfo(QFont(font, painter.device())).fixedPitch()) {
+        fixed.emplace(font, painter.device(), item.lines.constFirst().rect.height());
+        if (!fixed->usable())
+            fixed.reset();
+    }
+    for (const PreparedLine &line : item.lines) {
+        if (fixed && fixed->draw(painter, line, item.rect, item.style.alignment))
+            continue;
+        if (fixed)
+            fixed->flush(painter);
         drawLine(painter, metrics, line, item.rect, item.style.alignment);
+    }
+    if (fixed)
+        fixed->flush(painter);
     painter.restore();
 }
 
@@ -148,26 +268,35 @@ bool ReportPainter::usePaper(QPagedPaintDevice &device, const QSizeF &paperMm)
 
 bool ReportPainter::paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first, int last)
 {
+    return paintPages(device, report, first, last, {}) == Outcome::Done;
+}
+
+ReportPainter::Outcome ReportPainter::paintPages(
+    QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress)
+{
     if (report.pages.isEmpty())
-        return true;
+        return Outcome::Done;
     if (last < 0 || last >= report.pages.size())
         last = int(report.pages.size()) - 1;
     first = qBound(0, first, last);
     if (!usePaper(device, report.pages.at(first).paperMm))
-        return false;
+        return Outcome::Failed;
 
     QPainter painter;
     if (!painter.begin(&device))
-        return false;
+        return Outcome::Failed;
     const double scale = device.logicalDpiX() / 96.0;
+    const int total = last - first + 1;
     for (int i = first; i <= last; ++i) {
+        if (progress && !progress(i - first, total))
+            return painter.end() ? Outcome::Stopped : Outcome::Failed;
         if (i > first && !device.newPage()) {
             painter.end();
-            return false;
+            return Outcome::Failed;
         }
         paintPage(painter, report.pages.at(i), scale);
     }
-    return painter.end();
+    return painter.end() ? Outcome::Done : Outcome::Failed;
 }
 
 bool ReportPainter::writePdf(const PreparedReport &report, const QString &path)

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
 class QPainter;
 class QPagedPaintDevice;
 
@@ -30,6 +32,19 @@ bool usePaper(QPagedPaintDevice &device, const QSizeF &paperMm);
  * paper of the report's size and orientation. False when the device fails or refuses that paper.
  */
 bool paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first = 0, int last = -1);
+
+/** How a job sent to a device ended. */
+enum class Outcome { Done, Stopped, Failed };
+
+/**
+ * Told before each page how many of the job's pages are done and how many there are; false stops
+ * the job there, with the pages done whole on the device.
+ */
+using PageProgress = std::function<bool(int done, int total)>;
+
+/** paintPages() reporting to `progress` between pages. */
+Outcome paintPages(
+    QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress);
 
 /** Writes the report as a PDF file. False on failure. */
 bool writePdf(const PreparedReport &report, const QString &path);

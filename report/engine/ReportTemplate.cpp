@@ -9,21 +9,63 @@ namespace {
 // Positions are sums of decimal fractions; closer than this they are the same place.
 constexpr double Epsilon = 1e-6;
 
+/**
+ * Where the lines of a text box sit, in the coordinates of `box`: evenly spaced strips, so any one
+ * of them is found without building the others.
+ */
+struct LineGrid
+{
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double pitch = 0;
+    int count = 0;
+
+    LineGrid(const QRectF &box, const TextStyle &style, int lines)
+        : pitch(style.linePitch())
+        , count(lines)
+    {
+        const QRectF inner = box.adjusted(TextPaddingX, TextPaddingY, -TextPaddingX, -TextPaddingY);
+        const double block = count * pitch;
+        left = inner.left();
+        width = inner.width();
+        top = inner.top();
+        if (style.alignment & Qt::AlignBottom)
+            top = inner.bottom() - block;
+        else if (style.alignment & Qt::AlignVCenter)
+            top = inner.center().y() - block / 2;
+    }
+
+    QRectF rect(int i) const { return QRectF(left, top + i * pitch, width, pitch); }
+
+    // Line tops grow with the index (rounding keeps that order when the pitch is not negative), so a
+    // condition that turns true once and stays true is found by halving the range.
+    bool ordered() const { return pitch >= 0; }
+
+    /** The first line for which `holds` is true, or count; `holds` must stay true once it is. */
+    template <typename Holds> int firstWhere(Holds holds) const
+    {
+        int lo = 0;
+        int hi = count;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (holds(rect(mid)))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo;
+    }
+};
+
 /** Where each line of a text box sits, in the coordinates of `box`. */
 QList<QRectF> lineRects(const QRectF &box, const TextStyle &style, int count)
 {
-    const QRectF inner = box.adjusted(TextPaddingX, TextPaddingY, -TextPaddingX, -TextPaddingY);
-    const double pitch = style.linePitch();
-    const double block = count * pitch;
-    double top = inner.top();
-    if (style.alignment & Qt::AlignBottom)
-        top = inner.bottom() - block;
-    else if (style.alignment & Qt::AlignVCenter)
-        top = inner.center().y() - block / 2;
+    const LineGrid grid(box, style, count);
     QList<QRectF> rects;
     rects.reserve(count);
     for (int i = 0; i < count; ++i)
-        rects.append(QRectF(inner.left(), top + i * pitch, inner.width(), pitch));
+        rects.append(grid.rect(i));
     return rects;
 }
 
@@ -85,11 +127,26 @@ double breakPoint(const Band &band, double start, double end)
             const QRectF r = object->geometry();
             if (object->kind() == ReportObject::Kind::Text) {
                 const auto &box = static_cast<const TextBox &>(*object);
-                for (const QRectF &line : lineRects(r, box.style(), int(box.lines().size()))) {
-                    if (line.top() < cut - Epsilon && line.bottom() > cut + Epsilon && line.top() > start + Epsilon) {
-                        cut = line.top();
-                        moved = true;
+                const LineGrid grid(r, box.style(), int(box.lines().size()));
+                auto crosses = [&](const QRectF &line) {
+                    return line.top() < cut - Epsilon && line.bottom() > cut + Epsilon && line.top() > start + Epsilon;
+                };
+                if (!grid.ordered()) {
+                    for (int i = 0; i < grid.count; ++i) {
+                        if (crosses(grid.rect(i))) {
+                            cut = grid.rect(i).top();
+                            moved = true;
+                        }
                     }
+                    continue;
+                }
+                // Once a line moves the cut to its top no later line can cross it, so only the first
+                // line that reaches below the cut and starts below `start` matters.
+                const int first = grid.firstWhere(
+                    [&](const QRectF &line) { return line.bottom() > cut + Epsilon && line.top() > start + Epsilon; });
+                if (first < grid.count && crosses(grid.rect(first))) {
+                    cut = grid.rect(first).top();
+                    moved = true;
                 }
             } else if (r.top() > start + Epsilon && r.top() < cut - Epsilon && r.bottom() > cut + Epsilon) {
                 cut = r.top();
@@ -124,15 +181,23 @@ void placeBandPart(PreparedPage &page, const Band &band, double from, double to,
             continue;
         // A box cut by the page end prints the lines whose middle falls in this part.
         const auto &box = static_cast<const TextBox &>(*object);
-        const QStringList all = box.printedLines();
-        const QList<QRectF> rects = lineRects(r, box.style(), int(all.size()));
+        const QStringList all = box.lines();
+        const LineGrid grid(r, box.style(), int(all.size()));
+        int begin = 0;
+        int end = grid.count;
+        if (grid.ordered()) {
+            begin = grid.firstWhere([&](const QRectF &line) { return line.center().y() >= from; });
+            end = grid.firstWhere([&](const QRectF &line) { return line.center().y() >= to; });
+        }
+        const QString today = box.expressions() ? formatDate(Clock::today()) : QString();
         QStringList lines;
         QList<QRectF> placed;
-        for (qsizetype i = 0; i < all.size(); ++i) {
-            const double middle = rects[i].center().y();
+        for (int i = begin; i < end; ++i) {
+            const QRectF rect = grid.rect(i);
+            const double middle = rect.center().y();
             if (middle >= from && middle < to) {
-                lines.append(all[i]);
-                placed.append(rects[i].translated(offset));
+                lines.append(box.expressions() ? QString(all[i]).replace(QLatin1String("[DATE]"), today) : all[i]);
+                placed.append(rect.translated(offset));
             }
         }
         const QRectF visible(r.left(), top, r.width(), bottom - top);

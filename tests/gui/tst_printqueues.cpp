@@ -6,6 +6,7 @@
 #include "pricelist/StampaProdotto.h"
 #include "report/EditorControls.h"
 #include "report/ReportOutput.h"
+#include "report/engine/ListReport.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
@@ -47,6 +48,10 @@ constexpr int JobSeconds = 40;
 QString tool(const QString &program, const QStringList &arguments, QString *errors = nullptr)
 {
     QProcess process;
+    // The CUPS tools translate what they print; the test reads their English.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(env);
     process.start(program, arguments);
     const bool finished = process.waitForFinished(20000);
     if (errors)
@@ -408,6 +413,35 @@ private slots:
                 sheet.text.contains(word), qPrintable(word + QStringLiteral(" is not on the page:\n") + sheet.text));
         // The dialog opened on the report's own orientation.
         QCOMPARE(shown, orientation);
+    }
+
+    void aStoppedJobIsHeldNotPrinted()
+    {
+        ReportTemplate list = makeListReport();
+        QStringList lines;
+        for (int i = 0; i < 260; ++i)
+            lines.append(QStringLiteral("Cod. A-%1  Vaso in ceramica").arg(i + 1));
+        fillListReport(list, QStringLiteral("Risultati della ricerca"), lines);
+        const PreparedReport report = list.prepare();
+        QCOMPARE(report.pages.size(), 5);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPrinterName(GenericQueue);
+
+        PrintProgressWatcher watcher(2);
+        QVERIFY(!ReportOutput::printOn(nullptr, printer, report));
+        QCOMPARE(watcher.labels.constLast(), QStringLiteral("Stampa in corso: pagina 2 di 5"));
+        QVERIFY(m_sandbox->messages.isEmpty());
+
+        // The two pages done wait in the queue on hold: nothing is printed, and nothing counts as done.
+        const QString lpstat = findTool(QStringLiteral("lpstat"));
+        QTRY_VERIFY_WITH_TIMEOUT(!tool(lpstat, { QStringLiteral("-o"), GenericQueue }).isEmpty(), 10000);
+        const QString job = tool(lpstat, { QStringLiteral("-l"), QStringLiteral("-o"), GenericQueue });
+        QVERIFY2(job.contains(QLatin1String("job-hold-until-specified")), qPrintable(job));
+        const QString id = job.section(QLatin1Char(' '), 0, 0);
+        QVERIFY(!tool(lpstat, { QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o"), GenericQueue })
+                     .contains(id + QLatin1Char(' ')));
+        QVERIFY(QDir(outputFolder(GenericQueue)).entryList(QDir::Files).isEmpty());
+        tool(findTool(QStringLiteral("cancel")), { QStringLiteral("-a"), GenericQueue });
     }
 };
 

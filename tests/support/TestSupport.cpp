@@ -4,10 +4,12 @@
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
 
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 Sandbox::Sandbox()
@@ -15,7 +17,7 @@ Sandbox::Sandbox()
 {
     setProgramFolderOverride(m_dir->path());
     Msg::setHandler([this](Msg::Kind kind, const QString &text) {
-        messages.append({kind, text});
+        messages.append({ kind, text });
         if (kind == Msg::Kind::Confirm)
             return answers.isEmpty() ? QMessageBox::Yes : answers.takeFirst();
         return QMessageBox::Ok;
@@ -27,7 +29,7 @@ Sandbox::Sandbox()
     });
     TMisc::setHandler([this](const QString &text) { opened.append(text); });
     ReportOutput::setHandler([this](ReportOutput::Action action, const PreparedReport &report) {
-        reports.append({action, report});
+        reports.append({ action, report });
     });
     Clock::setNow(QDateTime(QDate(2025, 1, 7), QTime(10, 30, 0)));
 }
@@ -93,3 +95,28 @@ void onNextModal(std::function<void(QWidget *)> action)
     });
     timer->start();
 }
+
+PrintProgressWatcher::PrintProgressWatcher(int cancelAtPage)
+    : m_timer(std::make_unique<QTimer>())
+{
+    // The printing processes events between pages, so a timer of no delay looks at every page.
+    m_timer->setInterval(0);
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this, cancelAtPage] {
+        auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String("dlgStampaInCorso") || !dialog->isVisible())
+            return;
+        accessibleName = dialog->accessibleName();
+        wasModal = dialog->isModal();
+        if (labels.isEmpty() || labels.constLast() != dialog->labelText())
+            labels.append(dialog->labelText());
+        if (cancelAtPage > 0 && dialog->labelText().contains(QStringLiteral("pagina %1 di").arg(cancelAtPage))) {
+            for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+                if (button->text() == QLatin1String("Annulla"))
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        }
+    });
+    m_timer->start();
+}
+
+PrintProgressWatcher::~PrintProgressWatcher() = default;

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -65,17 +66,36 @@ private:
  */
 void onNextModal(std::function<void(QWidget *)> action);
 
+/**
+ * Watches the print progress window dlgStampaInCorso between pages: records its texts and presses
+ * its Annulla once it reads "pagina `cancelAtPage` di" (0: never).
+ */
+class PrintProgressWatcher
+{
+public:
+    explicit PrintProgressWatcher(int cancelAtPage);
+    ~PrintProgressWatcher();
+
+    /** Every text the window showed, in order. */
+    QStringList labels;
+    QString accessibleName;
+    bool wasModal = false;
+
+private:
+    std::unique_ptr<QTimer> m_timer;
+};
+
 /** A JPEG file of `size` in one colour, for photo tests. */
 QString makeJpeg(const QString &path, const QSize &size, const QColor &color = Qt::red);
 
 /** main() for window tests: the program's own application object, Italian catalogue, no display. */
-#define VETRINOVA_TEST_MAIN(TestClass)                                                                                \
-    int main(int argc, char **argv)                                                                                   \
-    {                                                                                                                 \
-        Application app(argc, argv);                                                                                  \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                      \
-        TestClass tc;                                                                                                 \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                                    \
-        return QTest::qExec(&tc, argc, argv);                                                                         \
+#define VETRINOVA_TEST_MAIN(TestClass)                                                                                 \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        Application app(argc, argv);                                                                                   \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        TestClass tc;                                                                                                  \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&tc, argc, argv);                                                                          \
     }
 #include "app/Application.h"

@@ -24,6 +24,16 @@ QFont fontFor(const TextStyle &style, const QPaintDevice *device)
     return font;
 }
 
+/** Where a text `width` wide starts in `rect` under the horizontal `alignment`. */
+double alignedLeft(const QRectF &rect, double width, Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignRight)
+        return rect.right() - width;
+    if (alignment & Qt::AlignHCenter)
+        return rect.center().x() - width / 2;
+    return rect.left();
+}
+
 /**
  * Draws one line without wrapping. Characters that lie wholly outside the box are dropped, not just
  * hidden, so the printed document holds only the text a reader can see.
@@ -33,11 +43,7 @@ void drawLine(QPainter &painter, const QFontMetricsF &metrics, const PreparedLin
 {
     const QString &text = line.text;
     const double width = metrics.horizontalAdvance(text);
-    double x = line.rect.left();
-    if (alignment & Qt::AlignRight)
-        x = line.rect.right() - width;
-    else if (alignment & Qt::AlignHCenter)
-        x = line.rect.center().x() - width / 2;
+    const double x = alignedLeft(line.rect, width, alignment);
 
     qsizetype first = 0;
     qsizetype end = text.size();
@@ -79,8 +85,8 @@ public:
 
     bool usable() const { return m_font.isValid() && m_advance > 0; }
 
-    /** Draws the line and returns true, or returns false when it needs the general way. */
-    bool draw(QPainter &painter, const PreparedLine &line, const QRectF &box, Qt::Alignment alignment)
+    /** Takes the line into the run flush() draws and returns true, or returns false when it needs the general way. */
+    bool take(const PreparedLine &line, const QRectF &box, Qt::Alignment alignment)
     {
         const QString &text = line.text;
         const qsizetype size = text.size();
@@ -92,11 +98,7 @@ public:
             m_indexes.push_back(glyph);
         }
         const double width = size * m_advance;
-        double x = line.rect.left();
-        if (alignment & Qt::AlignRight)
-            x = line.rect.right() - width;
-        else if (alignment & Qt::AlignHCenter)
-            x = line.rect.center().x() - width / 2;
+        const double x = alignedLeft(line.rect, width, alignment);
         // The same characters as the general way drops: those wholly outside the box.
         qsizetype first = 0;
         qsizetype end = size;
@@ -180,7 +182,7 @@ void paintText(QPainter &painter, const PreparedItem &item)
             fixed.reset();
     }
     for (const PreparedLine &line : item.lines) {
-        if (fixed && fixed->draw(painter, line, item.rect, item.style.alignment))
+        if (fixed && fixed->take(line, item.rect, item.style.alignment))
             continue;
         if (fixed)
             fixed->flush(painter);

@@ -16,7 +16,6 @@ BoxBehaviour::BoxBehaviour(QLineEdit *box, QWidget *highlight)
     box->installEventFilter(this);
     m_before = box->text();
     connect(box, &QLineEdit::textChanged, this, &BoxBehaviour::textChanged);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
 }
 
 namespace {
@@ -54,6 +53,12 @@ private:
 };
 
 } // namespace
+
+void showFromStart(QLineEdit *box, const QString &text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+}
 
 void BoxBehaviour::textChanged()
 {
@@ -178,11 +183,9 @@ void BoxBehaviour::tidy()
 
 void BoxBehaviour::focusChanged(QWidget *now)
 {
-    if (!m_pendingTidy || !now || now == m_box)
+    if (!now || now == m_box || now->window() != m_box->window())
         return;
-    if (now->window() != m_box->window())
-        return;
-    m_pendingTidy = false;
+    disconnect(m_pendingTidy);
     tidy();
 }
 
@@ -193,7 +196,7 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::FocusIn:
-        m_pendingTidy = false;
+        disconnect(m_pendingTidy);
         if (m_highlight)
             m_highlight->show();
         break;
@@ -208,7 +211,9 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         if (reason == Qt::ActiveWindowFocusReason) {
             // A message box in front: if the cursor comes back elsewhere (a required-field warning
             // moves it on), the box has been left after all.
-            m_pendingTidy = true;
+            if (!m_pendingTidy)
+                m_pendingTidy = connect(qApp, &QApplication::focusChanged, this,
+                    [this](QWidget *, QWidget *now) { focusChanged(now); });
             break;
         }
         tidy();

@@ -7,6 +7,9 @@
 class QLineEdit;
 class QWidget;
 
+/** Puts the program's `text` in `box` showing its beginning, where setText() would show its end. */
+void showFromStart(QLineEdit *box, const QString &text);
+
 /**
  * What a text box does besides holding text, set up in one call per box: its focus highlight,
  * the box Enter moves the cursor to, its key filter (money: digits and comma; quantity: digits)
@@ -68,7 +71,8 @@ private:
     QList<int> m_discard;
     int m_limit = 0;
     QString m_before; // the text before the change being checked
-    bool m_pendingTidy = false; // left for another window: tidy if the cursor comes back elsewhere
+    // Left for another window: watches where the cursor comes back, to tidy if that is elsewhere.
+    QMetaObject::Connection m_pendingTidy;
     std::function<void()> m_exit;
     std::function<bool(int, const QString &)> m_key;
 };

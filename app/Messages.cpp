@@ -142,3 +142,22 @@ void Msg::archiveError(QWidget *parent, const ArchiveError &failure, bool plainB
     else
         error(parent, archiveMessage(failure));
 }
+
+bool Msg::archiveBusy(QWidget *parent, const ArchiveError &failure)
+{
+    if (failure.reason() != ArchiveError::Reason::Busy)
+        return false;
+    archiveError(parent, failure, true);
+    return true;
+}
+
+void Msg::savedButNotThePhotos(QWidget *parent, bool appended, bool several)
+{
+    warning(parent,
+        (appended ? QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio")
+                  : QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate in "
+                                   "archivio"))
+            + (several ? QStringLiteral(", ma non \u00e8 stato possibile salvare una o pi\u00f9 foto")
+                       : QStringLiteral(", ma non \u00e8 stato possibile salvarne la foto"))
+            + QStringLiteral("; il disco potrebbe essere pieno. Dopo aver liberato spazio premere di nuovo Salva."));
+}

@@ -42,9 +42,20 @@ QString archiveMessage(const ArchiveError &failure);
 /** Shows archiveMessage(failure) as an error dialog or as a plain box. */
 void archiveError(QWidget *parent, const ArchiveError &failure, bool plainBox = false);
 
+/**
+ * For a double click that reads one card: when another copy of the program holds the archive, says so
+ * in a plain box and returns true (the window stays, so the click can be tried again); false otherwise.
+ */
+bool archiveBusy(QWidget *parent, const ArchiveError &failure);
+
 /** The warning for a photo that could not be written to the file chosen for it. */
 QString photoNotSavedMessage();
 void photoNotSaved(QWidget *parent);
+/**
+ * The warning of an editor's Salva that wrote its record but not every photo: `appended` says whether
+ * the record was new, `several` whether the window has several photos (the page editor's eight).
+ */
+void savedButNotThePhotos(QWidget *parent, bool appended, bool several);
 
 /** Test seam: receives every message instead of the screen; returns the button "pressed". */
 using Handler = std::function<QMessageBox::StandardButton(Kind, const QString &)>;

@@ -47,12 +47,9 @@ void TfrmImportaMagazzino::lstRecordsDblClick(qint64 record)
         try {
             showCardInSlot(Forms::listinoPrezzi(), QLatin1Char(letter), WarehouseArchive::read(record), record);
         } catch (const ArchiveError &e) {
-            // The window closes without a word and the slot keeps what it had; while another copy of
-            // the program holds the archive, the window stays so the double click can be tried again.
-            if (e.reason() == ArchiveError::Reason::Busy) {
-                Msg::archiveError(this, e, true);
+            // The window closes without a word and the slot keeps what it had, unless the archive is busy.
+            if (Msg::archiveBusy(this, e))
                 return;
-            }
         }
         break;
     }

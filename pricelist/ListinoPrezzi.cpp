@@ -294,12 +294,7 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         return;
     }
     if (!savePagePhotos()) {
-        Msg::warning(this,
-            (shown > 0 ? QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate "
-                                        "in archivio")
-                       : QStringLiteral("Attenzione: la scheda corrente è stata inserita in archivio"))
-                + QStringLiteral(", ma non è stato possibile salvare una o più foto; il disco potrebbe essere pieno. "
-                                 "Dopo aver liberato spazio premere di nuovo Salva."));
+        Msg::savedButNotThePhotos(this, shown == 0, true);
         return;
     }
     if (shown > 0)
@@ -359,14 +354,11 @@ void TfrmListinoPrezzi::showPage(const TPaginaListino &page, qint64 number)
     for (int i = 0; i < TPaginaListino::SlotCount; ++i) {
         const Slot &s = m_slots[i];
         const TVoceListino &v = page.voci[i];
-        s.txtCodice->setText(v[TVoceListino::Codice]);
-        s.txtNome->setText(v[TVoceListino::Nome]);
-        s.txtUM->setText(v[TVoceListino::UM]);
-        s.txtCaratteristiche->setText(v[TVoceListino::Caratteristiche]);
-        s.txtPrezzo->setText(v[TVoceListino::Prezzo]);
-        // A long text read from the file shows its beginning, as typed.
-        for (QLineEdit *b : { s.txtCodice, s.txtNome, s.txtUM, s.txtCaratteristiche, s.txtPrezzo })
-            b->setCursorPosition(0);
+        showFromStart(s.txtCodice, v[TVoceListino::Codice]);
+        showFromStart(s.txtNome, v[TVoceListino::Nome]);
+        showFromStart(s.txtUM, v[TVoceListino::UM]);
+        showFromStart(s.txtCaratteristiche, v[TVoceListino::Caratteristiche]);
+        showFromStart(s.txtPrezzo, v[TVoceListino::Prezzo]);
     }
     lblPosizione->setText(QString::number(number));
     loadPagePhotos();

@@ -12,6 +12,8 @@
 #include <QPrinter>
 #include <QProgressDialog>
 
+#include <memory>
+
 namespace {
 ReportOutput::Handler &handler()
 {
@@ -120,41 +122,39 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
         first = printer.fromPage() - 1;
         last = printer.toPage() > 0 ? printer.toPage() - 1 : -1;
     }
-    const int from = report.pages.isEmpty() ? 0 : qBound(0, first, int(report.pages.size()) - 1);
-    const int to = last < 0 || last >= report.pages.size() ? int(report.pages.size()) - 1 : last;
-    ReportPainter::Outcome outcome;
+    // A long job keeps the program alive and says how far it got; Annulla stops it after the page
+    // being printed. The window is made only for a job of more than one page.
+    std::unique_ptr<QProgressDialog> progress;
     bool stopped = false;
-    if (to - from + 1 > 1) {
-        // A long job keeps the program alive and says how far it got; Annulla stops it after the page
-        // being printed.
-        QProgressDialog progress(parent);
-        progress.setObjectName(QStringLiteral("dlgStampaInCorso"));
-        progress.setWindowTitle(QStringLiteral("Stampa"));
-        progress.setAccessibleName(QStringLiteral("Avanzamento della stampa"));
-        progress.setCancelButtonText(QStringLiteral("Annulla"));
-        progress.setWindowModality(Qt::ApplicationModal);
-        progress.setAutoReset(false);
-        progress.setAutoClose(false);
-        progress.setMinimumDuration(0);
-        outcome = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
-            if (progress.wasCanceled()) {
-                stopped = true;
-                dropJob(printer);
-                return false;
-            }
-            progress.setMaximum(total);
-            progress.setLabelText(
-                QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)));
-            progress.setAccessibleDescription(progress.labelText());
-            if (done == 0)
-                progress.show();
-            progress.setValue(done);
-            QCoreApplication::processEvents();
-            return true;
-        });
-    } else {
-        outcome = ReportPainter::paintPages(printer, report, first, last, {});
-    }
+    const ReportPainter::Outcome outcome
+        = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
+              if (total < 2)
+                  return true;
+              if (!progress) {
+                  progress = std::make_unique<QProgressDialog>(parent);
+                  progress->setObjectName(QStringLiteral("dlgStampaInCorso"));
+                  progress->setWindowTitle(QStringLiteral("Stampa"));
+                  progress->setAccessibleName(QStringLiteral("Avanzamento della stampa"));
+                  progress->setCancelButtonText(QStringLiteral("Annulla"));
+                  progress->setWindowModality(Qt::ApplicationModal);
+                  progress->setAutoReset(false);
+                  progress->setAutoClose(false);
+                  progress->setMinimumDuration(0);
+                  progress->setMaximum(total);
+                  progress->show();
+              }
+              if (progress->wasCanceled()) {
+                  stopped = true;
+                  dropJob(printer);
+                  return false;
+              }
+              progress->setLabelText(
+                  QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)));
+              progress->setAccessibleDescription(progress->labelText());
+              progress->setValue(done);
+              QCoreApplication::processEvents();
+              return true;
+          });
     // A printer that did abort may also report the end of the job as failed: the user stopped it.
     if (stopped)
         return false;

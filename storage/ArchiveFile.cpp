@@ -80,6 +80,7 @@ void ArchiveFile::open(const QString &path, int recordSize)
 {
     close();
     m_created = false;
+    m_staysInside.reset();
     m_recordSize = recordSize;
     check(Step::Open);
     const QByteArray name = QFile::encodeName(path);
@@ -108,7 +109,6 @@ void ArchiveFile::open(const QString &path, int recordSize)
     }
     m_fd = fd;
     m_path = path;
-    m_writable = writeStaysInside(path);
     try {
         lock();
     } catch (...) {
@@ -179,7 +179,10 @@ qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
 
 void ArchiveFile::write(qint64 index, const char *buffer)
 {
-    if (m_fd >= 0 && !m_writable)
+    // Looked up at the first write only: most openings just read.
+    if (m_fd >= 0 && !m_staysInside)
+        m_staysInside = writeStaysInside(m_path);
+    if (m_fd >= 0 && !*m_staysInside)
         throw ArchiveError("write: the archive is a link outside the program folder",
             ArchiveError::Reason::LinkedOutside);
     check(Step::Seek);

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 /** Any failure to use an archive file: open, create, position, read, write, close. */
@@ -72,7 +73,7 @@ private:
 
     int m_fd = -1;
     int m_recordSize = 0;
-    bool m_writable = false;
+    std::optional<bool> m_staysInside; // whether writes stay in the program folder, once a write asked
     bool m_written = false; // something was written since opening: close() flushes it to the disk
     bool m_created = false; // opening made the file: close() flushes its folder too
     QString m_path;

@@ -15,12 +15,24 @@ std::atomic<bool> &enabledFlag()
     return flag;
 }
 
-// EINVAL, ENOTSUP: a file system or a special file that cannot sync, where written means stored.
 std::atomic<int> flushes{ 0 };
 
+// EINVAL, ENOTSUP: a file system or a special file that cannot sync, where written means stored.
 bool cannotSync(int error)
 {
     return error == EINVAL || error == ENOTSUP || error == EROFS;
+}
+
+// Runs `sync` on `fd` until the system answers other than "interrupted".
+bool flush(int fd, int (*sync)(int))
+{
+    ++flushes;
+    for (;;) {
+        if (sync(fd) == 0)
+            return true;
+        if (errno != EINTR)
+            return cannotSync(errno);
+    }
 }
 } // namespace
 
@@ -43,35 +55,18 @@ bool DiskSync::file(int fd)
 {
     if (!enabled())
         return true;
-    ++flushes;
-    for (;;) {
-        if (::fdatasync(fd) == 0)
-            return true;
-        if (errno != EINTR)
-            return cannotSync(errno);
-    }
+    return flush(fd, ::fdatasync);
 }
 
 bool DiskSync::folderOf(const QString &path)
 {
     if (!enabled())
         return true;
-    ++flushes;
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return true; // nothing to flush through; the file itself is on the disk
-    bool done = false;
-    for (;;) {
-        if (::fsync(fd) == 0) {
-            done = true;
-            break;
-        }
-        if (errno != EINTR) {
-            done = cannotSync(errno);
-            break;
-        }
-    }
+    const bool done = flush(fd, ::fsync);
     ::close(fd);
     return done;
 }

@@ -3,7 +3,6 @@
 #include "storage/DiskSync.h"
 #include "storage/ProgramFolder.h"
 
-
 namespace {
 std::function<bool(FileReplace::Step)> &injector()
 {

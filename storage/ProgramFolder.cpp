@@ -42,8 +42,8 @@ bool isPlainFileName(const QString &name)
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
     for (QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == u'/' || u == u'\\')
+        // Other_Control: the C0 and C1 control characters and DEL.
+        if (c.category() == QChar::Other_Control || c == u'/' || c == u'\\')
             return false;
     }
     return true;

@@ -398,9 +398,7 @@ void TfrmMagazzino::fillFromRecord(const TSchedaProdotto &card, qint64 number)
         } else if (isAttachment(field)) {
             panel()->findChild<QLabel *>(labelName(field))->setText(text);
         } else {
-            QLineEdit *b = box(TSchedaProdotto::info(field).name);
-            b->setText(text);
-            b->setCursorPosition(0); // a long text shows its beginning, not its end
+            showFromStart(box(TSchedaProdotto::info(field).name), text);
         }
     }
     lblPosizione->setText(QString::number(number));
@@ -535,12 +533,7 @@ void TfrmMagazzino::btnSalvaClick()
     // A photo file that could not be shown whole is left alone: its stand-in would replace it. A photo that
     // could not be written stays on screen, so a later Salva can write it; its old file is left as it was.
     if (!imgFoto->keepsFile(photoPath(n)) && !savePictureJpeg(imgFoto->picture(), photoPath(n))) {
-        Msg::warning(this,
-            (appending ? QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio")
-                       : QStringLiteral("Attenzione: le modifiche apportate alla scheda corrente sono state salvate "
-                                        "in archivio"))
-                + QStringLiteral(", ma non \u00e8 stato possibile salvarne la foto; il disco potrebbe essere pieno. "
-                                 "Dopo aver liberato spazio premere di nuovo Salva."));
+        Msg::savedButNotThePhotos(this, appending, false);
         return;
     }
     Msg::information(this,

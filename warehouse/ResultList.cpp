@@ -1,5 +1,6 @@
 #include "warehouse/ResultList.h"
 
+#include "app/BoxBehaviour.h"
 #include "app/Messages.h"
 #include "app/OneLine.h"
 #include "app/Resources.h"
@@ -287,8 +288,7 @@ bool setControlText(QWidget *root, const QString &name, const QString &text)
 {
     QWidget *control = findControl<QWidget>(root, name);
     if (auto *box = qobject_cast<QLineEdit *>(control)) {
-        box->setText(text);
-        box->setCursorPosition(0); // a long text shows its beginning, not its end
+        showFromStart(box, text);
     } else if (auto *label = qobject_cast<QLabel *>(control)) {
         label->setText(text);
     } else {

@@ -200,12 +200,9 @@ void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
         try {
             Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
         } catch (const ArchiveError &e) {
-            // The window closes without a word and the editor keeps its card; while another copy of
-            // the program holds the archive, the window stays so the double click can be tried again.
-            if (e.reason() == ArchiveError::Reason::Busy) {
-                Msg::archiveError(this, e, true);
+            // The window closes without a word and the editor keeps its card, unless the archive is busy.
+            if (Msg::archiveBusy(this, e))
                 return;
-            }
         }
     }
     accept();

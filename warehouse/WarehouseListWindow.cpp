@@ -37,8 +37,7 @@ void WarehouseListWindow::formShow()
     } catch (const ArchiveError &e) {
         // An unreadable archive gives the list read so far, without a word; one held by another copy
         // of the program says so, or the list would look empty.
-        if (e.reason() == ArchiveError::Reason::Busy)
-            Msg::archiveError(this, e, true);
+        Msg::archiveBusy(this, e);
     }
     m_results->showEntries(std::move(entries));
     m_results->findBox()->setFocus(Qt::OtherFocusReason);
@@ -61,12 +60,9 @@ void WarehouseListWindow::lstRecordsDblClick(qint64 record)
     try {
         Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
     } catch (const ArchiveError &e) {
-        // The window closes without a word and the editor keeps its card; while another copy of the
-        // program holds the archive, the window stays so the double click can be tried again.
-        if (e.reason() == ArchiveError::Reason::Busy) {
-            Msg::archiveError(this, e, true);
+        // The window closes without a word and the editor keeps its card, unless the archive is busy.
+        if (Msg::archiveBusy(this, e))
             return;
-        }
     }
     accept();
 }

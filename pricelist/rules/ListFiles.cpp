@@ -44,7 +44,7 @@ bool isListFileName(const QString &name)
 QString shown(QString name)
 {
     for (QChar &c : name)
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+        if (c.category() == QChar::Other_Control)
             c = QLatin1Char('?');
     return name;
 }

@@ -3,7 +3,7 @@
 #include "app/Forms.h"
 #include "app/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/ResultList.h"

@@ -8,7 +8,7 @@
 #include "app/PictureButton.h"
 #include "app/ShapeWidget.h"
 #include "app/StatusHints.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/WarehouseSheet.h"
 

@@ -6,7 +6,7 @@
 #include "app/Messages.h"
 #include "app/OneLine.h"
 #include "app/ShapeWidget.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"

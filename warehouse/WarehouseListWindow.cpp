@@ -2,7 +2,7 @@
 
 #include "app/Forms.h"
 #include "app/Messages.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"

@@ -1,7 +1,7 @@
 #include "pricelist/ImportaMagazzino.h"
 
-#include "app/Forms.h"
-#include "app/Messages.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
@@ -45,7 +45,7 @@ void TfrmImportaMagazzino::lstRecordsDblClick(qint64 record)
         if (tag != QLatin1String("prodotto_") + QLatin1Char(letter))
             continue;
         try {
-            showCardInSlot(Forms::listinoPrezzi(), QLatin1Char(letter), WarehouseArchive::read(record), record);
+            showCardInSlot(WindowSet::instance<TfrmListinoPrezzi>(), QLatin1Char(letter), WarehouseArchive::read(record), record);
         } catch (const ArchiveError &e) {
             // The window closes without a word and the slot keeps what it had; while another copy of
             // the program holds the archive, the window stays so the double click can be tried again.

@@ -1,9 +1,9 @@
 #include "warehouse/ResultList.h"
 
-#include "app/Messages.h"
-#include "app/OneLine.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
 

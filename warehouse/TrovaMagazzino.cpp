@@ -1,11 +1,11 @@
 #include "warehouse/TrovaMagazzino.h"
 
-#include "app/BoxBehaviour.h"
-#include "app/Forms.h"
-#include "app/HighlightRect.h"
-#include "app/Messages.h"
-#include "app/OneLine.h"
-#include "app/ShapeWidget.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/WindowSet.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/ShapeWidget.h"
 #include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -198,7 +198,7 @@ void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
 {
     if (callerTag() == QLatin1String("magazzino")) {
         try {
-            Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
+            WindowSet::instance<TfrmMagazzino>()->fillFromRecord(WarehouseArchive::read(record), record);
         } catch (const ArchiveError &e) {
             // The window closes without a word and the editor keeps its card; while another copy of
             // the program holds the archive, the window stays so the double click can be tried again.

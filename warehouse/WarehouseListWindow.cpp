@@ -1,7 +1,7 @@
 #include "warehouse/WarehouseListWindow.h"
 
-#include "app/Forms.h"
-#include "app/Messages.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Messages.h"
 #include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
@@ -59,7 +59,7 @@ void WarehouseListWindow::keyPressEvent(QKeyEvent *event)
 void WarehouseListWindow::lstRecordsDblClick(qint64 record)
 {
     try {
-        Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
+        WindowSet::instance<TfrmMagazzino>()->fillFromRecord(WarehouseArchive::read(record), record);
     } catch (const ArchiveError &e) {
         // The window closes without a word and the editor keeps its card; while another copy of the
         // program holds the archive, the window stays so the double click can be tried again.

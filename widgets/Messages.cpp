@@ -1,4 +1,4 @@
-#include "app/Messages.h"
+#include "widgets/Messages.h"
 
 #include "storage/ArchiveError.h"
 

@@ -1,6 +1,7 @@
 #include "pricelist/ImportaMagazzino.h"
 
 #include "widgets/WindowSet.h"
+#include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveError.h"

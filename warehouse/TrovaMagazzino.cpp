@@ -3,6 +3,7 @@
 #include "widgets/BoxBehaviour.h"
 #include "widgets/WindowSet.h"
 #include "widgets/HighlightRect.h"
+#include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "widgets/OneLine.h"
 #include "widgets/ShapeWidget.h"

@@ -1,6 +1,7 @@
 #include "warehouse/WarehouseListWindow.h"
 
 #include "widgets/WindowSet.h"
+#include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"

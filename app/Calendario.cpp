@@ -1,6 +1,6 @@
 #include "app/Calendario.h"
 
-#include "app/ShapeWidget.h"
+#include "widgets/ShapeWidget.h"
 #include "storage/Clock.h"
 #include "storage/FieldRules.h"
 

@@ -1,13 +1,13 @@
 #include "app/CambiaPassword.h"
 
-#include "app/BoxBehaviour.h"
-#include "app/Fonts.h"
-#include "app/Forms.h"
-#include "app/HighlightRect.h"
-#include "app/Messages.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/Fonts.h"
+#include "widgets/WindowSet.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Messages.h"
 #include "app/Password.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "app/rules/AccessRules.h"
 #include "storage/TextField.h"
 
@@ -93,7 +93,7 @@ void TfrmCambiaPassword::formShow()
 
 void TfrmCambiaPassword::formClose()
 {
-    TfrmPassword *password = Forms::password();
+    TfrmPassword *password = WindowSet::instance<TfrmPassword>();
     password->txtPassword->clear();
     password->show();
     password->activateWindow();

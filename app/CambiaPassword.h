@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FixedWindow.h"
+#include "widgets/FixedWindow.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogWindow.h"
+#include "widgets/DialogWindow.h"
 #include "app/rules/HelpTopics.h"
 
 class QLabel;

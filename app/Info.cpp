@@ -1,10 +1,10 @@
 #include "app/Info.h"
 
-#include "app/ArtLabel.h"
-#include "app/LinkLabel.h"
-#include "app/OpenURL.h"
-#include "app/PictureButton.h"
-#include "app/ShapeWidget.h"
+#include "widgets/ArtLabel.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ShapeWidget.h"
 #include "app/rules/Links.h"
 
 #include <QLabel>

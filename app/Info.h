@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogWindow.h"
+#include "widgets/DialogWindow.h"
 
 /** About the program, with a link that writes a mail to the maker. */
 class TfrmInfo : public DialogWindow

@@ -1,14 +1,13 @@
 #include "app/Password.h"
 
-#include "app/Avvio.h"
-#include "app/BoxBehaviour.h"
+#include "widgets/BoxBehaviour.h"
 #include "app/CambiaPassword.h"
-#include "app/Fonts.h"
-#include "app/Forms.h"
-#include "app/HighlightRect.h"
-#include "app/Messages.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Fonts.h"
+#include "widgets/WindowSet.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Messages.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "app/rules/AccessRules.h"
 #include "storage/TextField.h"
 
@@ -93,7 +92,7 @@ void TfrmPassword::formShow()
 void TfrmPassword::formClose()
 {
     // The main window: closing it ends the program.
-    Forms::endProgram();
+    WindowSet::endProgram();
 }
 
 void TfrmPassword::txtPasswordChange()
@@ -115,7 +114,7 @@ void TfrmPassword::cmdOKClick()
     const QString typed = Access::normalise(txtPassword->text());
     // An empty store holds no password at all: nothing typed may match it.
     if (!stored.isEmpty() && typed == stored) {
-        Forms::avvio()->handOverFrom(this);
+        WindowSet::showStartWindow(this);
         // The window stays hidden for the rest of the run; the typed password need not stay in it.
         txtPassword->clear();
         return;
@@ -132,6 +131,6 @@ void TfrmPassword::cmdEsciClick()
 
 void TfrmPassword::btnCambiaPasswordClick()
 {
-    Forms::cambiaPassword()->show();
+    WindowSet::instance<TfrmCambiaPassword>()->show();
     hide();
 }

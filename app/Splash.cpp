@@ -1,9 +1,9 @@
 #include "app/Splash.h"
 
-#include "app/ArtLabel.h"
-#include "app/LinkLabel.h"
-#include "app/OpenURL.h"
-#include "app/PictureButton.h"
+#include "widgets/ArtLabel.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
 #include "app/rules/Links.h"
 
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogWindow.h"
+#include "widgets/DialogWindow.h"
 
 /** The credits, with a link to the maker's web site. */
 class TfrmSplash : public DialogWindow

@@ -1,6 +1,6 @@
 #include "app/Zoom.h"
 
-#include "app/PhotoBox.h"
+#include "widgets/PhotoBox.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

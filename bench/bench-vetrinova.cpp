@@ -7,13 +7,13 @@
 // first, cold run is what a user waits for after start-up, and it shows beside the warm mean.
 // Windows are driven through their own handlers, as a click would, with the message and report
 // seams answering instead of the screen.
-#include "app/Application.h"
-#include "app/Forms.h"
-#include "app/Messages.h"
-#include "app/OpenURL.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
+#include "widgets/Messages.h"
+#include "widgets/OpenURL.h"
 #include "app/Password.h"
-#include "app/PhotoBox.h"
-#include "app/PictureButton.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/PictureButton.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"

@@ -3,7 +3,6 @@
 // Deterministic for a given seed.
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
-#include "storage/ArchiveFile.h"
 #include "storage/FieldRules.h"
 #include "storage/ProgramFolder.h"
 

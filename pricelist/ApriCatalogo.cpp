@@ -1,11 +1,10 @@
 #include "pricelist/ApriCatalogo.h"
 
-#include "app/Avvio.h"
-#include "app/Forms.h"
+#include "widgets/WindowSet.h"
 #include "app/Guida.h"
-#include "app/Messages.h"
-#include "app/PictureButton.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Messages.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ShapeWidget.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "pricelist/rules/ListFiles.h"
 #include "storage/ProgramFolder.h"
@@ -191,15 +190,15 @@ void TfrmApriCatalogo::btnAnnullaClick()
 
 void TfrmApriCatalogo::formClose()
 {
-    if (Forms::ending())
+    if (WindowSet::ending())
         return;
     if (trimText(lblMemory->text()) != QLatin1String("listino")) {
-        Forms::avvio()->handOverFrom(this);
+        WindowSet::showStartWindow(this);
         return;
     }
     const QString path = lblFile->text();
     const QString file = QFileInfo(path).fileName();
-    TfrmListinoPrezzi *editor = Forms::listinoPrezzi();
+    TfrmListinoPrezzi *editor = WindowSet::instance<TfrmListinoPrezzi>();
     editor->findChild<QLabel *>(QStringLiteral("lblFile"))->setText(path);
     editor->findChild<QLabel *>(QStringLiteral("lblNome"))->setText(file.left(file.size() - 4));
     editor->handOverFrom(this);

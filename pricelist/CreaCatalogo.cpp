@@ -1,10 +1,10 @@
 #include "pricelist/CreaCatalogo.h"
 
-#include "app/BoxBehaviour.h"
+#include "widgets/BoxBehaviour.h"
 #include "app/Guida.h"
-#include "app/Messages.h"
-#include "app/PictureButton.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Messages.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ShapeWidget.h"
 #include "pricelist/rules/ListFiles.h"
 #include "storage/TextField.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Workspace.h"
+#include "widgets/Workspace.h"
 
 class QLabel;
 class QLineEdit;

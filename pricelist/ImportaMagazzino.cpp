@@ -1,9 +1,10 @@
 #include "pricelist/ImportaMagazzino.h"
 
-#include "app/Forms.h"
-#include "app/Messages.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/ResultList.h"
@@ -45,7 +46,7 @@ void TfrmImportaMagazzino::lstRecordsDblClick(qint64 record)
         if (tag != QLatin1String("prodotto_") + QLatin1Char(letter))
             continue;
         try {
-            showCardInSlot(Forms::listinoPrezzi(), QLatin1Char(letter), WarehouseArchive::read(record), record);
+            showCardInSlot(WindowSet::instance<TfrmListinoPrezzi>(), QLatin1Char(letter), WarehouseArchive::read(record), record);
         } catch (const ArchiveError &e) {
             // The window closes without a word and the slot keeps what it had, unless the archive is busy.
             if (Msg::archiveBusy(this, e))

@@ -1,20 +1,20 @@
 #include "pricelist/ListinoPrezzi.h"
 
-#include "app/BoxBehaviour.h"
-#include "app/FileDialogs.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/FileDialogs.h"
 #include "app/Guida.h"
-#include "app/Messages.h"
-#include "app/OneLine.h"
-#include "app/PhotoBox.h"
-#include "app/PictureButton.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
-#include "app/StatusHints.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/StatusHints.h"
 #include "pricelist/AnteprimaProdotto.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/StampaProdotto.h"
 #include "pricelist/rules/SlotPhotos.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
 
@@ -281,14 +281,20 @@ void TfrmListinoPrezzi::cmdSalvaClick()
 
     const qint64 shown = shownPage();
     try {
-        ArchiveFile file(trimText(lblFile->text()), TPaginaListino::RecordSize);
-        // Counted under the file's lock, so two programs appending at once get a page each.
-        const qint64 number = shown > 0 ? shown : file.count() + 1;
-        QByteArray record(TPaginaListino::RecordSize, '\0');
-        pageFromBoxes().store(record.data());
-        file.write(number - 1, record.constData());
-        lblPosizione->setText(QString::number(number));
-        file.close();
+        // The number goes on show as soon as the page is in the file, even when closing then fails.
+        qint64 written = 0;
+        const QString path = trimText(lblFile->text());
+        try {
+            if (shown > 0)
+                PriceListFile::write(path, shown, pageFromBoxes(), &written);
+            else
+                PriceListFile::append(path, pageFromBoxes(), &written);
+        } catch (const ArchiveError &) {
+            if (written > 0)
+                lblPosizione->setText(QString::number(written));
+            throw;
+        }
+        lblPosizione->setText(QString::number(written));
     } catch (const ArchiveError &e) {
         Msg::archiveError(this, e);
         return;
@@ -307,46 +313,35 @@ void TfrmListinoPrezzi::cmdSalvaClick()
 
 void TfrmListinoPrezzi::navigate(Move move)
 {
-    TPaginaListino page;
-    qint64 target = 0;
+    PriceListFile::Chosen found;
     try {
-        ArchiveFile file(trimText(lblFile->text()), TPaginaListino::RecordSize);
-        const qint64 count = file.count();
-        if (count == 0) {
-            if (move == Move::Next)
-                lblPosizione->clear();
-            file.close();
-            Msg::information(this, kNoPages);
-            return;
-        }
         const qint64 shown = shownPage();
-        switch (move) {
-        case Move::First:
-            target = 1;
-            break;
-        case Move::Previous:
-            target = shown == 0 ? 1 : shown - 1;
-            break;
-        case Move::Next:
-            target = shown == 0 ? 1 : (shown < count ? shown + 1 : 0);
-            break;
-        case Move::Last:
-            target = count;
-            break;
-        }
-        if (target == 0) {
-            file.close();
-            return;
-        }
-        QByteArray record(TPaginaListino::RecordSize, '\0');
-        file.read(target - 1, record.data());
-        file.close();
-        page = TPaginaListino::load(record.constData());
+        found = PriceListFile::readChosen(trimText(lblFile->text()), [&](qint64 count) -> qint64 {
+            switch (move) {
+            case Move::First:
+                return 1;
+            case Move::Previous:
+                return shown == 0 ? 1 : shown - 1;
+            case Move::Next:
+                return shown == 0 ? 1 : (shown < count ? shown + 1 : 0);
+            case Move::Last:
+                return count;
+            }
+            return 0;
+        });
     } catch (const ArchiveError &e) {
         Msg::archiveError(this, e);
         return;
     }
-    showPage(page, target);
+    if (found.count == 0) {
+        if (move == Move::Next)
+            lblPosizione->clear();
+        Msg::information(this, kNoPages);
+        return;
+    }
+    if (found.number == 0)
+        return;
+    showPage(found.page, found.number);
 }
 
 void TfrmListinoPrezzi::showPage(const TPaginaListino &page, qint64 number)

@@ -1,6 +1,6 @@
 #include "pricelist/StampaProdotto.h"
 
-#include "app/ShapeWidget.h"
+#include "widgets/ShapeWidget.h"
 #include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"

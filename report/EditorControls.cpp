@@ -1,7 +1,7 @@
 #include "report/EditorControls.h"
 
-#include "app/DialogWindow.h"
-#include "app/PhotoBox.h"
+#include "widgets/DialogWindow.h"
+#include "widgets/PhotoBox.h"
 
 #include <QAbstractButton>
 #include <QLabel>

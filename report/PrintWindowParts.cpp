@@ -1,6 +1,6 @@
 #include "report/PrintWindowParts.h"
 
-#include "app/Resources.h"
+#include "widgets/Resources.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "report/ReportOutput.h"
 
-#include "app/Messages.h"
+#include "widgets/Messages.h"
 #include "report/ReportPreview.h"
 #include "report/engine/ReportPainter.h"
 

@@ -1,8 +1,8 @@
 #include "report/ReportPreview.h"
 
-#include "app/FileDialogs.h"
-#include "app/Messages.h"
-#include "app/Resources.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
+#include "widgets/Resources.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ReportPainter.h"
 

@@ -52,7 +52,7 @@ TPaginaListino PriceListFile::read(const QString &path, qint64 page)
     return TPaginaListino::load(record.constData());
 }
 
-qint64 PriceListFile::write(const QString &path, qint64 page, const TPaginaListino &content)
+qint64 PriceListFile::write(const QString &path, qint64 page, const TPaginaListino &content, qint64 *written)
 {
     ArchiveFile file(path, TPaginaListino::RecordSize);
     const qint64 count = file.count();
@@ -63,11 +63,13 @@ qint64 PriceListFile::write(const QString &path, qint64 page, const TPaginaListi
         file.read(page - 1, record.data());
     content.store(record.data());
     file.write(page - 1, record.constData());
+    if (written)
+        *written = page;
     file.close();
     return page;
 }
 
-qint64 PriceListFile::append(const QString &path, const TPaginaListino &content)
+qint64 PriceListFile::append(const QString &path, const TPaginaListino &content, qint64 *written)
 {
     // The count is taken under the same lock as the write, so two appending programs get two pages.
     ArchiveFile file(path, TPaginaListino::RecordSize);
@@ -75,6 +77,24 @@ qint64 PriceListFile::append(const QString &path, const TPaginaListino &content)
     QByteArray record(TPaginaListino::RecordSize, '\0');
     content.store(record.data());
     file.write(index, record.constData());
+    if (written)
+        *written = index + 1;
     file.close();
     return index + 1;
+}
+
+PriceListFile::Chosen PriceListFile::readChosen(const QString &path, const std::function<qint64(qint64)> &choose)
+{
+    ArchiveFile file(path, TPaginaListino::RecordSize);
+    Chosen found;
+    found.count = file.count();
+    if (found.count > 0)
+        found.number = choose(found.count);
+    if (found.number > 0) {
+        QByteArray record(TPaginaListino::RecordSize, '\0');
+        file.read(found.number - 1, record.data());
+        found.page = TPaginaListino::load(record.constData());
+    }
+    file.close();
+    return found;
 }

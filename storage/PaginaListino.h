@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 /** One slot of a price-list page: five length-prefixed fields, 462 bytes. */
 struct TVoceListino
@@ -47,8 +48,24 @@ struct TPaginaListino
 namespace PriceListFile {
 qint64 pageCount(const QString &path);
 TPaginaListino read(const QString &path, qint64 page);
-/** Writes page `page`: up to the count it overwrites, count + 1 appends. Returns the page number. */
-qint64 write(const QString &path, qint64 page, const TPaginaListino &content);
-/** Appends a page and returns its number. */
-qint64 append(const QString &path, const TPaginaListino &content);
+/**
+ * Writes page `page`: up to the count it overwrites, count + 1 appends. Returns the page number;
+ * `written`, when given, gets it as soon as the page is in the file, even when closing then fails.
+ */
+qint64 write(const QString &path, qint64 page, const TPaginaListino &content, qint64 *written = nullptr);
+/** Appends a page and returns its number; `written` as for write(). */
+qint64 append(const QString &path, const TPaginaListino &content, qint64 *written = nullptr);
+
+/** What readChosen() found: the page count, the page chosen (0 for none) and its content. */
+struct Chosen
+{
+    qint64 count = 0;
+    qint64 number = 0;
+    TPaginaListino page;
+};
+/**
+ * Counts the pages and, when there are any, reads the one `choose(count)` names (0 reads none),
+ * all under one opening of the file.
+ */
+Chosen readChosen(const QString &path, const std::function<qint64(qint64)> &choose);
 } // namespace PriceListFile

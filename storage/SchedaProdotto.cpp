@@ -115,6 +115,22 @@ qint64 WarehouseArchive::append(const TSchedaProdotto &card, qint64 *written)
     return index + 1;
 }
 
+WarehouseArchive::Chosen WarehouseArchive::readChosen(const std::function<qint64(qint64)> &choose)
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    Chosen found;
+    found.count = file.count();
+    if (found.count > 0)
+        found.number = choose(found.count);
+    if (found.number > 0) {
+        QByteArray record(TSchedaProdotto::RecordSize, '\0');
+        file.read(found.number - 1, record.data());
+        found.card = TSchedaProdotto::load(record.constData());
+    }
+    file.close();
+    return found;
+}
+
 void WarehouseArchive::forEachRawImpl(const std::function<bool(qint64, const char *)> &visit)
 {
     ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);

@@ -59,6 +59,18 @@ void overwrite(qint64 n, const TSchedaProdotto &card);
  * is in the file, even when closing the file then fails.
  */
 qint64 append(const TSchedaProdotto &card, qint64 *written = nullptr);
+/** What readChosen() found: the card count, the card chosen (0 for none) and its content. */
+struct Chosen
+{
+    qint64 count = 0;
+    qint64 number = 0;
+    TSchedaProdotto card;
+};
+/**
+ * Counts the cards and, when there are any, reads the one `choose(count)` names (0 reads none),
+ * all under one opening of the file.
+ */
+Chosen readChosen(const std::function<qint64(qint64)> &choose);
 /**
  * Calls `visit(number, rawRecord)` for every record in file order, reading in large blocks.
  * `visit` returns false to stop early.

@@ -1,13 +1,13 @@
 #include "warehouse/AllegaCartella.h"
 
-#include "app/ArtLabel.h"
-#include "app/FileDialogs.h"
-#include "app/Forms.h"
-#include "app/Messages.h"
-#include "app/OneLine.h"
-#include "app/OpenURL.h"
-#include "app/PictureButton.h"
-#include "app/ShapeWidget.h"
+#include "widgets/ArtLabel.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ShapeWidget.h"
 #include "storage/Codepage.h"
 #include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
@@ -243,7 +243,7 @@ void TfrmAllegaCartella::btnApplicaClick()
 {
     if (trimText(m_lblMemory->text()) != QLatin1String("magazzino"))
         return;
-    QWidget *editor = Forms::magazzino();
+    QWidget *editor = WindowSet::instance<TfrmMagazzino>();
     if (editor) {
         for (int s = 0; s < Slots; ++s) {
             if (auto *file = editor->findChild<QLabel *>(slotName("lblFile", s)))

@@ -1,9 +1,9 @@
 #include "warehouse/Giacenza.h"
 
-#include "app/BoxBehaviour.h"
-#include "app/Messages.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/Messages.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "storage/FieldRules.h"
 #include "storage/TextField.h"
 

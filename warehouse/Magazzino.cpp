@@ -1,19 +1,19 @@
 #include "warehouse/Magazzino.h"
 
-#include "app/BoxBehaviour.h"
+#include "widgets/BoxBehaviour.h"
 #include "app/Calendario.h"
-#include "app/FileDialogs.h"
+#include "widgets/FileDialogs.h"
 #include "app/Guida.h"
-#include "app/HighlightRect.h"
-#include "app/OneLine.h"
-#include "app/Messages.h"
-#include "app/PhotoBox.h"
-#include "app/PictureButton.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
-#include "app/StatusHints.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/OneLine.h"
+#include "widgets/Messages.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/StatusHints.h"
 #include "app/Zoom.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -434,46 +434,33 @@ void TfrmMagazzino::navigate(Step step)
     if (step == Step::Previous && lblPosizione->text() == QLatin1String("1"))
         return;
     const qint64 k = position();
-    qint64 count = 0;
-    qint64 target = 0;
-    TSchedaProdotto card;
+    WarehouseArchive::Chosen found;
     try {
-        ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
-        count = file.count();
-        if (count > 0) {
+        found = WarehouseArchive::readChosen([&](qint64 count) -> qint64 {
             switch (step) {
             case Step::First:
-                target = 1;
-                break;
+                return 1;
             case Step::Last:
-                target = count;
-                break;
+                return count;
             case Step::Next:
-                target = k < count ? k + 1 : 0;
-                break;
+                return k < count ? k + 1 : 0;
             case Step::Previous:
-                target = k >= 3 ? k - 1 : 1;
-                break;
+                return k >= 3 ? k - 1 : 1;
             }
-        }
-        if (target > 0) {
-            QByteArray record(TSchedaProdotto::RecordSize, '\0');
-            file.read(target - 1, record.data());
-            card = TSchedaProdotto::load(record.constData());
-        }
-        file.close();
+            return 0;
+        });
     } catch (const ArchiveError &e) {
         Msg::archiveError(this, e);
         return;
     }
-    if (count == 0) {
+    if (found.count == 0) {
         if (step == Step::Next)
             lblPosizione->clear();
         Msg::information(this, QStringLiteral("L'archivio non contiene nessuna scheda."));
         return;
     }
-    if (target > 0)
-        fillFromRecord(card, target);
+    if (found.number > 0)
+        fillFromRecord(found.card, found.number);
 }
 
 void TfrmMagazzino::btnNuovoClick()

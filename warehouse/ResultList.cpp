@@ -1,10 +1,10 @@
 #include "warehouse/ResultList.h"
 
-#include "app/BoxBehaviour.h"
-#include "app/Messages.h"
-#include "app/OneLine.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
 
@@ -92,61 +92,6 @@ private:
     QWidget *m_target;
 };
 } // namespace
-
-void paintPanelFace(QWidget *panel)
-{
-    QPalette face = panel->palette();
-    face.setColor(QPalette::Window, QColor(0xF0, 0xF0, 0xF0));
-    panel->setPalette(face);
-    panel->setAutoFillBackground(true);
-}
-
-QFont verdana(int pointSize, bool bold)
-{
-    QFont font(QStringLiteral("Verdana"), pointSize, bold ? QFont::Bold : QFont::Normal);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
-QLabel *placeLabel(QWidget *parent, const QString &name, const QPoint &pos, const QString &text, const QFont &font)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    if (font != QFont())
-        label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
-    label->move(pos);
-    label->adjustSize();
-    return label;
-}
-
-QLabel *placePicture(QWidget *parent, const QString &name, const QString &art, const QRect &geometry)
-{
-    auto *picture = new QLabel(parent);
-    picture->setObjectName(name);
-    picture->setGeometry(geometry);
-    picture->setPixmap(Resources::pixmap(art, geometry.size()));
-    return picture;
-}
-
-QPushButton *placeButton(QWidget *parent, const QString &name, const QRect &geometry, const QString &text)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
-bool pressFocusedButton(QWidget *window, int key)
-{
-    if (key != Qt::Key_Return && key != Qt::Key_Enter)
-        return false;
-    if (auto *button = qobject_cast<QPushButton *>(window->focusWidget()))
-        button->click();
-    return true;
-}
 
 ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &banner, bool withCount)
     : QWidget(window)
@@ -284,15 +229,3 @@ void ResultPanel::btnStampaClick()
     ReportOutput::print(window(), m_frxReport.prepare());
 }
 
-bool setControlText(QWidget *root, const QString &name, const QString &text)
-{
-    QWidget *control = findControl<QWidget>(root, name);
-    if (auto *box = qobject_cast<QLineEdit *>(control)) {
-        showFromStart(box, text);
-    } else if (auto *label = qobject_cast<QLabel *>(control)) {
-        label->setText(text);
-    } else {
-        return false;
-    }
-    return true;
-}

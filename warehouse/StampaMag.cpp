@@ -1,9 +1,9 @@
 #include "warehouse/StampaMag.h"
 
-#include "app/Messages.h"
-#include "app/PhotoBox.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Messages.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"

@@ -1,12 +1,13 @@
 #include "warehouse/TrovaMagazzino.h"
 
-#include "app/BoxBehaviour.h"
-#include "app/Forms.h"
-#include "app/HighlightRect.h"
-#include "app/Messages.h"
-#include "app/OneLine.h"
-#include "app/ShapeWidget.h"
-#include "storage/ArchiveFile.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/WindowSet.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/ShapeWidget.h"
+#include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"
@@ -198,7 +199,7 @@ void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
 {
     if (callerTag() == QLatin1String("magazzino")) {
         try {
-            Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
+            WindowSet::instance<TfrmMagazzino>()->fillFromRecord(WarehouseArchive::read(record), record);
         } catch (const ArchiveError &e) {
             // The window closes without a word and the editor keeps its card, unless the archive is busy.
             if (Msg::archiveBusy(this, e))

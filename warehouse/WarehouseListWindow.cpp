@@ -1,8 +1,9 @@
 #include "warehouse/WarehouseListWindow.h"
 
-#include "app/Forms.h"
-#include "app/Messages.h"
-#include "storage/ArchiveFile.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
+#include "storage/ArchiveError.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
@@ -58,7 +59,7 @@ void WarehouseListWindow::keyPressEvent(QKeyEvent *event)
 void WarehouseListWindow::lstRecordsDblClick(qint64 record)
 {
     try {
-        Forms::magazzino()->fillFromRecord(WarehouseArchive::read(record), record);
+        WindowSet::instance<TfrmMagazzino>()->fillFromRecord(WarehouseArchive::read(record), record);
     } catch (const ArchiveError &e) {
         // The window closes without a word and the editor keeps its card, unless the archive is busy.
         if (Msg::archiveBusy(this, e))

@@ -1,12 +1,12 @@
 #include "warehouse/WebCam.h"
 
-#include "app/CameraSource.h"
-#include "app/FileDialogs.h"
-#include "app/Forms.h"
-#include "app/Messages.h"
-#include "app/PhotoBox.h"
-#include "app/Resources.h"
-#include "app/ShapeWidget.h"
+#include "widgets/CameraSource.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Messages.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 #include "warehouse/Magazzino.h"
 
 #include <QPushButton>
@@ -121,7 +121,7 @@ void TfrmWebCam::btnSalvaFotogrammaClick()
 void TfrmWebCam::btnImportaFotoClick()
 {
     m_camCamera->stop();
-    if (auto *photo = ownControl<PhotoBox>(Forms::magazzino(), QStringLiteral("imgFoto")))
+    if (auto *photo = ownControl<PhotoBox>(WindowSet::instance<TfrmMagazzino>(), QStringLiteral("imgFoto")))
         photo->setPicture(m_imgTarget->picture().copy());
     accept();
 }

@@ -2,7 +2,7 @@
 // numbers, a running header and page numbers. Usage: make-manual <source.md> <output.pdf>
 // In the source, "# Indice" followed by a paragraph [[INDICE]] places the contents, and a picture written
 // as ![words](art:name) is the program's own artwork resources/art/name.svg.
-#include "app/Resources.h"
+#include "widgets/Resources.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

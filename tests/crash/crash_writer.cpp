@@ -3,7 +3,7 @@
 // page (a page's eight slot photos), export (Magazzino.xls) or password (the password store).
 // Versions alternate between 0 and 1, each always the same bytes; after each complete write the
 // version number is printed. With "once" it writes the given version and ends.
-#include "app/PhotoBox.h"
+#include "widgets/PhotoBox.h"
 #include "app/rules/PasswordStore.h"
 #include "pricelist/rules/SlotPhotos.h"
 #include "storage/ProgramFolder.h"

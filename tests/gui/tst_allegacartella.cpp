@@ -1,6 +1,6 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Forms.h"
+#include "shell/Forms.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/AllegaCartella.h"

@@ -1,8 +1,8 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/BoxBehaviour.h"
-#include "app/HighlightRect.h"
+#include "shell/Application.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/HighlightRect.h"
 
 #include <QClipboard>
 #include <QFocusEvent>

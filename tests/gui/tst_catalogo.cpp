@@ -1,9 +1,9 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/Avvio.h"
-#include "app/Forms.h"
-#include "app/PictureButton.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
+#include "widgets/PictureButton.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"

@@ -2,9 +2,9 @@
 // message is shown for a picture, and whatever can be read is shown.
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/Forms.h"
-#include "app/PhotoBox.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
+#include "widgets/PhotoBox.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/SchedaProdotto.h"

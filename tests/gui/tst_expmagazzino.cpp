@@ -1,6 +1,6 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/OpenURL.h"
+#include "widgets/OpenURL.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/rules/ExportWriter.h"

@@ -1,7 +1,7 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/Forms.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "pricelist/StampaProdotto.h"
 #include "report/EditorControls.h"

@@ -1,7 +1,7 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/PhotoBox.h"
+#include "shell/Application.h"
+#include "widgets/PhotoBox.h"
 #include "pricelist/AnteprimaProdotto.h"
 #include "pricelist/StampaProdotto.h"
 #include "report/ReportOutput.h"

@@ -1,8 +1,8 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/Forms.h"
-#include "app/PhotoBox.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
+#include "widgets/PhotoBox.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "report/ReportOutput.h"

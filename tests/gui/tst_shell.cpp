@@ -1,7 +1,7 @@
 #include "tests/support/TestSupport.h"
 
-#include "app/Application.h"
-#include "app/Messages.h"
+#include "shell/Application.h"
+#include "widgets/Messages.h"
 #include "storage/FieldRules.h"
 
 #include <QAbstractButton>

@@ -1,9 +1,9 @@
 #include "tests/support/FakeCamera.h"
 #include "tests/support/TestSupport.h"
 
-#include "app/Forms.h"
-#include "app/PhotoBox.h"
-#include "app/Resources.h"
+#include "shell/Forms.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/Resources.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/WebCam.h"
 

@@ -2,13 +2,13 @@
 //   grab-screens PROGRAM_FOLDER OUTPUT_FOLDER
 // Run offscreen on a 1280 x 1024 screen (`make screenshots` does it). The windows are driven
 // through their own controls; each modal dialog is grabbed while it is up, then closed.
-#include "app/Application.h"
-#include "app/Avvio.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
 #include "app/CambiaPassword.h"
-#include "app/FileDialogs.h"
-#include "app/Forms.h"
-#include "app/Messages.h"
-#include "app/OpenURL.h"
+#include "widgets/FileDialogs.h"
+#include "shell/Forms.h"
+#include "widgets/Messages.h"
+#include "widgets/OpenURL.h"
 #include "app/Password.h"
 #include "app/rules/Crypt.h"
 #include "app/rules/PasswordStore.h"

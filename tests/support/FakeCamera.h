@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CameraSource.h"
+#include "widgets/CameraSource.h"
 
 #include <QPointer>
 

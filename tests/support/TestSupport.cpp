@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/OpenURL.h"
+#include "widgets/OpenURL.h"
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FileDialogs.h"
-#include "app/Messages.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
 #include "report/ReportOutput.h"
 
 #include <QDateTime>
@@ -98,4 +98,4 @@ QString makeJpeg(const QString &path, const QSize &size, const QColor &color = Q
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&tc, argc, argv);                                                                          \
     }
-#include "app/Application.h"
+#include "shell/Application.h"

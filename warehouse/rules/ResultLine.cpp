@@ -2,6 +2,7 @@
 
 #include "storage/Codepage.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/StoredText.h"
 
 #include <array>
 #include <span>
@@ -53,8 +54,7 @@ const QChar *cp1252Table()
     return table.constData();
 }
 
-// The stored text of a field with the trimming of trimText(): bytes up to 32 are exactly the
-// characters up to 32 in this code page.
+// The stored text of a field, trimmed as every stored text is.
 struct Bytes
 {
     const unsigned char *begin;
@@ -64,16 +64,8 @@ struct Bytes
 Bytes trimmedField(const char *record, TSchedaProdotto::Field field)
 {
     const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(field);
-    const auto *p = reinterpret_cast<const unsigned char *>(record + info.offset);
-    int length = p[0] < info.width ? p[0] : info.width;
-    const unsigned char *text = p + 1;
-    while (length > 0 && text[0] <= 32) {
-        ++text;
-        --length;
-    }
-    while (length > 0 && text[length - 1] <= 32)
-        --length;
-    return { text, length };
+    const QByteArrayView text = storedText(record + info.offset, info.width);
+    return { reinterpret_cast<const unsigned char *>(text.data()), static_cast<int>(text.size()) };
 }
 
 int leadLength(const char16_t *lead)

@@ -1,6 +1,7 @@
 #include "warehouse/rules/WarehouseSheet.h"
 
 #include "storage/Codepage.h"
+#include "storage/StoredText.h"
 
 #include <algorithm>
 
@@ -42,15 +43,8 @@ void WarehouseSheet::appendRecord(const char *record)
         m_cellStart.push_back(0);
     for (TSchedaProdotto::Field f : fields()) {
         const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(f);
-        const char *text = record + info.offset + 1;
-        int begin = 0;
-        int end = std::min(static_cast<int>(static_cast<unsigned char>(record[info.offset])), info.width);
-        // The same trimming as trimText: every byte up to 32 counts as blank at either end.
-        while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
-            ++begin;
-        while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
-            --end;
-        m_bytes.append(text + begin, end - begin);
+        const QByteArrayView text = storedText(record + info.offset, info.width);
+        m_bytes.append(text.data(), text.size());
         m_cellStart.push_back(m_bytes.size());
     }
     ++m_filled;

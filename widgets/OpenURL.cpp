@@ -1,4 +1,4 @@
-#include "app/OpenURL.h"
+#include "widgets/OpenURL.h"
 
 #include <QDesktopServices>
 #include <QUrl>

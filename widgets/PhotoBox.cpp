@@ -1,4 +1,4 @@
-#include "app/PhotoBox.h"
+#include "widgets/PhotoBox.h"
 
 #include "storage/FileReplace.h"
 

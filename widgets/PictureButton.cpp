@@ -1,6 +1,6 @@
-#include "app/PictureButton.h"
+#include "widgets/PictureButton.h"
 
-#include "app/Resources.h"
+#include "widgets/Resources.h"
 
 #include <QMouseEvent>
 #include <QPainter>

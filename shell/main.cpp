@@ -1,5 +1,5 @@
-#include "app/Application.h"
-#include "app/Forms.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
 #include "app/Password.h"
 
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "app/StatusHints.h"
+#include "widgets/StatusHints.h"
 
 #include <QAbstractSpinBox>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "app/ShapeWidget.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QLinearGradient>
 #include <QPainter>

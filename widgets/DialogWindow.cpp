@@ -1,7 +1,7 @@
-#include "app/DialogWindow.h"
+#include "widgets/DialogWindow.h"
 
-#include "app/Formats.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Formats.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "app/Formats.h"
+#include "widgets/Formats.h"
 
 #include <QLocale>
 

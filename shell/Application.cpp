@@ -1,6 +1,6 @@
-#include "app/Application.h"
+#include "shell/Application.h"
 
-#include "app/Messages.h"
+#include "widgets/Messages.h"
 
 #include <QLibraryInfo>
 #include <QTranslator>

@@ -1,6 +1,6 @@
-#include "app/Messages.h"
+#include "widgets/Messages.h"
 
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveError.h"
 
 #include <QApplication>
 

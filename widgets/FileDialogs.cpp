@@ -1,6 +1,6 @@
-#include "app/FileDialogs.h"
+#include "widgets/FileDialogs.h"
 
-#include "app/Messages.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QFileDialog>

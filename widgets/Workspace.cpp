@@ -1,9 +1,8 @@
-#include "app/Workspace.h"
+#include "widgets/Workspace.h"
 
-#include "app/Avvio.h"
-#include "app/Forms.h"
-#include "app/Formats.h"
-#include "app/ShapeWidget.h"
+#include "widgets/WindowSet.h"
+#include "widgets/Formats.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QCloseEvent>
 #include <QShowEvent>
@@ -54,7 +53,7 @@ void Workspace::closeEvent(QCloseEvent *event)
 
 void Workspace::formClose()
 {
-    if (Forms::ending())
+    if (WindowSet::ending())
         return;
-    Forms::avvio()->handOverFrom(this);
+    WindowSet::showStartWindow(this);
 }

@@ -1,6 +1,6 @@
-#include "app/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 
-#include "app/PictureButton.h"
+#include "widgets/PictureButton.h"
 
 #include <QMouseEvent>
 

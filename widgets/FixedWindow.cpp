@@ -1,8 +1,8 @@
-#include "app/FixedWindow.h"
+#include "widgets/FixedWindow.h"
 
-#include "app/Formats.h"
-#include "app/Forms.h"
-#include "app/ShapeWidget.h"
+#include "widgets/Formats.h"
+#include "widgets/WindowSet.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -36,6 +36,6 @@ void FixedWindow::showEvent(QShowEvent *event)
 void FixedWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    if (!Forms::ending())
+    if (!WindowSet::ending())
         formClose();
 }

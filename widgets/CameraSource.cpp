@@ -1,4 +1,4 @@
-#include "app/CameraSource.h"
+#include "widgets/CameraSource.h"
 
 #include <QCamera>
 #include <QCameraDevice>

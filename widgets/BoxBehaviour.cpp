@@ -1,4 +1,4 @@
-#include "app/BoxBehaviour.h"
+#include "widgets/BoxBehaviour.h"
 
 #include "storage/FieldRules.h"
 

@@ -1,6 +1,6 @@
-#include "app/ArtLabel.h"
+#include "widgets/ArtLabel.h"
 
-#include "app/Resources.h"
+#include "widgets/Resources.h"
 
 #include <QLabel>
 

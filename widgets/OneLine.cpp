@@ -1,4 +1,4 @@
-#include "app/OneLine.h"
+#include "widgets/OneLine.h"
 
 #include <QLineEdit>
 #include <QStyledItemDelegate>

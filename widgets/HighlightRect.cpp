@@ -1,4 +1,4 @@
-#include "app/HighlightRect.h"
+#include "widgets/HighlightRect.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <stdexcept>
+
+/** Any failure to use an archive file: open, create, position, read, write, close. */
+class ArchiveError : public std::runtime_error
+{
+public:
+    enum class Reason {
+        Failed, ///< the system refused a step
+        Busy, ///< another copy of the program held the lock longer than the lock wait
+        LinkedOutside ///< a write through a link that leads outside the program folder
+    };
+
+    explicit ArchiveError(const std::string &what, Reason reason = Reason::Failed)
+        : std::runtime_error(what)
+        , m_reason(reason)
+    { }
+    Reason reason() const { return m_reason; }
+
+private:
+    Reason m_reason;
+};

@@ -4,9 +4,12 @@
 #include "app/Messages.h"
 #include "app/OpenURL.h"
 #include "app/PictureButton.h"
+#include "app/rules/Picture.h"
+#include "storage/ProgramFolder.h"
 #include "warehouse/rules/WorkbookWriter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 
 void TfrmExpMagazzino::addWorkbookButton(QWidget *panel)
 {
@@ -17,6 +20,15 @@ void TfrmExpMagazzino::addWorkbookButton(QWidget *panel)
         QRect(618, 15, 49, 50), QStringLiteral("Esporta XLSX"),
         QStringLiteral("Esporta la tabella nella cartella di lavoro Magazzino.xlsx, con numeri e date come tali."));
     connect(cmdEsportaXlsx, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsportaXlsxClick);
+
+    // The white banner right of the title's words is empty; the option for the workbook goes there.
+    auto *chkFoto = new QCheckBox(QStringLiteral("Includi le foto"), panel);
+    chkFoto->setObjectName(QStringLiteral("chkFoto"));
+    chkFoto->setGeometry(QRect(412, 48, 112, 20));
+    const QString hint = QStringLiteral("Aggiunge a Magazzino.xlsx una prima colonna con la foto di ogni scheda.");
+    chkFoto->setProperty("statusText", hint);
+    chkFoto->setAccessibleName(QStringLiteral("Includi le foto"));
+    chkFoto->setAccessibleDescription(hint);
 }
 
 void TfrmExpMagazzino::cmdEsportaXlsxClick()
@@ -24,7 +36,13 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
     const WarehouseSheet &sheet = committedSheet();
     const QString path = WorkbookWriter::exportPath();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = WorkbookWriter::write(path, sheet, sheetHeaders());
+    std::function<QImage(qsizetype)> photo;
+    if (auto *chkFoto = findChild<QCheckBox *>(QStringLiteral("chkFoto")); chkFoto && chkFoto->isChecked()) {
+        // Row r holds card r + 1, whose photo is "r + 1".jpg; the loader bounds what one photo costs.
+        photo
+            = [](qsizetype row) { return loadPicture(programPath(QString::number(row + 1) + QStringLiteral(".jpg"))); };
+    }
+    const bool written = WorkbookWriter::write(path, sheet, sheetHeaders(), photo);
     QApplication::restoreOverrideCursor();
     if (!written) {
         Msg::error(this,

@@ -6,9 +6,11 @@
 #include "warehouse/rules/WorkbookWriter.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QXmlStreamReader>
@@ -48,6 +50,16 @@ QByteArray zipPart(const QString &zip, const QString &part)
     if (!p.waitForFinished(30000))
         return {};
     return p.readAllStandardOutput();
+}
+
+/** The names of a workbook's parts, read with unzip. */
+QStringList zipNames(const QString &zip)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"), { QStringLiteral("-Z1"), zip });
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 /** Runs the spreadsheet program headless to convert `file` into `outDir`; false when it fails. */
@@ -256,6 +268,56 @@ private slots:
         auto *panInfo = m_window->findChild<QLabel *>("panInfo");
         QTest::mouseMove(xlsx, xlsx->rect().center());
         QTRY_COMPARE(panInfo->text(), xlsx->accessibleDescription());
+
+        auto *chkFoto = m_window->findChild<QCheckBox *>("chkFoto");
+        QVERIFY(chkFoto);
+        QVERIFY(!chkFoto->isChecked());
+        QCOMPARE(chkFoto->accessibleName(), QStringLiteral("Includi le foto"));
+        for (const char *other : { "cmdEsporta", "cmdEsportaXlsx", "cmdGuida", "icoHand", "grdRecords" })
+            QVERIFY2(!chkFoto->geometry().intersects(m_window->findChild<QWidget *>(other)->geometry()), other);
+        QVERIFY(m_window->findChild<QWidget *>("shpSfondo")->geometry().contains(chkFoto->geometry()));
+        QTest::mouseMove(chkFoto, chkFoto->rect().center());
+        QTRY_COMPARE(panInfo->text(), chkFoto->accessibleDescription());
+    }
+
+    void photosOnePerCardInItsRow()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is missing (scripts/install-deps installs it)");
+        for (int n = 1; n <= 4; ++n)
+            addCard({ { S::Codice, QString::number(n) } });
+        QImage big(1600, 1200, QImage::Format_RGB32);
+        big.fill(Qt::darkGreen);
+        QVERIFY(big.save(m_box->path("1.jpg"), "JPG"));
+        big.fill(Qt::darkRed); // the library stores identical pictures once
+        QVERIFY(big.save(m_box->path("3.jpg"), "JPG"));
+        Sandbox::writeFile(m_box->path("4.jpg"), QByteArray("\xff\xd8\xff not really a photo", 25));
+        openWindow();
+        QTest::mouseClick(m_window->findChild<QCheckBox *>("chkFoto"), Qt::LeftButton);
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+
+        const QString book = WorkbookWriter::exportPath();
+        const QStringList media = zipNames(book).filter(QStringLiteral("xl/media/"));
+        QCOMPARE(media.size(), 2);
+        for (const QString &part : media) {
+            const QImage thumb = QImage::fromData(zipPart(book, part));
+            QVERIFY(!thumb.isNull());
+            QVERIFY(
+                thumb.width() <= WorkbookWriter::ThumbnailWidth && thumb.height() <= WorkbookWriter::ThumbnailHeight);
+        }
+        // Anchored in the first column of cards 1 and 3 (sheet rows 1 and 3 counted from 0).
+        const QByteArray drawing = zipPart(book, "xl/drawings/drawing1.xml");
+        QRegularExpression from(QStringLiteral("<xdr:from><xdr:col>(\\d+)</xdr:col>.*?<xdr:row>(\\d+)</xdr:row>"));
+        QStringList anchors;
+        for (const auto &m : from.globalMatch(QString::fromUtf8(drawing)))
+            anchors.append(m.captured(1) + QLatin1Char(':') + m.captured(2));
+        QCOMPARE(anchors, (QStringList { "0:1", "0:3" }));
+
+        const QByteArray sheet = zipPart(book, "xl/worksheets/sheet1.xml");
+        QVERIFY(sheet.contains("<autoFilter ref=\"A1:R5\""));
+        QVERIFY(sheet.contains(">Foto<"));
+        QVERIFY(sheet.contains("customHeight=\"1\""));
     }
 
     void workbookLayoutAndTextsNeverFormulas()
@@ -274,6 +336,7 @@ private slots:
         QVERIFY(sheet.contains("ySplit=\"1\"") && sheet.contains("state=\"frozen\""));
         QVERIFY(sheet.contains("<autoFilter ref=\"A1:Q4\""));
         QVERIFY(!sheet.contains("<f>"));
+        QVERIFY(zipNames(book).filter(QStringLiteral("xl/media/")).isEmpty());
         QCOMPARE(sheet.count("<col "), 17);
         // Widths follow the texts: the long Caratteristiche column is wider than the short Pagato one.
         const QByteArray styles = zipPart(book, "xl/styles.xml");

@@ -5,6 +5,7 @@
 #include "storage/ProgramFolder.h"
 #include "warehouse/rules/WarehouseSheet.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -82,8 +83,25 @@ QDate programDate(const QString &text)
     return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
 }
 
-bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QStringList &headers)
+/** The photo as a small JPEG, or nothing for a missing or unreadable one. */
+QByteArray thumbnail(const QImage &photo)
 {
+    if (photo.isNull())
+        return {};
+    const QImage small = photo.scaled(
+        WorkbookWriter::ThumbnailWidth, WorkbookWriter::ThumbnailHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!small.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPG", 85))
+        return {};
+    return bytes;
+}
+
+bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QStringList &headers,
+    const std::function<QImage(qsizetype)> &photo)
+{
+    const lxw_col_t first = photo ? 1 : 0; // the photo column comes first
     lxw_worksheet *ws = workbook_add_worksheet(book, "Magazzino");
     if (!ws)
         return false;
@@ -101,23 +119,43 @@ bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QString
 
     const std::vector<int> widths = fittedWidths(sheet, headers);
     for (int c = 0; c < WarehouseSheet::ColumnCount; ++c)
-        worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths[size_t(c)], nullptr);
+        worksheet_set_column(ws, first + lxw_col_t(c), first + lxw_col_t(c), widths[size_t(c)], nullptr);
+    if (photo)
+        worksheet_set_column(ws, 0, 0, 12.5, nullptr); // 12.5 characters are about 92 pixels
     worksheet_freeze_panes(ws, 1, 0);
     worksheet_autofilter(
-        ws, 0, 0, lxw_row_t(std::max<qsizetype>(sheet.rowCount(), 1)), WarehouseSheet::ColumnCount - 1);
+        ws, 0, 0, lxw_row_t(std::max<qsizetype>(sheet.rowCount(), 1)), first + WarehouseSheet::ColumnCount - 1);
 
+    if (photo && worksheet_write_string(ws, 0, 0, "Foto", header) != LXW_NO_ERROR)
+        return false;
     for (int c = 0; c < WarehouseSheet::ColumnCount; ++c) {
-        if (worksheet_write_string(ws, 0, lxw_col_t(c), headers.value(c).toUtf8().constData(), header) != LXW_NO_ERROR)
+        if (worksheet_write_string(ws, 0, first + lxw_col_t(c), headers.value(c).toUtf8().constData(), header)
+            != LXW_NO_ERROR)
             return false;
     }
     const auto &fields = WarehouseSheet::fields();
     for (qsizetype r = 0; r < sheet.rowCount(); ++r) {
         const lxw_row_t row = lxw_row_t(r + 1);
+        if (photo) {
+            // Points: the thumbnail's height in pixels at 96 dpi, plus a small margin.
+            worksheet_set_row(ws, row, (WorkbookWriter::ThumbnailHeight + 6) * 0.75, nullptr);
+            const QByteArray jpeg = r < sheet.filledCount() ? thumbnail(photo(r)) : QByteArray();
+            if (!jpeg.isEmpty()) {
+                lxw_image_options where = {};
+                where.x_offset = 4;
+                where.y_offset = 3;
+                // The library copies the bytes, so the buffer can go once this returns.
+                if (worksheet_insert_image_buffer_opt(ws, row, 0,
+                        reinterpret_cast<const unsigned char *>(jpeg.constData()), size_t(jpeg.size()), &where)
+                    != LXW_NO_ERROR)
+                    return false;
+            }
+        }
         for (int c = 0; c < WarehouseSheet::ColumnCount; ++c) {
             const QString value = sheet.text(r, c);
             if (value.isEmpty())
                 continue;
-            const lxw_col_t col = lxw_col_t(c);
+            const lxw_col_t col = first + lxw_col_t(c);
             lxw_error result = LXW_NO_ERROR;
             const Kind kind = kindOf(fields[size_t(c)]);
             std::optional<double> number;
@@ -195,7 +233,8 @@ QString temporaryPath()
     return programPath(QStringLiteral("Magazzino.xlsx.tmp"));
 }
 
-bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers)
+bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
+    const std::function<QImage(qsizetype row)> &photo)
 {
 #ifdef VETRINOVA_XLSX
     const QString temporary = temporaryPath();
@@ -209,7 +248,7 @@ bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &
     lxw_workbook *book = workbook_new_opt(temporaryName.constData(), &options);
     if (!book)
         return false;
-    const bool filled = fillWorkbook(book, sheet, headers);
+    const bool filled = fillWorkbook(book, sheet, headers, photo);
     // workbook_close frees the workbook whatever happens, so it is called on every path.
     const lxw_error closed = workbook_close(book);
     auto dropTemporary = [&] {
@@ -230,6 +269,7 @@ bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &
     Q_UNUSED(path);
     Q_UNUSED(sheet);
     Q_UNUSED(headers);
+    Q_UNUSED(photo);
     Q_UNUSED(injected);
     return false;
 #endif

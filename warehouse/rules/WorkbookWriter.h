@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +34,15 @@ enum class Step {
  * once complete and on the disk; on any failure the old workbook stays as it was and no temporary file
  * is left. False on failure, and when `path` is a link that leads outside the program folder.
  */
-bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers);
+bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
+    const std::function<QImage(qsizetype row)> &photo = {});
+
+/**
+ * With `photo`, a first column "Foto" holds each row's picture scaled to a thumbnail and the rows are
+ * tall enough for it; a null image leaves the cell empty.
+ */
+constexpr int ThumbnailWidth = 80;
+constexpr int ThumbnailHeight = 56;
 
 /** Test seam: called before each step; returning true makes that step fail as a full disk would. */
 void setFaultInjector(std::function<bool(Step)> injector);

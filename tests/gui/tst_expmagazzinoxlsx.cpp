@@ -179,6 +179,7 @@ const QList<Awkward> &awkwardCells()
         { 1, S::DataSca, "31/02/2014", "", "31/02/2014", "string" },
         { 1, S::Pagato, "S\u00ec", "", "S\u00ec", "string" },
         { 2, S::Codice, "C3", "", "C3", "string" },
+        { 2, S::DataSca, "01/01/1850", "", "01/01/1850", "string" },
         { 2, S::Note, "", "\u03a9 \u6f22 \u2713 </td>", "\u03a9 \u6f22 \u2713 </td>", "string" },
         { 2, S::Prezzo, "5", "99,90", "99,90", "float" },
         { 2, S::UM, "", "+39 051", "+39 051", "string" },

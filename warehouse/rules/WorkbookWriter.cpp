@@ -77,10 +77,12 @@ std::vector<int> fittedWidths(const WarehouseSheet &sheet, const QStringList &he
     return widths;
 }
 
-// The program's dates are dd/mm/yyyy; anything else stays text.
+// The program's dates are dd/mm/yyyy; anything else, and a day the spreadsheet's calendar (from 1900)
+// cannot hold, stays text.
 QDate programDate(const QString &text)
 {
-    return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate day = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    return day.isValid() && day.year() >= 1900 ? day : QDate();
 }
 
 /** The photo as a small JPEG, or nothing for a missing or unreadable one. */

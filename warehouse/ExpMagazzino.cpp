@@ -167,6 +167,7 @@ TfrmExpMagazzino::TfrmExpMagazzino(QWidget *owner)
     connect(cmdEsporta, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsportaClick);
     connect(cmdGuida, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdGuidaClick);
     connect(cmdEsci, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsciClick);
+    addWorkbookButton(panel);
 
     m_model = new WarehouseSheetModel(this);
     m_model->reset([this] { m_model->sheet().setRowCount(kDesignRows); });
@@ -266,6 +267,20 @@ void TfrmExpMagazzino::cmdEsportaClick()
             QStringLiteral("Le schede in archivio sono state esportate con successo.\r\n\r\n"
                            "Si vuole aprire il file di Excel?")))
         TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
+}
+
+const WarehouseSheet &TfrmExpMagazzino::committedSheet()
+{
+    static_cast<RecordsGrid *>(m_grdRecords)->commitOpenEditor();
+    return m_model->sheet();
+}
+
+QStringList TfrmExpMagazzino::sheetHeaders()
+{
+    QStringList headers;
+    for (size_t c = 1; c < kColumns.size(); ++c)
+        headers.append(QString::fromUtf16(kColumns[c].header));
+    return headers;
 }
 
 void TfrmExpMagazzino::cmdGuidaClick()

@@ -4,6 +4,7 @@
 
 class QLabel;
 class QTableView;
+class WarehouseSheet;
 class WarehouseSheetModel;
 
 /**
@@ -24,11 +25,19 @@ public:
     void cmdEsportaClick();
     void cmdGuidaClick();
     void cmdEsciClick();
+    /** Writes Magazzino.xlsx from the grid (cmdEsportaXlsx, present when the build can write workbooks). */
+    void cmdEsportaXlsxClick();
 
 protected:
     void formShow() override;
 
 private:
+    /** The grid's sheet, with an edit still open in a cell taken in first. */
+    const WarehouseSheet &committedSheet();
+    /** The headers of the sheet's seventeen columns, as the grid shows them. */
+    static QStringList sheetHeaders();
+    void addWorkbookButton(QWidget *panel);
+
     WarehouseSheetModel *m_model;
     QTableView *m_grdRecords;
     QLabel *m_panInfo;

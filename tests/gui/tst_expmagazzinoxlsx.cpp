@@ -1,0 +1,440 @@
+#include "tests/support/TestSupport.h"
+
+#include "storage/SchedaProdotto.h"
+#include "warehouse/ExpMagazzino.h"
+#include "warehouse/rules/WarehouseSheet.h"
+#include "warehouse/rules/WorkbookWriter.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QXmlStreamReader>
+
+#include <map>
+
+namespace {
+using S = TSchedaProdotto;
+
+const QString kFailure = QStringLiteral(
+    "Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\nAccertarsi che il file non "
+    "sia già aperto e che nella cartella del programma ci sia spazio per scrivere. Il file precedente non è "
+    "stato modificato.");
+const QString kDone = QStringLiteral(
+    "La tabella è stata esportata con successo nel file Magazzino.xlsx.\r\n\r\nSi vuole aprire il file?");
+
+void addCard(const std::map<S::Field, QString> &fields)
+{
+    S card;
+    for (const auto &[field, text] : fields)
+        card[field] = text;
+    WarehouseArchive::append(card);
+}
+
+/** The grid column (0 is the number) of a card field. */
+int gridColumn(S::Field field)
+{
+    const auto &fields = WarehouseSheet::fields();
+    return int(std::find(fields.begin(), fields.end(), field) - fields.begin()) + 1;
+}
+
+/** A workbook part's text, read with unzip; empty when unzip is missing or the part is not there. */
+QByteArray zipPart(const QString &zip, const QString &part)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"), { QStringLiteral("-p"), zip, part });
+    if (!p.waitForFinished(30000))
+        return {};
+    return p.readAllStandardOutput();
+}
+
+/** The names of a workbook's parts, read with unzip. */
+QStringList zipNames(const QString &zip)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"), { QStringLiteral("-Z1"), zip });
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+/** Runs the spreadsheet program headless to convert `file` into `outDir`; false when it fails. */
+bool convert(const QString &soffice, const QString &file, const QString &filter, const QString &outDir)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(soffice,
+        { QStringLiteral("--headless"), QStringLiteral("--norestore"),
+            QStringLiteral("-env:UserInstallation=file://") + outDir + QStringLiteral("/profile"),
+            QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), outDir, file });
+    return p.waitForFinished(180000) && p.exitCode() == 0;
+}
+
+/** A CSV file as rows of fields (quotes as the spreadsheet writes them). */
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (quoted) {
+            if (ch == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
+                field += ch;
+                ++i;
+            } else if (ch == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                field += ch;
+            }
+        } else if (ch == QLatin1Char('"')) {
+            quoted = true;
+        } else if (ch == QLatin1Char(',')) {
+            row.append(field);
+            field.clear();
+        } else if (ch == QLatin1Char('\n')) {
+            row.append(field);
+            rows.append(row);
+            row.clear();
+            field.clear();
+        } else if (ch != QLatin1Char('\r')) {
+            field += ch;
+        }
+    }
+    if (!field.isEmpty() || !row.isEmpty()) {
+        row.append(field);
+        rows.append(row);
+    }
+    return rows;
+}
+
+/** The value type of every cell of the first sheet of a flat OpenDocument file, by row and column. */
+QList<QStringList> cellTypes(const QByteArray &fods)
+{
+    QList<QStringList> rows;
+    QXmlStreamReader xml(fods);
+    bool inTable = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"table") {
+            if (!rows.isEmpty())
+                break; // only the first sheet
+            inTable = true;
+        } else if (inTable && xml.isStartElement() && xml.name() == u"table-row") {
+            rows.append(QStringList());
+        } else if (inTable && xml.isStartElement() && xml.name() == u"table-cell") {
+            const auto attrs = xml.attributes();
+            const int repeat = qMax(1, attrs.value(QStringLiteral("table:number-columns-repeated")).toInt());
+            for (int i = 0; i < repeat && rows.last().size() < WarehouseSheet::ColumnCount; ++i)
+                rows.last().append(attrs.value(QStringLiteral("office:value-type")).toString());
+        } else if (xml.isEndElement() && xml.name() == u"table") {
+            break;
+        }
+    }
+    // The format pads the sheet with empty rows; they are no cells of the grid.
+    while (!rows.isEmpty() && rows.last().join(QString()).isEmpty())
+        rows.removeLast();
+    return rows;
+}
+
+void click(QWidget *w)
+{
+    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+// The awkward cells: what a card or a grid edit holds, what the spreadsheet shows, and its type there.
+struct Awkward
+{
+    int card; // 0-based card; the grid row
+    S::Field field;
+    QString stored; // in the archive ("" when the cell comes from a grid edit)
+    QString edited; // typed into the grid ("" for none)
+    QString shown;
+    const char *type;
+};
+
+const QList<Awkward> &awkwardCells()
+{
+    static const QList<Awkward> cells = {
+        { 0, S::Codice, "007", "", "007", "string" },
+        { 0, S::Costo, "12,50", "", "12,50", "float" },
+        { 0, S::Nome, "<b>Vaso</b> & \"Tazza\"", "", "<b>Vaso</b> & \"Tazza\"", "string" },
+        { 0, S::Giacenza, "3", "", "3", "float" },
+        { 0, S::Recapito, "0512345678", "", "0512345678", "string" },
+        { 0, S::DataSca, "31/12/2014", "", "31/12/2014", "date" },
+        { 0, S::Note, "=1+1", "", "=1+1", "string" },
+        { 0, S::Prezzo, "1234,5", "", "1.234,50", "float" },
+        { 0, S::Pagato, "No", "", "No", "string" },
+        { 1, S::Codice, "0001", "", "0001", "string" },
+        { 1, S::Costo, "abc", "", "abc", "string" },
+        { 1, S::Nome, "=SOMMA(A1:A2)", "", "=SOMMA(A1:A2)", "string" },
+        { 1, S::Giacenza, "2,5", "", "2,5", "float" },
+        { 1, S::Tipologia, "1e3", "", "1e3", "string" },
+        { 1, S::Caratteristiche, "'uno' \"due\" riga1<br>riga2", "", "'uno' \"due\" riga1<br>riga2", "string" },
+        { 1, S::DataSca, "31/02/2014", "", "31/02/2014", "string" },
+        { 1, S::Pagato, "S\u00ec", "", "S\u00ec", "string" },
+        { 2, S::Codice, "C3", "", "C3", "string" },
+        { 2, S::DataSca, "01/01/1850", "", "01/01/1850", "string" },
+        { 2, S::Note, "", "\u03a9 \u6f22 \u2713 </td>", "\u03a9 \u6f22 \u2713 </td>", "string" },
+        { 2, S::Prezzo, "5", "99,90", "99,90", "float" },
+        { 2, S::UM, "", "+39 051", "+39 051", "string" },
+    };
+    return cells;
+}
+} // namespace
+
+class TestExpMagazzinoXlsx : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Sandbox> m_box;
+    std::unique_ptr<TfrmExpMagazzino> m_window;
+
+    QTableView *grid() const { return m_window->findChild<QTableView *>("grdRecords"); }
+    QWidget *button() const { return m_window->findChild<QWidget *>("cmdEsportaXlsx"); }
+
+    void openWindow()
+    {
+        m_window = std::make_unique<TfrmExpMagazzino>(nullptr);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    /** Fills the archive and the grid with the awkward cells, typing one edit as a user would. */
+    void awkwardGrid()
+    {
+        for (int card = 0; card < 3; ++card) {
+            std::map<S::Field, QString> fields;
+            for (const Awkward &a : awkwardCells())
+                if (a.card == card && !a.stored.isEmpty())
+                    fields[a.field] = a.stored;
+            addCard(fields);
+        }
+        openWindow();
+        for (const Awkward &a : awkwardCells()) {
+            if (a.edited.isEmpty())
+                continue;
+            const QModelIndex index = grid()->model()->index(a.card, gridColumn(a.field));
+            if (a.field == S::Prezzo) {
+                // Typed and left open: the export must take the open editor's text in.
+                m_window->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+                grid()->scrollTo(index);
+                const QPoint at = grid()->visualRect(index).center();
+                QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+                QLineEdit *editor = nullptr;
+                QTRY_VERIFY((editor = grid()->viewport()->findChild<QLineEdit *>()) && editor->isVisible());
+                editor->selectAll();
+                QTest::keyClicks(editor, a.edited);
+            } else {
+                // Characters outside the keyboard test helper's reach arrive as a paste would.
+                QVERIFY(grid()->model()->setData(index, a.edited, Qt::EditRole));
+            }
+        }
+    }
+
+private slots:
+    void init()
+    {
+        if (!WorkbookWriter::available())
+            QSKIP("this build has no libxlsxwriter (package libxlsxwriter-dev)");
+        m_box = std::make_unique<Sandbox>();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        WorkbookWriter::setFaultInjector({});
+        m_box.reset();
+    }
+
+    void buttonSitsInFreeSpaceAndSaysWhatItDoes()
+    {
+        openWindow();
+        QWidget *xlsx = button();
+        QVERIFY(xlsx);
+        QCOMPARE(xlsx->accessibleName(), QStringLiteral("Esporta XLSX"));
+        QVERIFY(xlsx->accessibleDescription().contains(QStringLiteral("Magazzino.xlsx")));
+        for (const char *other : { "cmdEsporta", "cmdGuida", "icoHand", "imgLogo", "grdRecords" })
+            QVERIFY2(!xlsx->geometry().intersects(m_window->findChild<QWidget *>(other)->geometry()), other);
+        QVERIFY(m_window->findChild<QWidget *>("shpSfondo")->geometry().contains(xlsx->geometry()));
+
+        // The status line tells what it does while the mouse is over it.
+        auto *panInfo = m_window->findChild<QLabel *>("panInfo");
+        QTest::mouseMove(xlsx, xlsx->rect().center());
+        QTRY_COMPARE(panInfo->text(), xlsx->accessibleDescription());
+
+        auto *chkFoto = m_window->findChild<QCheckBox *>("chkFoto");
+        QVERIFY(chkFoto);
+        QVERIFY(!chkFoto->isChecked());
+        QCOMPARE(chkFoto->accessibleName(), QStringLiteral("Includi le foto"));
+        for (const char *other : { "cmdEsporta", "cmdEsportaXlsx", "cmdGuida", "icoHand", "grdRecords" })
+            QVERIFY2(!chkFoto->geometry().intersects(m_window->findChild<QWidget *>(other)->geometry()), other);
+        QVERIFY(m_window->findChild<QWidget *>("shpSfondo")->geometry().contains(chkFoto->geometry()));
+        QTest::mouseMove(chkFoto, chkFoto->rect().center());
+        QTRY_COMPARE(panInfo->text(), chkFoto->accessibleDescription());
+    }
+
+    void photosOnePerCardInItsRow()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is missing (scripts/install-deps installs it)");
+        for (int n = 1; n <= 4; ++n)
+            addCard({ { S::Codice, QString::number(n) } });
+        QImage big(1600, 1200, QImage::Format_RGB32);
+        big.fill(Qt::darkGreen);
+        QVERIFY(big.save(m_box->path("1.jpg"), "JPG"));
+        big.fill(Qt::darkRed); // the library stores identical pictures once
+        QVERIFY(big.save(m_box->path("3.jpg"), "JPG"));
+        Sandbox::writeFile(m_box->path("4.jpg"), QByteArray("\xff\xd8\xff not really a photo", 25));
+        openWindow();
+        QTest::mouseClick(m_window->findChild<QCheckBox *>("chkFoto"), Qt::LeftButton);
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+
+        const QString book = WorkbookWriter::exportPath();
+        const QStringList media = zipNames(book).filter(QStringLiteral("xl/media/"));
+        QCOMPARE(media.size(), 2);
+        for (const QString &part : media) {
+            const QImage thumb = QImage::fromData(zipPart(book, part));
+            QVERIFY(!thumb.isNull());
+            QVERIFY(
+                thumb.width() <= WorkbookWriter::ThumbnailWidth && thumb.height() <= WorkbookWriter::ThumbnailHeight);
+        }
+        // Anchored in the first column of cards 1 and 3 (sheet rows 1 and 3 counted from 0).
+        const QByteArray drawing = zipPart(book, "xl/drawings/drawing1.xml");
+        QRegularExpression from(QStringLiteral("<xdr:from><xdr:col>(\\d+)</xdr:col>.*?<xdr:row>(\\d+)</xdr:row>"));
+        QStringList anchors;
+        for (const auto &m : from.globalMatch(QString::fromUtf8(drawing)))
+            anchors.append(m.captured(1) + QLatin1Char(':') + m.captured(2));
+        QCOMPARE(anchors, (QStringList { "0:1", "0:3" }));
+
+        const QByteArray sheet = zipPart(book, "xl/worksheets/sheet1.xml");
+        QVERIFY(sheet.contains("<autoFilter ref=\"A1:R5\""));
+        QVERIFY(sheet.contains(">Foto<"));
+        QVERIFY(sheet.contains("customHeight=\"1\""));
+    }
+
+    void workbookLayoutAndTextsNeverFormulas()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is missing (scripts/install-deps installs it)");
+        awkwardGrid();
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+        QCOMPARE(m_box->opened, QStringList { "\"" + m_box->folder() + "Magazzino.xlsx\"" });
+        QVERIFY(!QFile::exists(WorkbookWriter::temporaryPath()));
+
+        const QString book = WorkbookWriter::exportPath();
+        QVERIFY(zipPart(book, "xl/workbook.xml").contains("<sheet name=\"Magazzino\""));
+        const QByteArray sheet = zipPart(book, "xl/worksheets/sheet1.xml");
+        QVERIFY(sheet.contains("ySplit=\"1\"") && sheet.contains("state=\"frozen\""));
+        QVERIFY(sheet.contains("<autoFilter ref=\"A1:Q4\""));
+        QVERIFY(!sheet.contains("<f>"));
+        QVERIFY(zipNames(book).filter(QStringLiteral("xl/media/")).isEmpty());
+        QCOMPARE(sheet.count("<col "), 17);
+        // Widths follow the texts: the long Caratteristiche column is wider than the short Pagato one.
+        const QByteArray styles = zipPart(book, "xl/styles.xml");
+        QVERIFY(styles.contains("<b/>"));
+        QVERIFY(styles.contains("formatCode=\"#,##0.00\""));
+        QVERIFY(styles.contains("formatCode=\"dd/mm/yyyy\""));
+    }
+
+    void roundTripThroughASpreadsheetProgram()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice Calc is not installed (apt-get install libreoffice-calc-nogui): "
+                  "the workbook is not read back by a real spreadsheet program");
+        awkwardGrid();
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+
+        const QString out = m_box->path(QStringLiteral("letto"));
+        QVERIFY(QDir().mkpath(out));
+        // As shown, UTF-8, Italian: what a user reads in each cell.
+        QVERIFY(convert(soffice, WorkbookWriter::exportPath(),
+            QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,1040,false,true,true"), out));
+        QVERIFY(convert(soffice, WorkbookWriter::exportPath(), QStringLiteral("fods"), out));
+        const QList<QStringList> rows
+            = parseCsv(QString::fromUtf8(Sandbox::readFile(out + QStringLiteral("/Magazzino.csv"))));
+        const QList<QStringList> types = cellTypes(Sandbox::readFile(out + QStringLiteral("/Magazzino.fods")));
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(types.size(), 4);
+
+        // Headers as the grid shows them.
+        for (int c = 0; c < WarehouseSheet::ColumnCount; ++c)
+            QCOMPARE(rows[0].value(c), grid()->model()->headerData(c + 1, Qt::Horizontal).toString());
+
+        // Every cell of the grid, awkward or empty, reads back as the grid has it.
+        QAbstractItemModel *model = grid()->model();
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < WarehouseSheet::ColumnCount; ++c) {
+                const S::Field field = WarehouseSheet::fields()[size_t(c)];
+                QString shown = model->index(r, c + 1).data().toString();
+                QString type = shown.isEmpty() ? QString() : QStringLiteral("string");
+                for (const Awkward &a : awkwardCells()) {
+                    if (a.card == r && a.field == field) {
+                        shown = a.shown;
+                        type = QString::fromLatin1(a.type);
+                    }
+                }
+                const QString where = QStringLiteral("row %1 column %2").arg(r + 1).arg(c + 1);
+                QVERIFY2(rows[r + 1].value(c) == shown,
+                    qPrintable(where + ": " + rows[r + 1].value(c) + " instead of " + shown));
+                QVERIFY2(types[r + 1].value(c) == type,
+                    qPrintable(where + ": type " + types[r + 1].value(c) + " instead of " + type));
+            }
+        }
+    }
+
+    void failureKeepsThePreviousWorkbook_data()
+    {
+        QTest::addColumn<bool>("folderInTheWay");
+        QTest::addColumn<int>("failingStep");
+        QTest::newRow("a folder where the temporary file goes") << true << -1;
+        QTest::newRow("the workbook cannot be finished") << false << int(WorkbookWriter::Step::Close);
+        QTest::newRow("the disk refuses the flush") << false << int(WorkbookWriter::Step::Flush);
+        QTest::newRow("the rename fails") << false << int(WorkbookWriter::Step::Rename);
+    }
+
+    void failureKeepsThePreviousWorkbook()
+    {
+        QFETCH(bool, folderInTheWay);
+        QFETCH(int, failingStep);
+        addCard({ { S::Codice, "A1" }, { S::Nome, "Vaso" } });
+        Sandbox::writeFile(WorkbookWriter::exportPath(), "earlier workbook");
+        if (folderInTheWay)
+            QVERIFY(QDir().mkdir(WorkbookWriter::temporaryPath()));
+        else
+            WorkbookWriter::setFaultInjector([failingStep](WorkbookWriter::Step s) { return int(s) == failingStep; });
+        openWindow();
+        click(button());
+        QCOMPARE(m_box->messages.size(), 1);
+        QCOMPARE(m_box->messages[0].kind, Msg::Kind::Error);
+        QCOMPARE(m_box->messages[0].text, kFailure);
+        QVERIFY(m_box->opened.isEmpty());
+        QCOMPARE(Sandbox::readFile(WorkbookWriter::exportPath()), QByteArray("earlier workbook"));
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files), QStringList());
+        QVERIFY(!QFile::exists(m_box->path("Magazzino.xls")));
+
+        // Once the way is clear the same grid is written.
+        WorkbookWriter::setFaultInjector({});
+        if (folderInTheWay)
+            QVERIFY(QDir().rmdir(WorkbookWriter::temporaryPath()));
+        m_box->clearMessages();
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+        QVERIFY(Sandbox::readFile(WorkbookWriter::exportPath()).startsWith("PK"));
+        QVERIFY(!QFile::exists(WorkbookWriter::temporaryPath()));
+    }
+};
+
+QTEST_MAIN(TestExpMagazzinoXlsx)
+#include "tst_expmagazzinoxlsx.moc"

@@ -1,0 +1,58 @@
+// The export window's workbook button: Magazzino.xlsx written from the grid, beside Magazzino.xls.
+#include "warehouse/ExpMagazzino.h"
+
+#include "widgets/Messages.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
+#include "app/rules/Picture.h"
+#include "storage/ProgramFolder.h"
+#include "warehouse/rules/WorkbookWriter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+
+void TfrmExpMagazzino::addWorkbookButton(QWidget *panel)
+{
+    if (!WorkbookWriter::available())
+        return;
+    // The free space between Esporta and Guida.
+    auto *cmdEsportaXlsx = new PictureButton(panel, QStringLiteral("cmdEsportaXlsx"), QStringLiteral("exp-xlsx"),
+        QRect(618, 15, 49, 50), QStringLiteral("Esporta XLSX"),
+        QStringLiteral("Esporta la tabella nella cartella di lavoro Magazzino.xlsx, con numeri e date come tali."));
+    connect(cmdEsportaXlsx, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsportaXlsxClick);
+
+    // The white banner right of the title's words is empty; the option for the workbook goes there.
+    auto *chkFoto = new QCheckBox(QStringLiteral("Includi le foto"), panel);
+    chkFoto->setObjectName(QStringLiteral("chkFoto"));
+    chkFoto->setGeometry(QRect(412, 48, 112, 20));
+    const QString hint = QStringLiteral("Aggiunge a Magazzino.xlsx una prima colonna con la foto di ogni scheda.");
+    chkFoto->setProperty("statusText", hint);
+    chkFoto->setAccessibleName(QStringLiteral("Includi le foto"));
+    chkFoto->setAccessibleDescription(hint);
+}
+
+void TfrmExpMagazzino::cmdEsportaXlsxClick()
+{
+    const WarehouseSheet &sheet = committedSheet();
+    const QString path = WorkbookWriter::exportPath();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::function<QImage(qsizetype)> photo;
+    if (auto *chkFoto = findChild<QCheckBox *>(QStringLiteral("chkFoto")); chkFoto && chkFoto->isChecked()) {
+        // Row r holds card r + 1, whose photo is "r + 1".jpg; the loader bounds what one photo costs.
+        photo
+            = [](qsizetype row) { return loadPicture(programPath(QString::number(row + 1) + QStringLiteral(".jpg"))); };
+    }
+    const bool written = WorkbookWriter::write(path, sheet, sheetHeaders(), photo);
+    QApplication::restoreOverrideCursor();
+    if (!written) {
+        Msg::error(this,
+            QStringLiteral("Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\n"
+                           "Accertarsi che il file non sia gi\u00e0 aperto e che nella cartella del programma "
+                           "ci sia spazio per scrivere. Il file precedente non \u00e8 stato modificato."));
+        return;
+    }
+    if (Msg::confirm(this,
+            QStringLiteral("La tabella \u00e8 stata esportata con successo nel file Magazzino.xlsx.\r\n\r\n"
+                           "Si vuole aprire il file?")))
+        TMisc::Open(QLatin1Char('"') + path + QLatin1Char('"'));
+}

@@ -24,7 +24,8 @@ public:
     TfrmListinoPrezzi();
 
     void cmdNuovoClick();
-    void cmdSalvaClick();
+    // Invokable: the print windows save the page before printing the whole list.
+    Q_INVOKABLE void cmdSalvaClick();
     void cmdPrimoClick();
     void cmdIndietroClick();
     void cmdAvantiClick();

@@ -1,6 +1,7 @@
 #include "pricelist/StampaProdotto.h"
 
 #include "widgets/ShapeWidget.h"
+#include "pricelist/WholeListChoice.h"
 #include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"
@@ -38,7 +39,7 @@ Texts textsFor(PagePrintWindow::Output output)
 } // namespace
 
 PagePrintWindow::PagePrintWindow(QWidget *editor, Output output)
-    : DialogWindow(editor, textsFor(output).caption, QSize(364, 287), QColor(0x42, 0x7A, 0xA8))
+    : DialogWindow(editor, textsFor(output).caption, QSize(364, 287 + WholeListChoice::ExtraHeight), QColor(0x42, 0x7A, 0xA8))
     , m_editor(editor)
     , m_output(output)
     , m_repDocumento(makeRepDocumento())
@@ -53,6 +54,9 @@ PagePrintWindow::PagePrintWindow(QWidget *editor, Output output)
     setTabOrder(annulla, stampa);
     connect(annulla, &QPushButton::clicked, this, &PagePrintWindow::btnAnnullaClick);
     connect(stampa, &QPushButton::clicked, this, &PagePrintWindow::btnStampaClick);
+    // The buttons keep their places; the choice sits in the taller window below them.
+    m_scelta = new WholeListChoice(
+        this, editor, output == Output::Print ? QStringLiteral("stampare") : QStringLiteral("mostrare"));
 }
 
 void PagePrintWindow::formShow()
@@ -62,6 +66,17 @@ void PagePrintWindow::formShow()
 
 void PagePrintWindow::btnStampaClick()
 {
+    if (m_scelta->wholeList()) {
+        const std::optional<PreparedReport> whole = m_scelta->prepare();
+        if (!whole)
+            return;
+        if (m_output == Output::Print)
+            ReportOutput::print(this, *whole);
+        else
+            ReportOutput::showPreview(this, *whole);
+        accept();
+        return;
+    }
     PriceListPageValues values;
     values.title = EditorControls::text(m_editor, QStringLiteral("lblNome"));
     values.page = EditorControls::text(m_editor, QStringLiteral("lblPosizione"));

@@ -3,6 +3,8 @@
 #include "widgets/DialogWindow.h"
 #include "report/engine/ReportTemplate.h"
 
+class WholeListChoice;
+
 /**
  * The print and preview windows of a price-list page. They are twins: both fill repDocumento from
  * the page editor's controls as they are on screen, and differ only in their texts, their pictures
@@ -17,7 +19,7 @@ public:
     /** `editor` is the page editor: the window's owner and where every printed value is read. */
     PagePrintWindow(QWidget *editor, Output output);
 
-    /** Fills the page, prints or previews it, and closes the window. */
+    /** Fills the page (or every page of the list, when chosen), prints or previews it, and closes the window. */
     void btnStampaClick();
     /** Closes the window; nothing is printed. */
     void btnAnnullaClick();
@@ -29,6 +31,7 @@ private:
     QWidget *m_editor;
     Output m_output;
     ReportTemplate m_repDocumento;
+    WholeListChoice *m_scelta;
 };
 
 /** Prints the page shown in the page editor. */

@@ -49,6 +49,11 @@ QMessageBox::StandardButton show(QWidget *parent, Msg::Kind kind, const QString 
         title = QStringLiteral("Conferma");
         buttons = QMessageBox::Yes | QMessageBox::No;
         break;
+    case Msg::Kind::YesNoCancel:
+        icon = QMessageBox::Question;
+        title = QStringLiteral("Conferma");
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
     case Msg::Kind::ErrorReport:
         icon = QMessageBox::Critical;
         title = QStringLiteral("Errore");
@@ -89,6 +94,13 @@ void Msg::plain(QWidget *parent, const QString &text)
 bool Msg::confirm(QWidget *parent, const QString &text)
 {
     return show(parent, Kind::Confirm, text) != QMessageBox::No;
+}
+
+QMessageBox::StandardButton Msg::askYesNoCancel(QWidget *parent, const QString &text)
+{
+    const QMessageBox::StandardButton answer = show(parent, Kind::YesNoCancel, text);
+    // Closing the box with Esc or its title bar is no answer at all.
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? answer : QMessageBox::Cancel;
 }
 
 void Msg::errorReport(QWidget *parent, const QString &text)

@@ -19,6 +19,7 @@ enum class Kind {
     Information, ///< information icon, OK and Cancel
     Plain,       ///< no icon, OK only
     Confirm,     ///< question, Yes and No; only No stops the action
+    YesNoCancel, ///< question, Yes, No and Cancel; the caller acts on each answer
     ErrorReport  ///< the report of an error no handler caught: the error's own text, OK only
 };
 
@@ -28,6 +29,8 @@ void information(QWidget *parent, const QString &text);
 void plain(QWidget *parent, const QString &text);
 /** Asks a Yes/No question; false only when the answer is No. */
 bool confirm(QWidget *parent, const QString &text);
+/** Asks a question with Yes, No and Cancel; returns the button chosen (Cancel when the box is closed). */
+QMessageBox::StandardButton askYesNoCancel(QWidget *parent, const QString &text);
 void errorReport(QWidget *parent, const QString &text);
 
 /** The archive-access message, with its line-feed-then-carriage-return breaks. */

@@ -18,7 +18,7 @@ Sandbox::Sandbox()
     setProgramFolderOverride(m_dir->path());
     Msg::setHandler([this](Msg::Kind kind, const QString &text) {
         messages.append({ kind, text });
-        if (kind == Msg::Kind::Confirm)
+        if (kind == Msg::Kind::Confirm || kind == Msg::Kind::YesNoCancel)
             return answers.isEmpty() ? QMessageBox::Yes : answers.takeFirst();
         return QMessageBox::Ok;
     });

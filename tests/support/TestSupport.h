@@ -39,7 +39,7 @@ public:
 
     /** Messages shown since the last clear. */
     QList<Shown> messages;
-    /** Answers to the next confirmation boxes, in order; Yes when the queue is empty. */
+    /** Answers to the next confirmation and Yes/No/Cancel boxes, in order; Yes when the queue is empty. */
     QList<QMessageBox::StandardButton> answers;
     /** Answers to the next file dialogs, in order; an empty text cancels. Cancel when the queue is empty. */
     QStringList nextFiles;

@@ -1,0 +1,137 @@
+#include "pricelist/WholeListChoice.h"
+
+#include "widgets/Messages.h"
+#include "widgets/StatusHints.h"
+#include "pricelist/rules/WholeList.h"
+#include "report/EditorControls.h"
+#include "storage/ArchiveFile.h"
+#include "storage/PaginaListino.h"
+#include "storage/TextField.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QRadioButton>
+
+namespace {
+template <typename Control>
+Control *choiceControl(
+    QWidget *window, const QString &name, const QString &text, const QRect &geometry, const QString &status)
+{
+    auto *control = new Control(text, window);
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    control->setFont(QFont(QStringLiteral("Verdana"), 9));
+    control->setCursor(Qt::PointingHandCursor);
+    control->setProperty("statusText", status);
+    control->setAccessibleName(text);
+    control->setAccessibleDescription(status);
+    return control;
+}
+
+const QString kPaginaHint = QStringLiteral("Stampa soltanto la scheda mostrata nella finestra del listino.");
+const QString kListinoHint
+    = QStringLiteral("Stampa tutte le schede salvate del listino, in ordine, in un solo lavoro.");
+const QString kIndiceHint
+    = QStringLiteral("Dopo l'ultima scheda aggiunge l'elenco dei prodotti in ordine di nome, con la pagina di ognuno.");
+const QString kEmptyHint
+    = QStringLiteral("Il listino non contiene nessuna scheda salvata: si può stampare solo la pagina corrente.");
+} // namespace
+
+WholeListChoice::WholeListChoice(QWidget *window, QWidget *editor, const QString &verb)
+    : QObject(window)
+    , m_window(window)
+    , m_editor(editor)
+    , m_verb(verb)
+{
+    qint64 pages = 0;
+    // Only an existing list is counted: opening a missing one would create it.
+    if (!listPath().isEmpty() && QFileInfo(listPath()).isFile()) {
+        try {
+            pages = PriceListFile::pageCount(listPath());
+        } catch (const ArchiveError &) {
+            pages = 0;
+        }
+    }
+    const int top = window->height() - ExtraHeight;
+    optPagina = choiceControl<QRadioButton>(window, QStringLiteral("optPagina"),
+        QStringLiteral("Solo la pagina corrente"), QRect(18, top, 326, 20), kPaginaHint);
+    optListino = choiceControl<QRadioButton>(window, QStringLiteral("optListino"),
+        QStringLiteral("Tutto il listino (%1 pagine)").arg(pages), QRect(18, top + 21, 326, 20),
+        pages > 0 ? kListinoHint : kEmptyHint);
+    chkIndice = choiceControl<QCheckBox>(window, QStringLiteral("chkIndice"),
+        QStringLiteral("Aggiungi indice dei prodotti"), QRect(38, top + 42, 306, 20), kIndiceHint);
+    panInfo = new QLabel(window);
+    panInfo->setObjectName(QStringLiteral("panInfo"));
+    panInfo->setGeometry(18, top + 65, 326, 18);
+    panInfo->setFont(QFont(QStringLiteral("Tahoma"), 8));
+    panInfo->setAccessibleDescription(QStringLiteral("Riga di stato"));
+    optPagina->setChecked(true);
+    optListino->setEnabled(pages > 0);
+    chkIndice->setEnabled(false);
+    if (pages == 0)
+        panInfo->setText(kEmptyHint);
+    connect(optListino, &QRadioButton::toggled, chkIndice, &QCheckBox::setEnabled);
+    installStatusHints(window, panInfo);
+}
+
+bool WholeListChoice::wholeList() const
+{
+    return optListino->isChecked();
+}
+
+QString WholeListChoice::listPath() const
+{
+    return trimText(EditorControls::text(m_editor, QStringLiteral("lblFile")));
+}
+
+bool WholeListChoice::editorHasUnsavedChanges() const
+{
+    const qint64 shown = trimText(EditorControls::text(m_editor, QStringLiteral("lblPosizione"))).toLongLong();
+    TPaginaListino saved;
+    if (shown > 0) {
+        try {
+            saved = PriceListFile::read(listPath(), shown);
+        } catch (const ArchiveError &) {
+            return true;
+        }
+    }
+    for (int k = 0; k < TPaginaListino::SlotCount; ++k)
+        for (int f = 0; f < TVoceListino::FieldCount; ++f) {
+            const QString box = QLatin1String("txt") + QLatin1String(TVoceListino::layout()[f].name) + QLatin1Char('_')
+                + TPaginaListino::letter(k);
+            const QString shownText = EditorControls::text(m_editor, box);
+            // A new page starts with 0,00 in its price boxes: that alone is nothing to save.
+            if (shown == 0 && f == TVoceListino::Prezzo && shownText == QLatin1String("0,00"))
+                continue;
+            if (shownText != saved.voci[k].values[f])
+                return true;
+        }
+    return false;
+}
+
+std::optional<PreparedReport> WholeListChoice::prepare()
+{
+    if (editorHasUnsavedChanges()) {
+        const QMessageBox::StandardButton answer = Msg::askYesNoCancel(m_window,
+            QStringLiteral("La scheda corrente contiene modifiche non salvate.\r\n"
+                           "Salvarla prima di %1 tutto il listino?\r\n\r\n"
+                           "Sì: salva la scheda e continua. No: usa la versione salvata. Annulla: non %1 nulla.")
+                .arg(m_verb));
+        if (answer == QMessageBox::Cancel)
+            return std::nullopt;
+        if (answer == QMessageBox::Yes) {
+            QMetaObject::invokeMethod(m_editor, "cmdSalvaClick");
+            // The editor has reported why it could not save; nothing is printed then.
+            if (editorHasUnsavedChanges())
+                return std::nullopt;
+        }
+    }
+    try {
+        return WholeList::report(listPath(), EditorControls::text(m_editor, QStringLiteral("lblNome")),
+            chkIndice->isChecked(), EditorControls::picture(m_editor, QStringLiteral("imgBianco")));
+    } catch (const ArchiveError &e) {
+        Msg::archiveError(m_window, e);
+        return std::nullopt;
+    }
+}

@@ -1,12 +1,13 @@
 // The export window's workbook button: Magazzino.xlsx written from the grid, beside Magazzino.xls.
 #include "warehouse/ExpMagazzino.h"
 
-#include "widgets/Messages.h"
-#include "widgets/OpenURL.h"
-#include "widgets/PictureButton.h"
 #include "app/rules/Picture.h"
 #include "storage/ProgramFolder.h"
 #include "warehouse/rules/WorkbookWriter.h"
+#include "widgets/Messages.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ProgressWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,12 +39,30 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::function<QImage(qsizetype)> photo;
     if (auto *chkFoto = findChild<QCheckBox *>(QStringLiteral("chkFoto")); chkFoto && chkFoto->isChecked()) {
-        // Row r holds card r + 1, whose photo is "r + 1".jpg; the loader bounds what one photo costs.
-        photo
-            = [](qsizetype row) { return loadPicture(programPath(QString::number(row + 1) + QStringLiteral(".jpg"))); };
+        // Row r holds card r + 1, whose photo is "r + 1".jpg; the loader bounds what one photo costs
+        // and decodes it only as large as the thumbnail needs.
+        const QSize shown(WorkbookWriter::ThumbnailWidth, WorkbookWriter::ThumbnailHeight);
+        photo = [shown](qsizetype row) {
+            return loadPictureFor(programPath(QString::number(row + 1) + QStringLiteral(".jpg")), shown);
+        };
     }
-    const bool written = WorkbookWriter::write(path, sheet, sheetHeaders(), photo);
+    // A big warehouse, or photos, take a while: the progress window says how far it got, and Annulla
+    // leaves the previous workbook as it was.
+    ProgressWindow progress(this, QStringLiteral("dlgEsportazione"), QStringLiteral("Esportazione"),
+        QStringLiteral("Avanzamento dell'esportazione"));
+    bool stopped = false;
+    const qsizetype bigEnough = photo ? 50 : 20000;
+    const bool written
+        = WorkbookWriter::write(path, sheet, sheetHeaders(), photo, [&](qsizetype done, qsizetype total) {
+              if (total < bigEnough)
+                  return true;
+              stopped = !progress.step(
+                  done, total, QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2").arg(done + 1).arg(total));
+              return !stopped;
+          });
     QApplication::restoreOverrideCursor();
+    if (stopped)
+        return;
     if (!written) {
         Msg::error(this,
             QStringLiteral("Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\n"

@@ -71,17 +71,8 @@ bool bitmapComplete(const QByteArray &b)
     const qint64 stride = ((width * bits + 31) / 32) * 4;
     return qint64(b.size()) >= qint64(le32(b, 10)) + stride * height;
 }
-} // namespace
 
-QImage loadPicture(const QString &path, bool *reduced)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QImage();
-    return loadPicture(&file, reduced);
-}
-
-QImage loadPicture(QIODevice *device, bool *reduced)
+QImage decodePicture(QIODevice *device, bool *reduced, const QSize &shown)
 {
     if (reduced)
         *reduced = false;
@@ -118,10 +109,38 @@ QImage loadPicture(QIODevice *device, bool *reduced)
     int k = 1;
     while (qint64(size.width() / k) * (size.height() / k) > MaxPicturePixels)
         ++k;
-    if (k > 1)
-        reader.setScaledSize(QSize(size.width() / k, size.height() / k));
+    QSize decoded = k > 1 ? QSize(size.width() / k, size.height() / k) : size;
+    if (shown.isValid()) {
+        const QSize enough = size.scaled(shown * 2, Qt::KeepAspectRatio);
+        if (enough.width() < decoded.width() && enough.height() < decoded.height())
+            decoded = enough;
+    }
+    if (decoded != size)
+        reader.setScaledSize(decoded);
     const QImage picture = reader.read();
     if (reduced)
         *reduced = k > 1 && !picture.isNull();
     return picture;
+}
+} // namespace
+
+QImage loadPicture(const QString &path, bool *reduced)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return loadPicture(&file, reduced);
+}
+
+QImage loadPicture(QIODevice *device, bool *reduced)
+{
+    return decodePicture(device, reduced, QSize());
+}
+
+QImage loadPictureFor(const QString &path, const QSize &shown)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return decodePicture(&file, nullptr, shown);
 }

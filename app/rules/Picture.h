@@ -14,6 +14,11 @@ class QIODevice;
 QImage loadPicture(const QString &path, bool *reduced = nullptr);
 /** The same from an open device (the whole of it is the picture). */
 QImage loadPicture(QIODevice *device, bool *reduced = nullptr);
+/**
+ * loadPicture() for a picture that will only be shown within `shown`: decoded no larger than twice
+ * that (aspect kept), which for a JPEG skips most of the decoding. The caller scales the rest.
+ */
+QImage loadPictureFor(const QString &path, const QSize &shown);
 
 /** The most pixels a loaded picture holds. */
 constexpr qint64 MaxPicturePixels = 32LL * 1024 * 1024;

@@ -192,6 +192,39 @@ private slots:
     {
         QVERIFY(loadPicture(QStringLiteral("/nonexistent/1.jpg")).isNull());
         QVERIFY(loadPicture(QDir::tempPath()).isNull());
+        QVERIFY(loadPictureFor(QStringLiteral("/nonexistent/1.jpg"), QSize(80, 56)).isNull());
+    }
+
+    // A picture shown as a thumbnail is decoded at most twice the thumbnail's size, aspect kept, with
+    // the same refusals as a whole load; a small one is never enlarged.
+    void loadingForAThumbnailDecodesOnlyWhatItNeeds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("camera photo") << cameraPhoto(QSize(1200, 900)) << QSize(149, 112);
+        QTest::newRow("48 megapixels") << cameraPhoto(QSize(8000, 6000)) << QSize(149, 112);
+        QTest::newRow("small photo") << cameraPhoto(QSize(120, 90)) << QSize(120, 90);
+        QTest::newRow("jpeg declaring 72 megapixels") << withJpegSize(encoded("JPG"), 9000, 8000) << QSize();
+        QTest::newRow("jpeg cut in half") << cameraPhoto(QSize(1200, 900)).left(4000) << QSize();
+    }
+
+    void loadingForAThumbnailDecodesOnlyWhatItNeeds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, expected);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("1.jpg")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        const QImage image = loadPictureFor(file.fileName(), QSize(80, 56));
+        QCOMPARE(image.isNull(), !expected.isValid());
+        if (image.isNull())
+            return;
+        QCOMPARE(image.size(), expected);
+        const QColor left = image.pixelColor(image.width() / 4, image.height() / 2);
+        const QColor right = image.pixelColor(image.width() * 3 / 4, image.height() / 2);
+        QVERIFY2(left.red() > 200 && left.blue() < 60, qPrintable(left.name()));
+        QVERIFY2(right.blue() > 200 && right.red() < 60, qPrintable(right.name()));
     }
 };
 

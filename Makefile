@@ -49,7 +49,8 @@ test-sanitize: deps
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # Benchmarks (not part of `make test`): the data is made once per size in $(BENCH_DATA), then one
-# table and the peak memory of the 100 000-card search and export grid. BENCH_ARGS go to the table,
+# table, the peak memory of the 100 000-card search and export grid, and the long outputs (the PDF of a
+# whole list, Magazzino.xlsx) each in its own process. BENCH_ARGS go to the table,
 # e.g. BENCH_ARGS=--benchmark_filter=search.
 BENCH_DATA ?= $(BUILD)/bench-data
 BENCH_ARGS ?=
@@ -57,7 +58,7 @@ BENCH_ARGS ?=
 bench:
 	@scripts/install-deps libbenchmark-dev libsqlite3-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs
 	@for n in 1000 10000 100000; do \
 	  dir=$(BENCH_DATA)/cards-$$n; \
 	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
@@ -65,7 +66,14 @@ bench:
 	      --photos 1 --photo-size 4000x3000 --lists 1 --pages 20 --seed 9 && touch $$dir/.made || exit 1; \
 	  fi; \
 	done
+	@for set in "list-100 --cards 0 --lists 1 --pages 100" "photos-1000 --cards 1000 --photos 1000 --photo-size 800x600"; do \
+	  set -- $$set; dir=$(BENCH_DATA)/$$1; shift; \
+	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
+	    rm -rf $$dir && QT_QPA_PLATFORM=offscreen $(BUILD)/bench/make-archive $$dir "$$@" --seed 9 && touch $$dir/.made || exit 1; \
+	  fi; \
+	done
 	$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) $(BENCH_ARGS)
 	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak search
 	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak export
 	@$(BUILD)/bench/bench-durable $(BENCH_DATA)
+	@for what in wholelist xlsx xlsx-photos; do $(BUILD)/bench/bench-outputs $(BENCH_DATA) $$what || exit 1; done

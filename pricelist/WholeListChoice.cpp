@@ -1,12 +1,13 @@
 #include "pricelist/WholeListChoice.h"
 
-#include "widgets/Messages.h"
-#include "widgets/StatusHints.h"
 #include "pricelist/rules/WholeList.h"
 #include "report/EditorControls.h"
 #include "storage/ArchiveFile.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
+#include "widgets/Messages.h"
+#include "widgets/ProgressWindow.h"
+#include "widgets/StatusHints.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -128,8 +129,16 @@ std::optional<PreparedReport> WholeListChoice::prepare()
         }
     }
     try {
+        // Photos of a long list take a while to read: the progress window says how far it got.
+        ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral("Preparazione"),
+            QStringLiteral("Avanzamento della preparazione del listino"));
         return WholeList::report(listPath(), EditorControls::text(m_editor, QStringLiteral("lblNome")),
-            chkIndice->isChecked(), EditorControls::picture(m_editor, QStringLiteral("imgBianco")));
+            chkIndice->isChecked(), EditorControls::picture(m_editor, QStringLiteral("imgBianco")),
+            [&](qint64 done, qint64 total) {
+                return total < 10
+                    || progress.step(done, total,
+                        QStringLiteral("Preparazione del listino: pagina %1 di %2").arg(done + 1).arg(total));
+            });
     } catch (const ArchiveError &e) {
         Msg::archiveError(m_window, e);
         return std::nullopt;

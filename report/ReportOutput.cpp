@@ -1,18 +1,15 @@
 #include "report/ReportOutput.h"
 
-#include "widgets/Messages.h"
 #include "report/ReportPreview.h"
 #include "report/engine/ReportPainter.h"
+#include "widgets/Messages.h"
+#include "widgets/ProgressWindow.h"
 
-#include <QCoreApplication>
 #include <QLocale>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
-#include <QProgressDialog>
-
-#include <memory>
 
 namespace {
 ReportOutput::Handler &handler()
@@ -124,37 +121,21 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
     }
     // A long job keeps the program alive and says how far it got; Annulla stops it after the page
     // being printed. The window is made only for a job of more than one page.
-    std::unique_ptr<QProgressDialog> progress;
+    ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral("Stampa"),
+        QStringLiteral("Avanzamento della stampa"));
     bool stopped = false;
-    const ReportPainter::Outcome outcome
-        = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
-              if (total < 2)
-                  return true;
-              if (!progress) {
-                  progress = std::make_unique<QProgressDialog>(parent);
-                  progress->setObjectName(QStringLiteral("dlgStampaInCorso"));
-                  progress->setWindowTitle(QStringLiteral("Stampa"));
-                  progress->setAccessibleName(QStringLiteral("Avanzamento della stampa"));
-                  progress->setCancelButtonText(QStringLiteral("Annulla"));
-                  progress->setWindowModality(Qt::ApplicationModal);
-                  progress->setAutoReset(false);
-                  progress->setAutoClose(false);
-                  progress->setMinimumDuration(0);
-                  progress->setMaximum(total);
-                  progress->show();
-              }
-              if (progress->wasCanceled()) {
-                  stopped = true;
-                  dropJob(printer);
-                  return false;
-              }
-              progress->setLabelText(
-                  QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)));
-              progress->setAccessibleDescription(progress->labelText());
-              progress->setValue(done);
-              QCoreApplication::processEvents();
-              return true;
-          });
+    const ReportPainter::Outcome outcome = ReportPainter::paintPages(
+        printer, report, first, last, [&](int done, int total) {
+            if (total < 2)
+                return true;
+            if (!progress.step(done, total,
+                    QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)))) {
+                stopped = true;
+                dropJob(printer);
+                return false;
+            }
+            return true;
+        });
     // A printer that did abort may also report the end of the job as failed: the user stopped it.
     if (stopped)
         return false;

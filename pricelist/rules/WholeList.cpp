@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 
@@ -35,7 +36,9 @@ QImage WholeList::printThumbnail(const QString &photoPath, const QImage &blank)
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     const QImage thumbnail = loadPicture(&in);
-    return thumbnail.isNull() ? blank : thumbnail;
+    // Every page's thumbnails stay in memory until the job is done: three bytes a pixel, not four,
+    // keep a long list's job small. The pixels are the same.
+    return thumbnail.isNull() ? blank : thumbnail.convertToFormat(QImage::Format_RGB888);
 }
 
 PriceListPageValues WholeList::pageValues(
@@ -44,10 +47,16 @@ PriceListPageValues WholeList::pageValues(
     PriceListPageValues values;
     values.title = title;
     values.page = QString::number(number);
+    // Reading, scaling and encoding the eight photos is most of a page's work: done side by side.
+    QList<QString> photoPaths;
+    for (int k = 0; k < TPaginaListino::SlotCount; ++k)
+        photoPaths.append(SlotPhotos::photoPath(title, TPaginaListino::letter(k), values.page));
+    const QList<QImage> photos = QtConcurrent::blockingMapped<QList<QImage>>(
+        photoPaths, [&blank](const QString &path) { return printThumbnail(path, blank); });
     for (int k = 0; k < TPaginaListino::SlotCount; ++k) {
         const TVoceListino &v = page.voci[k];
         PriceListPageValues::Slot &slot = values.products[k];
-        slot.photo = printThumbnail(SlotPhotos::photoPath(title, TPaginaListino::letter(k), values.page), blank);
+        slot.photo = photos[k];
         slot.nome = v[TVoceListino::Nome];
         slot.um = v[TVoceListino::UM];
         slot.caratteristiche = v[TVoceListino::Caratteristiche];
@@ -120,7 +129,8 @@ QList<PreparedPage> WholeList::indexPages(
     return pages;
 }
 
-PreparedReport WholeList::report(const QString &listPath, const QString &title, bool withIndex, const QImage &blank)
+std::optional<PreparedReport> WholeList::report(
+    const QString &listPath, const QString &title, bool withIndex, const QImage &blank, const Progress &progress)
 {
     // A stray tail after the last whole record is not a page: the count leaves it out.
     const qint64 count = PriceListFile::pageCount(listPath);
@@ -131,6 +141,8 @@ PreparedReport WholeList::report(const QString &listPath, const QString &title, 
     PreparedReport whole;
     whole.name = trimText(title);
     for (qint64 n = 1; n <= count; ++n) {
+        if (progress && !progress(n - 1, count))
+            return std::nullopt;
         ReportTemplate page = makeRepDocumento();
         fillPriceListPage(page, pageValues(title, n, saved[n - 1], blank));
         whole.pages.append(page.prepare().pages);

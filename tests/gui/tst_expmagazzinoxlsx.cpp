@@ -394,6 +394,34 @@ private slots:
         }
     }
 
+    void longExportShowsItsProgressAndAnnullaKeepsThePreviousWorkbook()
+    {
+        for (int n = 1; n <= 60; ++n)
+            addCard({ { S::Codice, QString::number(n) } });
+        makeJpeg(m_box->path("1.jpg"), QSize(400, 300));
+        Sandbox::writeFile(WorkbookWriter::exportPath(), "earlier workbook");
+        openWindow();
+        QTest::mouseClick(m_window->findChild<QCheckBox *>("chkFoto"), Qt::LeftButton);
+        {
+            ProgressWatcher watcher(QStringLiteral("riga 21 di"), QStringLiteral("dlgEsportazione"));
+            click(button());
+            QCOMPARE(watcher.labels.constFirst(), QStringLiteral("Scrittura di Magazzino.xlsx: riga 1 di 60"));
+            QCOMPARE(watcher.labels.constLast(), QStringLiteral("Scrittura di Magazzino.xlsx: riga 21 di 60"));
+            QCOMPARE(watcher.accessibleName, QStringLiteral("Avanzamento dell'esportazione"));
+            QVERIFY(watcher.wasModal);
+        }
+        // Stopping is no failure: no box, the earlier workbook whole, nothing left behind.
+        QVERIFY(m_box->messages.isEmpty());
+        QCOMPARE(Sandbox::readFile(WorkbookWriter::exportPath()), QByteArray("earlier workbook"));
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files), QStringList());
+
+        ProgressWatcher watcher(QString(), QStringLiteral("dlgEsportazione"));
+        click(button());
+        QCOMPARE(watcher.labels.constLast(), QStringLiteral("Scrittura di Magazzino.xlsx: riga 51 di 60"));
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+        QVERIFY(Sandbox::readFile(WorkbookWriter::exportPath()).startsWith("PK"));
+    }
+
     void failureKeepsThePreviousWorkbook_data()
     {
         QTest::addColumn<bool>("folderInTheWay");

@@ -83,7 +83,7 @@ private slots:
         const QString path = m_sandbox->path(QStringLiteral("lista.pdf"));
         printer.setOutputFileName(path);
 
-        PrintProgressWatcher watcher(cancelAtPage);
+        ProgressWatcher watcher(cancelAtPage > 0 ? QStringLiteral("pagina %1 di").arg(cancelAtPage) : QString());
         QCOMPARE(ReportOutput::printOn(nullptr, printer, report), printed);
 
         // Stopping is not a failure: no error box, and the file holds only whole pages.
@@ -109,7 +109,7 @@ private slots:
         JammingPrinter printer(3);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_sandbox->path(QStringLiteral("lista.pdf")));
-        PrintProgressWatcher watcher(0);
+        ProgressWatcher watcher { QString() };
         QVERIFY(!ReportOutput::printOn(nullptr, printer, list.prepare()));
         QCOMPARE(m_sandbox->messageTexts(),
             QStringList { QStringLiteral("Impossibile stampare il documento: controllare la stampante e riprovare.") });
@@ -127,7 +127,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_sandbox->path(QStringLiteral("lunga.pdf")));
-        PrintProgressWatcher watcher(1);
+        ProgressWatcher watcher(QStringLiteral("pagina 1 di"));
         QVERIFY(!ReportOutput::printOn(nullptr, printer, report));
         QCOMPARE(watcher.labels.constFirst(),
             QStringLiteral("Stampa in corso: pagina 1 di 1 %1")

@@ -1,12 +1,12 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Forms.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "pricelist/StampaProdotto.h"
 #include "report/EditorControls.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
@@ -427,7 +427,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setPrinterName(GenericQueue);
 
-        PrintProgressWatcher watcher(2);
+        ProgressWatcher watcher(QStringLiteral("pagina 2 di"));
         QVERIFY(!ReportOutput::printOn(nullptr, printer, report));
         QCOMPARE(watcher.labels.constLast(), QStringLiteral("Stampa in corso: pagina 2 di 5"));
         QVERIFY(m_sandbox->messages.isEmpty());

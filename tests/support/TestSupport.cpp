@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "widgets/OpenURL.h"
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
+#include "widgets/OpenURL.h"
 
 #include <QApplication>
 #include <QFile>
@@ -96,20 +96,20 @@ void onNextModal(std::function<void(QWidget *)> action)
     timer->start();
 }
 
-PrintProgressWatcher::PrintProgressWatcher(int cancelAtPage)
+ProgressWatcher::ProgressWatcher(const QString &cancelAt, const QString &objectName)
     : m_timer(std::make_unique<QTimer>())
 {
-    // The printing processes events between pages, so a timer of no delay looks at every page.
+    // The work processes events between steps, so a timer of no delay looks at every step.
     m_timer->setInterval(0);
-    QObject::connect(m_timer.get(), &QTimer::timeout, [this, cancelAtPage] {
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this, cancelAt, objectName] {
         auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != QLatin1String("dlgStampaInCorso") || !dialog->isVisible())
+        if (!dialog || dialog->objectName() != objectName || !dialog->isVisible())
             return;
         accessibleName = dialog->accessibleName();
         wasModal = dialog->isModal();
         if (labels.isEmpty() || labels.constLast() != dialog->labelText())
             labels.append(dialog->labelText());
-        if (cancelAtPage > 0 && dialog->labelText().contains(QStringLiteral("pagina %1 di").arg(cancelAtPage))) {
+        if (!cancelAt.isEmpty() && dialog->labelText().contains(cancelAt)) {
             for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
                 if (button->text() == QLatin1String("Annulla"))
                     QTest::mouseClick(button, Qt::LeftButton);
@@ -119,4 +119,4 @@ PrintProgressWatcher::PrintProgressWatcher(int cancelAtPage)
     m_timer->start();
 }
 
-PrintProgressWatcher::~PrintProgressWatcher() = default;
+ProgressWatcher::~ProgressWatcher() = default;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "report/ReportOutput.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
-#include "report/ReportOutput.h"
 
 #include <QDateTime>
 #include <QList>
@@ -67,14 +67,14 @@ private:
 void onNextModal(std::function<void(QWidget *)> action);
 
 /**
- * Watches the print progress window dlgStampaInCorso between pages: records its texts and presses
- * its Annulla once it reads "pagina `cancelAtPage` di" (0: never).
+ * Watches a progress window between steps: records its texts and presses its Annulla once its text
+ * contains `cancelAt` (empty: never). The print one, dlgStampaInCorso, by default.
  */
-class PrintProgressWatcher
+class ProgressWatcher
 {
 public:
-    explicit PrintProgressWatcher(int cancelAtPage);
-    ~PrintProgressWatcher();
+    explicit ProgressWatcher(const QString &cancelAt, const QString &objectName = QStringLiteral("dlgStampaInCorso"));
+    ~ProgressWatcher();
 
     /** Every text the window showed, in order. */
     QStringList labels;

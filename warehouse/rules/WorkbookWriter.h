@@ -29,13 +29,17 @@ enum class Step {
     Rename ///< the rename over the old workbook
 };
 
+/** Told how many rows are written; returning false stops the writing, which then fails. */
+using Progress = std::function<bool(qsizetype done, qsizetype total)>;
+
 /**
  * Writes the sheet, under the seventeen `headers`, to temporaryPath() and moves it over `path` only
  * once complete and on the disk; on any failure the old workbook stays as it was and no temporary file
- * is left. False on failure, and when `path` is a link that leads outside the program folder.
+ * is left. False on failure, when `progress` stopped it, and when `path` is a link that leads outside
+ * the program folder.
  */
 bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
-    const std::function<QImage(qsizetype row)> &photo = {});
+    const std::function<QImage(qsizetype row)> &photo = {}, const Progress &progress = {});
 
 /**
  * With `photo`, a first column "Foto" holds each row's picture scaled to a thumbnail and the rows are

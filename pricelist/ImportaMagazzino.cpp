@@ -17,10 +17,9 @@ TfrmImportaMagazzino::TfrmImportaMagazzino(QWidget *owner)
 
 void TfrmImportaMagazzino::openFrom(QWidget *pageEditor, QChar slot)
 {
-    auto *window = new TfrmImportaMagazzino(pageEditor);
-    window->findChild<QLabel *>(QStringLiteral("lblMemory"))->setText(QStringLiteral("prodotto_") + slot);
-    window->exec();
-    delete window;
+    TfrmImportaMagazzino window(pageEditor);
+    window.findChild<QLabel *>(QStringLiteral("lblMemory"))->setText(QStringLiteral("prodotto_") + slot);
+    window.exec();
 }
 
 void TfrmImportaMagazzino::showCardInSlot(QWidget *pageEditor, QChar slot, const TSchedaProdotto &card, qint64 number)

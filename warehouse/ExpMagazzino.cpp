@@ -208,9 +208,8 @@ TfrmExpMagazzino::~TfrmExpMagazzino() = default;
 
 void TfrmExpMagazzino::showExport(QWidget *owner)
 {
-    auto *w = new TfrmExpMagazzino(owner);
-    w->exec();
-    delete w;
+    TfrmExpMagazzino w(owner);
+    w.exec();
 }
 
 void TfrmExpMagazzino::formShow()

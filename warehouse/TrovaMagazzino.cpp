@@ -141,10 +141,9 @@ void TfrmTrovaMagazzino::buildSearchPanel()
 
 void TfrmTrovaMagazzino::openFrom(QWidget *editor)
 {
-    auto *window = new TfrmTrovaMagazzino(editor);
-    window->m_lblMemory->setText(QStringLiteral("magazzino"));
-    window->exec();
-    delete window;
+    TfrmTrovaMagazzino window(editor);
+    window.m_lblMemory->setText(QStringLiteral("magazzino"));
+    window.exec();
 }
 
 QString TfrmTrovaMagazzino::callerTag() const

@@ -4,7 +4,7 @@
 #include "widgets/StatusHints.h"
 #include "pricelist/rules/WholeList.h"
 #include "report/EditorControls.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveResult.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
 
@@ -47,11 +47,8 @@ WholeListChoice::WholeListChoice(QWidget *window, QWidget *editor, const QString
     qint64 pages = 0;
     // Only an existing list is counted: opening a missing one would create it.
     if (!listPath().isEmpty() && QFileInfo(listPath()).isFile()) {
-        try {
-            pages = PriceListFile::pageCount(listPath());
-        } catch (const ArchiveError &) {
-            pages = 0;
-        }
+        const ArchiveResult<qint64> counted = archiveResult([this] { return PriceListFile::pageCount(listPath()); });
+        pages = counted ? *counted : 0;
     }
     const int top = window->height() - ExtraHeight;
     optPagina = choiceControl<QRadioButton>(window, QStringLiteral("optPagina"),
@@ -90,11 +87,11 @@ bool WholeListChoice::editorHasUnsavedChanges() const
     const qint64 shown = trimText(EditorControls::text(m_editor, QStringLiteral("lblPosizione"))).toLongLong();
     TPaginaListino saved;
     if (shown > 0) {
-        try {
-            saved = PriceListFile::read(listPath(), shown);
-        } catch (const ArchiveError &) {
+        const ArchiveResult<TPaginaListino> read
+            = archiveResult([&] { return PriceListFile::read(listPath(), shown); });
+        if (!read)
             return true;
-        }
+        saved = *read;
     }
     for (int k = 0; k < TPaginaListino::SlotCount; ++k)
         for (int f = 0; f < TVoceListino::FieldCount; ++f) {
@@ -127,11 +124,13 @@ std::optional<PreparedReport> WholeListChoice::prepare()
                 return std::nullopt;
         }
     }
-    try {
+    ArchiveResult<PreparedReport> report = archiveResult([this] {
         return WholeList::report(listPath(), EditorControls::text(m_editor, QStringLiteral("lblNome")),
             chkIndice->isChecked(), EditorControls::picture(m_editor, QStringLiteral("imgBianco")));
-    } catch (const ArchiveError &e) {
-        Msg::archiveError(m_window, e);
+    });
+    if (!report) {
+        Msg::archiveError(m_window, report.error());
         return std::nullopt;
     }
+    return std::move(*report);
 }

@@ -13,7 +13,7 @@
 #include "widgets/ShapeWidget.h"
 #include "widgets/StatusHints.h"
 #include "app/Zoom.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -434,9 +434,8 @@ void TfrmMagazzino::navigate(Step step)
     if (step == Step::Previous && lblPosizione->text() == QLatin1String("1"))
         return;
     const qint64 k = position();
-    WarehouseArchive::Chosen found;
-    try {
-        found = WarehouseArchive::readChosen([&](qint64 count) -> qint64 {
+    const ArchiveResult<WarehouseArchive::Chosen> read = archiveResult([&] {
+        return WarehouseArchive::readChosen([&](qint64 count) -> qint64 {
             switch (step) {
             case Step::First:
                 return 1;
@@ -449,10 +448,12 @@ void TfrmMagazzino::navigate(Step step)
             }
             return 0;
         });
-    } catch (const ArchiveError &e) {
-        Msg::archiveError(this, e);
+    });
+    if (!read) {
+        Msg::archiveError(this, read.error());
         return;
     }
+    const WarehouseArchive::Chosen &found = *read;
     if (found.count == 0) {
         if (step == Step::Next)
             lblPosizione->clear();
@@ -503,19 +504,20 @@ void TfrmMagazzino::btnSalvaClick()
     qint64 n = position();
     const bool appending = n == 0;
     qint64 written = 0;
-    try {
-        if (appending)
-            n = WarehouseArchive::append(card, &written);
-        else
+    const ArchiveResult<qint64> saved = archiveResult([&] {
+        if (!appending)
             WarehouseArchive::overwrite(n, card);
-    } catch (const ArchiveError &e) {
+        return appending ? WarehouseArchive::append(card, &written) : n;
+    });
+    if (!saved) {
         // Only the close failed: the card is in the archive, and showing its number makes the next
         // Salva rewrite it instead of adding it a second time.
         if (written > 0)
             lblPosizione->setText(QString::number(written));
-        Msg::archiveError(this, e);
+        Msg::archiveError(this, saved.error());
         return;
     }
+    n = *saved;
     lblPosizione->setText(QString::number(n));
     // A photo file that could not be shown whole is left alone: its stand-in would replace it. A photo that
     // could not be written stays on screen, so a later Salva can write it; its old file is left as it was.

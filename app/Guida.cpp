@@ -56,10 +56,9 @@ TfrmGuida::TfrmGuida(QWidget *owner)
 
 void TfrmGuida::showTopic(QWidget *owner, HelpTopic topic)
 {
-    auto *w = new TfrmGuida(owner);
-    w->setTopic(topic);
-    w->exec();
-    delete w;
+    TfrmGuida w(owner);
+    w.setTopic(topic);
+    w.exec();
 }
 
 void TfrmGuida::setTopic(HelpTopic topic)

@@ -56,9 +56,8 @@ TfrmInfo::TfrmInfo(QWidget *owner)
 
 void TfrmInfo::showInfo(QWidget *owner)
 {
-    auto *w = new TfrmInfo(owner);
-    w->exec();
-    delete w;
+    TfrmInfo w(owner);
+    w.exec();
 }
 
 void TfrmInfo::btnChiudiClick()

@@ -34,9 +34,8 @@ TfrmSplash::TfrmSplash(QWidget *owner)
 
 void TfrmSplash::showCredits(QWidget *owner)
 {
-    auto *w = new TfrmSplash(owner);
-    w->exec();
-    delete w;
+    TfrmSplash w(owner);
+    w.exec();
 }
 
 void TfrmSplash::btnChiudiClick()

@@ -4,7 +4,7 @@
 #include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/ResultList.h"
@@ -17,10 +17,9 @@ TfrmImportaMagazzino::TfrmImportaMagazzino(QWidget *owner)
 
 void TfrmImportaMagazzino::openFrom(QWidget *pageEditor, QChar slot)
 {
-    auto *window = new TfrmImportaMagazzino(pageEditor);
-    window->findChild<QLabel *>(QStringLiteral("lblMemory"))->setText(QStringLiteral("prodotto_") + slot);
-    window->exec();
-    delete window;
+    TfrmImportaMagazzino window(pageEditor);
+    window.findChild<QLabel *>(QStringLiteral("lblMemory"))->setText(QStringLiteral("prodotto_") + slot);
+    window.exec();
 }
 
 void TfrmImportaMagazzino::showCardInSlot(QWidget *pageEditor, QChar slot, const TSchedaProdotto &card, qint64 number)
@@ -45,13 +44,12 @@ void TfrmImportaMagazzino::lstRecordsDblClick(qint64 record)
     for (char letter = 'A'; letter <= 'H'; ++letter) {
         if (tag != QLatin1String("prodotto_") + QLatin1Char(letter))
             continue;
-        try {
-            showCardInSlot(WindowSet::instance<TfrmListinoPrezzi>(), QLatin1Char(letter), WarehouseArchive::read(record), record);
-        } catch (const ArchiveError &e) {
-            // The window closes without a word and the slot keeps what it had, unless the archive is busy.
-            if (Msg::archiveBusy(this, e))
-                return;
-        }
+        const ArchiveResult<TSchedaProdotto> card = archiveResult([record] { return WarehouseArchive::read(record); });
+        if (card)
+            showCardInSlot(WindowSet::instance<TfrmListinoPrezzi>(), QLatin1Char(letter), *card, record);
+        // The window closes without a word and the slot keeps what it had, unless the archive is busy.
+        else if (Msg::archiveBusy(this, card.error()))
+            return;
         break;
     }
     accept();

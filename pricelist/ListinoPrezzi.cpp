@@ -14,7 +14,7 @@
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/StampaProdotto.h"
 #include "pricelist/rules/SlotPhotos.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
 
@@ -280,25 +280,20 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         }
 
     const qint64 shown = shownPage();
-    try {
-        // The number goes on show as soon as the page is in the file, even when closing then fails.
-        qint64 written = 0;
-        const QString path = trimText(lblFile->text());
-        try {
-            if (shown > 0)
-                PriceListFile::write(path, shown, pageFromBoxes(), &written);
-            else
-                PriceListFile::append(path, pageFromBoxes(), &written);
-        } catch (const ArchiveError &) {
-            if (written > 0)
-                lblPosizione->setText(QString::number(written));
-            throw;
-        }
-        lblPosizione->setText(QString::number(written));
-    } catch (const ArchiveError &e) {
-        Msg::archiveError(this, e);
+    // The number goes on show as soon as the page is in the file, even when closing then fails.
+    qint64 written = 0;
+    const QString path = trimText(lblFile->text());
+    const ArchiveResult<qint64> saved = archiveResult([&] {
+        return shown > 0 ? PriceListFile::write(path, shown, pageFromBoxes(), &written)
+                         : PriceListFile::append(path, pageFromBoxes(), &written);
+    });
+    if (!saved) {
+        if (written > 0)
+            lblPosizione->setText(QString::number(written));
+        Msg::archiveError(this, saved.error());
         return;
     }
+    lblPosizione->setText(QString::number(written));
     if (!savePagePhotos()) {
         Msg::savedButNotThePhotos(this, shown == 0, true);
         return;
@@ -313,10 +308,9 @@ void TfrmListinoPrezzi::cmdSalvaClick()
 
 void TfrmListinoPrezzi::navigate(Move move)
 {
-    PriceListFile::Chosen found;
-    try {
-        const qint64 shown = shownPage();
-        found = PriceListFile::readChosen(trimText(lblFile->text()), [&](qint64 count) -> qint64 {
+    const qint64 shown = shownPage();
+    const ArchiveResult<PriceListFile::Chosen> read = archiveResult([&] {
+        return PriceListFile::readChosen(trimText(lblFile->text()), [&](qint64 count) -> qint64 {
             switch (move) {
             case Move::First:
                 return 1;
@@ -329,10 +323,12 @@ void TfrmListinoPrezzi::navigate(Move move)
             }
             return 0;
         });
-    } catch (const ArchiveError &e) {
-        Msg::archiveError(this, e);
+    });
+    if (!read) {
+        Msg::archiveError(this, read.error());
         return;
     }
+    const PriceListFile::Chosen &found = *read;
     if (found.count == 0) {
         if (move == Move::Next)
             lblPosizione->clear();

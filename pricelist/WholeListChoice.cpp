@@ -2,7 +2,7 @@
 
 #include "pricelist/rules/WholeList.h"
 #include "report/EditorControls.h"
-#include "storage/ArchiveFile.h"
+#include "storage/ArchiveResult.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
 #include "widgets/Messages.h"
@@ -48,11 +48,8 @@ WholeListChoice::WholeListChoice(QWidget *window, QWidget *editor, const QString
     qint64 pages = 0;
     // Only an existing list is counted: opening a missing one would create it.
     if (!listPath().isEmpty() && QFileInfo(listPath()).isFile()) {
-        try {
-            pages = PriceListFile::pageCount(listPath());
-        } catch (const ArchiveError &) {
-            pages = 0;
-        }
+        const ArchiveResult<qint64> counted = archiveResult([this] { return PriceListFile::pageCount(listPath()); });
+        pages = counted ? *counted : 0;
     }
     const int top = window->height() - ExtraHeight;
     optPagina = choiceControl<QRadioButton>(window, QStringLiteral("optPagina"),
@@ -91,11 +88,11 @@ bool WholeListChoice::editorHasUnsavedChanges() const
     const qint64 shown = trimText(EditorControls::text(m_editor, QStringLiteral("lblPosizione"))).toLongLong();
     TPaginaListino saved;
     if (shown > 0) {
-        try {
-            saved = PriceListFile::read(listPath(), shown);
-        } catch (const ArchiveError &) {
+        const ArchiveResult<TPaginaListino> read
+            = archiveResult([&] { return PriceListFile::read(listPath(), shown); });
+        if (!read)
             return true;
-        }
+        saved = *read;
     }
     for (int k = 0; k < TPaginaListino::SlotCount; ++k)
         for (int f = 0; f < TVoceListino::FieldCount; ++f) {
@@ -128,10 +125,10 @@ std::optional<PreparedReport> WholeListChoice::prepare()
                 return std::nullopt;
         }
     }
-    try {
-        // Photos of a long list take a while to read: the progress window says how far it got.
-        ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral("Preparazione"),
-            QStringLiteral("Avanzamento della preparazione del listino"));
+    // Photos of a long list take a while to read: the progress window says how far it got.
+    ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral("Preparazione"),
+        QStringLiteral("Avanzamento della preparazione del listino"));
+    ArchiveResult<std::optional<PreparedReport>> report = archiveResult([&] {
         return WholeList::report(listPath(), EditorControls::text(m_editor, QStringLiteral("lblNome")),
             chkIndice->isChecked(), EditorControls::picture(m_editor, QStringLiteral("imgBianco")),
             [&](qint64 done, qint64 total) {
@@ -139,8 +136,10 @@ std::optional<PreparedReport> WholeListChoice::prepare()
                     || progress.step(done, total,
                         QStringLiteral("Preparazione del listino: pagina %1 di %2").arg(done + 1).arg(total));
             });
-    } catch (const ArchiveError &e) {
-        Msg::archiveError(m_window, e);
+    });
+    if (!report) {
+        Msg::archiveError(m_window, report.error());
         return std::nullopt;
     }
+    return std::move(*report);
 }

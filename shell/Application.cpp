@@ -2,6 +2,7 @@
 
 #include "widgets/Messages.h"
 
+#include <QEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -30,13 +31,17 @@ void Application::loadItalianTranslations()
     }
 }
 
+// Only a last guard: windows handle the failures they expect as values. Whatever still arrives here
+// is a fault, logged for whoever looks into it and reported so the user knows the action failed.
 bool Application::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &e) {
+        qCritical("Exception escaped an event handler (event %d): %s", int(event->type()), e.what());
         Msg::errorReport(nullptr, QString::fromUtf8(e.what()));
     } catch (...) {
+        qCritical("Unknown exception escaped an event handler (event %d)", int(event->type()));
         Msg::errorReport(nullptr, QStringLiteral("Errore imprevisto."));
     }
     return false;

@@ -113,11 +113,16 @@ std::optional<double> parseDecimal(const QString &text)
     return negative ? -value : value;
 }
 
-double toDecimal(const QString &text)
+Result<double, ConversionError> readDecimal(const QString &text)
 {
     if (const auto value = parseDecimal(text))
         return *value;
-    throw ConversionError(QStringLiteral("'%1' non è un valore numerico valido.").arg(text).toStdString());
+    return ConversionError(QStringLiteral("'%1' non è un valore numerico valido.").arg(text).toStdString());
+}
+
+double toDecimal(const QString &text)
+{
+    return readDecimal(text).value();
 }
 
 QString generalForm(double value)

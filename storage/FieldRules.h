@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/Result.h"
+
 #include <QString>
 
 #include <optional>
@@ -24,7 +26,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/** parseDecimal() that throws ConversionError with the platform-like message. */
+/** parseDecimal(), or the ConversionError with the platform-like message. */
+Result<double, ConversionError> readDecimal(const QString &text);
+
+/** readDecimal() that throws its ConversionError. */
 double toDecimal(const QString &text);
 
 /** The shortest general form, at most 15 significant digits, comma as separator: 12,5  12  0,05. */

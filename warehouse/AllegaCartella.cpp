@@ -164,10 +164,9 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
 
 void TfrmAllegaCartella::showFor(QWidget *editor)
 {
-    auto *w = new TfrmAllegaCartella(editor);
-    w->fillFrom(editor);
-    w->exec();
-    delete w;
+    TfrmAllegaCartella w(editor);
+    w.fillFrom(editor);
+    w.exec();
 }
 
 void TfrmAllegaCartella::fillFrom(QWidget *editor)

@@ -10,7 +10,6 @@ TfrmDaSaldare::TfrmDaSaldare(QWidget *owner)
 
 void TfrmDaSaldare::openFrom(QWidget *editor)
 {
-    auto *window = new TfrmDaSaldare(editor);
-    window->exec();
-    delete window;
+    TfrmDaSaldare window(editor);
+    window.exec();
 }

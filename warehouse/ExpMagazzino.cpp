@@ -8,7 +8,7 @@
 #include "widgets/PictureButton.h"
 #include "widgets/ShapeWidget.h"
 #include "widgets/StatusHints.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/WarehouseSheet.h"
 
@@ -208,9 +208,8 @@ TfrmExpMagazzino::~TfrmExpMagazzino() = default;
 
 void TfrmExpMagazzino::showExport(QWidget *owner)
 {
-    auto *w = new TfrmExpMagazzino(owner);
-    w->exec();
-    delete w;
+    TfrmExpMagazzino w(owner);
+    w.exec();
 }
 
 void TfrmExpMagazzino::formShow()
@@ -220,7 +219,7 @@ void TfrmExpMagazzino::formShow()
         WarehouseSheet &sheet = m_model->sheet();
         sheet.clear();
         sheet.setRowCount(kDesignRows);
-        try {
+        const ArchiveResult<Done> read = archiveResult([&] {
             const qint64 count = WarehouseArchive::count();
             if (count == 0)
                 return;
@@ -232,11 +231,10 @@ void TfrmExpMagazzino::formShow()
                 sheet.appendRecord(record);
                 return true;
             });
-        } catch (const ArchiveError &e) {
-            // The grid keeps the rows read so far; the export can still write them.
-            if (e.reason() == ArchiveError::Reason::Busy)
-                busy = Msg::archiveMessage(e);
-        }
+        });
+        // The grid keeps the rows read so far; the export can still write them.
+        if (!read && read.error().reason() == ArchiveError::Reason::Busy)
+            busy = Msg::archiveMessage(read.error());
     });
     if (!busy.isEmpty()) {
         // An empty grid exported now would replace a good Magazzino.xls: the window says why and closes.

@@ -13,7 +13,7 @@
 #include "widgets/ShapeWidget.h"
 #include "widgets/StatusHints.h"
 #include "app/Zoom.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -35,7 +35,7 @@
 using F = TSchedaProdotto::Field;
 
 namespace {
-struct BoxSpec
+struct BoxLayout
 {
     F field;
     const char *caption;
@@ -44,7 +44,7 @@ struct BoxSpec
 };
 
 // The card's boxes in tab order (the stock buttons and the paid box sit between them).
-const BoxSpec kBoxes[] = {
+const BoxLayout kBoxes[] = {
     { F::Codice, "Codice articolo:", 420, 114, 266, Qt::AlignLeft },
     { F::Costo, "Costo unitario:", 700, 114, 122, Qt::AlignRight },
     { F::Nome, "Nome prodotto:", 420, 170, 402, Qt::AlignLeft },
@@ -80,7 +80,7 @@ const struct
     { F::Prezzo, "Attenzione: per salvare la scheda \u00e8 necessario indicare il prezzo di vendita." },
 };
 
-struct ButtonSpec
+struct ButtonLayout
 {
     const char *name;
     const char *art;
@@ -89,7 +89,7 @@ struct ButtonSpec
     QRect geometry;
 };
 
-const ButtonSpec kColumn[] = {
+const ButtonLayout kColumn[] = {
     { "btnNuovo", "mag-btn-nuovo", "Nuovo", "Prepara la schermata per l'inserimento di una nuova scheda.", {} },
     { "btnDuplica", "mag-btn-duplica", "Duplica",
         "Prepara la schermata per la registrazione di una nuova scheda duplicando i dati correnti.", {} },
@@ -107,7 +107,7 @@ const ButtonSpec kColumn[] = {
     { "btnEsci", "mag-btn-esci", "Esci", "Esci da questa schermata di lavoro.", {} },
 };
 
-const ButtonSpec kPictures[] = {
+const ButtonLayout kPictures[] = {
     { "cmdPrimo", "mag-primo", "Primo", "Visualizza la prima scheda in archivio.", { 730, 26, 37, 39 } },
     { "cmdIndietro", "mag-indietro", "Indietro", "Visualizza la scheda precedente in archivio.", { 772, 26, 37, 39 } },
     { "cmdAvanti", "mag-avanti", "Avanti", "Visualizza la scheda successiva in archivio.", { 891, 26, 37, 39 } },
@@ -197,7 +197,7 @@ void TfrmMagazzino::buildLayout()
     // The card's boxes, each on its highlight, with its caption above it.
     const QFont boxFont(QStringLiteral("Verdana"), 12, QFont::Bold);
     QList<QLineEdit *> boxes;
-    for (const BoxSpec &spec : kBoxes) {
+    for (const BoxLayout &spec : kBoxes) {
         const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(spec.field);
         auto *edit = new QLineEdit(p);
         edit->setObjectName(boxName(spec.field));
@@ -292,16 +292,16 @@ void TfrmMagazzino::buildLayout()
     lblPosizione->setAccessibleDescription(QStringLiteral("Numero della scheda"));
 
     // Picture buttons.
-    auto pictureButton = [this, p](const ButtonSpec &spec, const QRect &geometry) {
+    auto pictureButton = [this, p](const ButtonLayout &spec, const QRect &geometry) {
         return new PictureButton(p, QLatin1String(spec.name), QLatin1String(spec.art), geometry,
             QString::fromUtf8(spec.word), QString::fromUtf8(spec.status));
     };
     int y = 96;
-    for (const ButtonSpec &spec : kColumn) {
+    for (const ButtonLayout &spec : kColumn) {
         pictureButton(spec, QRect(851, y, 110, 28));
         y += 38;
     }
-    for (const ButtonSpec &spec : kPictures)
+    for (const ButtonLayout &spec : kPictures)
         pictureButton(spec, spec.geometry);
 
     const std::pair<const char *, void (TfrmMagazzino::*)()> handlers[] = {
@@ -371,7 +371,7 @@ void TfrmMagazzino::formShow()
 
 void TfrmMagazzino::clearCard()
 {
-    for (const BoxSpec &spec : kBoxes)
+    for (const BoxLayout &spec : kBoxes)
         box(TSchedaProdotto::info(spec.field).name)->clear();
     txtCosto->setText(QStringLiteral("0,00"));
     box("Prezzo")->setText(QStringLiteral("0,00"));
@@ -434,9 +434,8 @@ void TfrmMagazzino::navigate(Step step)
     if (step == Step::Previous && lblPosizione->text() == QLatin1String("1"))
         return;
     const qint64 k = position();
-    WarehouseArchive::Chosen found;
-    try {
-        found = WarehouseArchive::readChosen([&](qint64 count) -> qint64 {
+    const ArchiveResult<WarehouseArchive::Chosen> read = archiveResult([&] {
+        return WarehouseArchive::readChosen([&](qint64 count) -> qint64 {
             switch (step) {
             case Step::First:
                 return 1;
@@ -449,10 +448,12 @@ void TfrmMagazzino::navigate(Step step)
             }
             return 0;
         });
-    } catch (const ArchiveError &e) {
-        Msg::archiveError(this, e);
+    });
+    if (!read) {
+        Msg::archiveError(this, read.error());
         return;
     }
+    const WarehouseArchive::Chosen &found = *read;
     if (found.count == 0) {
         if (step == Step::Next)
             lblPosizione->clear();
@@ -503,19 +504,20 @@ void TfrmMagazzino::btnSalvaClick()
     qint64 n = position();
     const bool appending = n == 0;
     qint64 written = 0;
-    try {
-        if (appending)
-            n = WarehouseArchive::append(card, &written);
-        else
+    const ArchiveResult<qint64> saved = archiveResult([&] {
+        if (!appending)
             WarehouseArchive::overwrite(n, card);
-    } catch (const ArchiveError &e) {
+        return appending ? WarehouseArchive::append(card, &written) : n;
+    });
+    if (!saved) {
         // Only the close failed: the card is in the archive, and showing its number makes the next
         // Salva rewrite it instead of adding it a second time.
         if (written > 0)
             lblPosizione->setText(QString::number(written));
-        Msg::archiveError(this, e);
+        Msg::archiveError(this, saved.error());
         return;
     }
+    n = *saved;
     lblPosizione->setText(QString::number(n));
     // A photo file that could not be shown whole is left alone: its stand-in would replace it. A photo that
     // could not be written stays on screen, so a later Salva can write it; its old file is left as it was.

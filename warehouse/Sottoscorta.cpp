@@ -10,7 +10,6 @@ TfrmSottoscorta::TfrmSottoscorta(QWidget *owner)
 
 void TfrmSottoscorta::openFrom(QWidget *editor)
 {
-    auto *window = new TfrmSottoscorta(editor);
-    window->exec();
-    delete window;
+    TfrmSottoscorta window(editor);
+    window.exec();
 }

@@ -162,12 +162,8 @@ void CardPrintWindow::btnStampaClick()
     card.prezzo = read("txtPrezzo");
     card.pagato = EditorControls::isChecked(m_editor, QStringLiteral("chkPagato"));
     // Converts before anything else happens: a text that is not a number stops here, with nothing printed.
-    // Caught here rather than in the application's last-resort net, because an exception crossing Qt's
-    // event dispatch leaks the event and leaves the button's mouse state half-done.
-    try {
-        stockValueLine(card.costo, card.giacenza);
-    } catch (const ConversionError &e) {
-        Msg::errorReport(this, QString::fromUtf8(e.what()));
+    if (const auto value = stockValue(card.costo, card.giacenza); !value) {
+        Msg::errorReport(this, QString::fromUtf8(value.error().what()));
         return;
     }
 

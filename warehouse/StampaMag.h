@@ -25,7 +25,7 @@ public:
     void optDueClick();
     /**
      * Prints or previews the card in the chosen layout and closes the window. A stock or cost that is
-     * not a number throws ConversionError: nothing is printed and the window stays open.
+     * not a number is reported as an error: nothing is printed and the window stays open.
      */
     void btnStampaClick();
     /** Closes the window; nothing is printed. */

@@ -7,7 +7,7 @@
 #include "widgets/Messages.h"
 #include "widgets/OneLine.h"
 #include "widgets/ShapeWidget.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"
@@ -141,10 +141,9 @@ void TfrmTrovaMagazzino::buildSearchPanel()
 
 void TfrmTrovaMagazzino::openFrom(QWidget *editor)
 {
-    auto *window = new TfrmTrovaMagazzino(editor);
-    window->m_lblMemory->setText(QStringLiteral("magazzino"));
-    window->exec();
-    delete window;
+    TfrmTrovaMagazzino window(editor);
+    window.m_lblMemory->setText(QStringLiteral("magazzino"));
+    window.exec();
 }
 
 QString TfrmTrovaMagazzino::callerTag() const
@@ -180,12 +179,13 @@ void TfrmTrovaMagazzino::btnCercaClick()
     m_lblConta->setText(QString::number(matcher.countedBoxes()));
 
     std::vector<ResultEntry> entries;
-    try {
+    const ArchiveResult<Done> read = archiveResult([&] {
         collectResults(entries, LineLayout::Search, [&matcher](const char *record) { return matcher.matches(record); });
-    } catch (const ArchiveError &e) {
+    });
+    if (!read) {
         // The search panel stays, with the waiting text; the hidden list keeps what was read.
         m_results->model()->setEntries(std::move(entries));
-        Msg::archiveError(this, e, true);
+        Msg::archiveError(this, read.error(), true);
         return;
     }
     m_results->showEntries(std::move(entries));
@@ -198,13 +198,12 @@ void TfrmTrovaMagazzino::btnCercaClick()
 void TfrmTrovaMagazzino::lstRecordsDblClick(qint64 record)
 {
     if (callerTag() == QLatin1String("magazzino")) {
-        try {
-            WindowSet::instance<TfrmMagazzino>()->fillFromRecord(WarehouseArchive::read(record), record);
-        } catch (const ArchiveError &e) {
-            // The window closes without a word and the editor keeps its card, unless the archive is busy.
-            if (Msg::archiveBusy(this, e))
-                return;
-        }
+        const ArchiveResult<TSchedaProdotto> card = archiveResult([record] { return WarehouseArchive::read(record); });
+        if (card)
+            WindowSet::instance<TfrmMagazzino>()->fillFromRecord(*card, record);
+        // The window closes without a word and the editor keeps its card, unless the archive is busy.
+        else if (Msg::archiveBusy(this, card.error()))
+            return;
     }
     accept();
 }

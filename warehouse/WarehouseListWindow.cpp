@@ -3,7 +3,7 @@
 #include "widgets/WindowSet.h"
 #include "widgets/Controls.h"
 #include "widgets/Messages.h"
-#include "storage/ArchiveError.h"
+#include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
@@ -33,13 +33,11 @@ void WarehouseListWindow::formShow()
 {
     m_results->resetFind();
     std::vector<ResultEntry> entries;
-    try {
-        collectResults(entries, m_kind.layout, m_kind.listed);
-    } catch (const ArchiveError &e) {
-        // An unreadable archive gives the list read so far, without a word; one held by another copy
-        // of the program says so, or the list would look empty.
-        Msg::archiveBusy(this, e);
-    }
+    const ArchiveResult<Done> read = archiveResult([&] { collectResults(entries, m_kind.layout, m_kind.listed); });
+    // An unreadable archive gives the list read so far, without a word; one held by another copy
+    // of the program says so, or the list would look empty.
+    if (!read)
+        Msg::archiveBusy(this, read.error());
     m_results->showEntries(std::move(entries));
     m_results->findBox()->setFocus(Qt::OtherFocusReason);
 }
@@ -58,12 +56,11 @@ void WarehouseListWindow::keyPressEvent(QKeyEvent *event)
 
 void WarehouseListWindow::lstRecordsDblClick(qint64 record)
 {
-    try {
-        WindowSet::instance<TfrmMagazzino>()->fillFromRecord(WarehouseArchive::read(record), record);
-    } catch (const ArchiveError &e) {
-        // The window closes without a word and the editor keeps its card, unless the archive is busy.
-        if (Msg::archiveBusy(this, e))
-            return;
-    }
+    const ArchiveResult<TSchedaProdotto> card = archiveResult([record] { return WarehouseArchive::read(record); });
+    if (card)
+        WindowSet::instance<TfrmMagazzino>()->fillFromRecord(*card, record);
+    // The window closes without a word and the editor keeps its card, unless the archive is busy.
+    else if (Msg::archiveBusy(this, card.error()))
+        return;
     accept();
 }

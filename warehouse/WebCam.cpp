@@ -11,7 +11,6 @@
 
 #include <QPushButton>
 
-#include <memory>
 
 namespace {
 const QSize kPictureSize(366, 274);
@@ -66,8 +65,8 @@ TfrmWebCam::~TfrmWebCam()
 
 void TfrmWebCam::acquirePhoto(QWidget *editor)
 {
-    const auto dialog = std::make_unique<TfrmWebCam>(editor);
-    dialog->exec();
+    TfrmWebCam dialog(editor);
+    dialog.exec();
 }
 
 QPushButton *TfrmWebCam::addButton(const QString &name, const QString &text, const QRect &geometry)

@@ -52,12 +52,21 @@ ReportTemplate makeRepScheda(const QImage &folderIcon)
     return report;
 }
 
+Result<QString, ConversionError> stockValue(const QString &costo, const QString &giacenza)
+{
+    const auto stock = readDecimal(trimText(giacenza));
+    if (!stock)
+        return stock.error();
+    const auto cost = readDecimal(trimText(costo));
+    if (!cost)
+        return cost.error();
+    return QStringLiteral("Costo unitario (€ ") + trimText(costo) + QStringLiteral(") x giacenza (")
+        + trimText(giacenza) + QStringLiteral(" pezzi) = € ") + generalForm(*stock * *cost);
+}
+
 QString stockValueLine(const QString &costo, const QString &giacenza)
 {
-    const double stock = toDecimal(trimText(giacenza));
-    const double cost = toDecimal(trimText(costo));
-    return QStringLiteral("Costo unitario (€ ") + trimText(costo) + QStringLiteral(") x giacenza (")
-        + trimText(giacenza) + QStringLiteral(" pezzi) = € ") + generalForm(stock * cost);
+    return stockValue(costo, giacenza).value();
 }
 
 void fillProductCard(ReportTemplate &report, const ProductCardValues &values)

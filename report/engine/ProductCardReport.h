@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/engine/ReportTemplate.h"
+#include "storage/FieldRules.h"
 
 #include <QImage>
 #include <QString>
@@ -36,8 +37,10 @@ ReportTemplate makeRepScheda(const QImage &folderIcon = QImage());
 
 /**
  * "Costo unitario (€ 12,50) x giacenza (3 pezzi) = € 37,5": stock times cost in the general number
- * form. Throws ConversionError when the stock (checked first) or the cost is not a number.
+ * form, or the ConversionError of the stock (checked first) or of the cost when it is not a number.
  */
+Result<QString, ConversionError> stockValue(const QString &costo, const QString &giacenza);
+/** stockValue() that throws its ConversionError. */
 QString stockValueLine(const QString &costo, const QString &giacenza);
 
 /**

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean screenshots
+.PHONY: all deps build run test clean screenshots package
 
 all: build
 
@@ -24,6 +24,10 @@ test: build
 # A picture of every window, from a sample program folder, into $(BUILD)/screenshots/ (not a test).
 screenshots: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target screenshots
+
+# Vetrinova-<version>-linux-x86_64.tar.gz in $(BUILD): the program folder, ready to unpack.
+package: build
+	cd $(BUILD) && cpack -G TGZ
 
 clean:
 	rm -rf $(BUILD)

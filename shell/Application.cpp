@@ -1,6 +1,8 @@
 #include "shell/Application.h"
 
+#include "shell/CommandLine.h"
 #include "widgets/Messages.h"
+#include "widgets/Resources.h"
 
 #include <QEvent>
 #include <QLibraryInfo>
@@ -11,8 +13,18 @@
 Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("Vetrinova"));
+    setIdentity();
     loadItalianTranslations();
+}
+
+void Application::setIdentity()
+{
+    setApplicationName(QStringLiteral("Vetrinova"));
+    setOrganizationName(QStringLiteral("Vetrinova"));
+    setApplicationVersion(CommandLine::version());
+    // Lets the desktop match the windows to the menu entry and its icon (the Wayland app id).
+    setDesktopFileName(QStringLiteral("vetrinova"));
+    setWindowIcon(Resources::icon(QStringLiteral("vetrinova")));
 }
 
 void Application::loadItalianTranslations()
@@ -22,7 +34,7 @@ void Application::loadItalianTranslations()
         return;
     loaded = true;
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char *name : {"qtbase_it", "qtmultimedia_it"}) {
+    for (const char *name : { "qtbase_it", "qtmultimedia_it" }) {
         auto *translator = new QTranslator(qApp);
         if (translator->load(QLatin1String(name), dir))
             QCoreApplication::installTranslator(translator);

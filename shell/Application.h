@@ -12,6 +12,9 @@ public:
     Application(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
+    /** Name, organisation, version, desktop entry and window icon, for this and every window. */
+    static void setIdentity();
+
     /** Loads Qt's Italian catalogue so standard buttons read "Annulla", "Sì". */
     static void loadItalianTranslations();
 };

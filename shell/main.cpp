@@ -1,6 +1,7 @@
-#include "shell/Application.h"
-#include "shell/Forms.h"
 #include "app/Password.h"
+#include "shell/Application.h"
+#include "shell/CommandLine.h"
+#include "shell/Forms.h"
 
 #include <QTimer>
 
@@ -41,6 +42,15 @@ private:
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Outcome asked = CommandLine::read(arguments);
+    if (asked.action != CommandLine::Outcome::Action::Run) {
+        std::fputs(asked.text.toLocal8Bit().constData(),
+            asked.action == CommandLine::Outcome::Action::Print ? stdout : stderr);
+        return asked.exitCode;
+    }
     Application app(argc, argv);
     StartupProbe probe;
     Forms::start();

@@ -2,17 +2,12 @@
 
 #include "storage/DiskSync.h"
 #include "storage/ProgramFolder.h"
+#include "storage/platform/Os.h"
 
 #include <QFile>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 std::function<bool(ArchiveFile::Step)> &injector()
@@ -27,18 +22,9 @@ int &lockWaitMs()
     return ms;
 }
 
-[[noreturn]] void fail(const char *what)
+[[noreturn]] void fail(const char *what, const std::string &why = Os::lastErrorText())
 {
-    throw ArchiveError(std::string(what) + ": " + std::strerror(errno ? errno : EIO));
-}
-
-int openRetrying(const char *name, int flags, mode_t mode = 0)
-{
-    int fd;
-    do {
-        fd = ::open(name, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    throw ArchiveError(std::string(what) + ": " + why);
 }
 } // namespace
 
@@ -49,8 +35,8 @@ ArchiveFile::ArchiveFile(const QString &path, int recordSize)
 
 ArchiveFile::~ArchiveFile()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd != Os::kNoFile)
+        Os::close(m_fd);
 }
 
 void ArchiveFile::setFaultInjector(std::function<bool(Step)> f)
@@ -70,10 +56,8 @@ int ArchiveFile::lockWait()
 
 void ArchiveFile::check(Step step) const
 {
-    if (injector() && injector()(step)) {
-        errno = EIO;
-        fail("injected failure");
-    }
+    if (injector() && injector()(step))
+        fail("injected failure", "Input/output error");
 }
 
 void ArchiveFile::open(const QString &path, int recordSize)
@@ -83,37 +67,34 @@ void ArchiveFile::open(const QString &path, int recordSize)
     m_staysInside.reset();
     m_recordSize = recordSize;
     check(Step::Open);
-    const QByteArray name = QFile::encodeName(path);
-    int fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        // A missing archive is made empty. O_EXCL never follows a dangling link, so no file is ever
-        // created wherever such a link points.
-        fd = openRetrying(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        m_created = fd >= 0;
-        if (fd < 0 && errno == EEXIST) // made meanwhile by another copy of the program
-            fd = openRetrying(name.constData(), O_RDWR | O_CLOEXEC);
+    const std::string name = QFile::encodeName(path).toStdString();
+    Os::File fd = Os::openExisting(name);
+    if (fd == Os::kNoFile && Os::lastError() == Os::Error::NotFound) {
+        // A missing archive is made empty; creating never follows a dangling link.
+        fd = Os::createNew(name);
+        m_created = fd != Os::kNoFile;
+        if (fd == Os::kNoFile && Os::lastError() == Os::Error::Exists) // made meanwhile by another copy of the program
+            fd = Os::openExisting(name);
     }
-    if (fd < 0)
+    if (fd == Os::kNoFile)
         fail("open");
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        fail("open");
+    Os::Status st;
+    if (!Os::status(fd, st) || !st.regularFile) {
+        Os::close(fd);
+        fail("open", "Is a directory");
     }
     // A file marked read-only stays untouchable even for an administrator, whom the system lets write.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        ::close(fd);
-        errno = EACCES;
-        fail("open");
+    if (st.readOnly) {
+        Os::close(fd);
+        fail("open", "Permission denied");
     }
     m_fd = fd;
     m_path = path;
     try {
         lock();
     } catch (...) {
-        ::close(m_fd);
-        m_fd = -1;
+        Os::close(m_fd);
+        m_fd = Os::kNoFile;
         throw;
     }
 }
@@ -125,11 +106,9 @@ void ArchiveFile::lock()
     // milliseconds; a copy that keeps it longer is reported instead of freezing the window.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMs());
     for (;;) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+        if (Os::tryLock(m_fd))
             return;
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
+        if (Os::lastError() != Os::Error::Busy)
             fail("lock");
         if (std::chrono::steady_clock::now() >= deadline)
             throw ArchiveError("lock: the archive is in use", ArchiveError::Reason::Busy);
@@ -140,82 +119,60 @@ void ArchiveFile::lock()
 qint64 ArchiveFile::count() const
 {
     check(Step::Seek);
-    struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+    Os::Status st;
+    if (m_fd == Os::kNoFile)
+        fail("count", "Bad file descriptor");
+    if (!Os::status(m_fd, st))
         fail("count");
-    return st.st_size / m_recordSize;
+    return st.size / m_recordSize;
 }
 
 void ArchiveFile::read(qint64 index, char *buffer) const
 {
-    if (readMany(index, 1, buffer) != 1) {
-        errno = EIO;
-        fail("read past the end");
-    }
+    if (readMany(index, 1, buffer) != 1)
+        fail("read past the end", "Input/output error");
 }
 
 qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
 {
     check(Step::Seek);
-    if (m_fd < 0 || index < 0)
-        fail("seek");
+    if (m_fd == Os::kNoFile || index < 0)
+        fail("seek", "Invalid argument");
     check(Step::Read);
-    const qint64 want = n * m_recordSize;
-    qint64 done = 0;
-    off_t offset = static_cast<off_t>(index) * m_recordSize;
-    while (done < want) {
-        const ssize_t got = ::pread(m_fd, buffer + done, want - done, offset + done);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("read");
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
+    const qint64 done = Os::readAt(m_fd, index * m_recordSize, buffer, n * m_recordSize);
+    if (done < 0)
+        fail("read");
     return done / m_recordSize;
 }
 
 void ArchiveFile::write(qint64 index, const char *buffer)
 {
     // Looked up at the first write only: most openings just read.
-    if (m_fd >= 0 && !m_staysInside)
+    if (m_fd != Os::kNoFile && !m_staysInside)
         m_staysInside = writeStaysInside(m_path);
-    if (m_fd >= 0 && !*m_staysInside)
+    if (m_fd != Os::kNoFile && !*m_staysInside)
         throw ArchiveError("write: the archive is a link outside the program folder",
             ArchiveError::Reason::LinkedOutside);
     check(Step::Seek);
-    if (m_fd < 0 || index < 0 || index > count())
-        fail("seek");
+    if (m_fd == Os::kNoFile || index < 0 || index > count())
+        fail("seek", "Invalid argument");
     check(Step::Write);
-    const off_t offset = static_cast<off_t>(index) * m_recordSize;
-    qint64 done = 0;
-    while (done < m_recordSize) {
-        const ssize_t put = ::pwrite(m_fd, buffer + done, m_recordSize - done, offset + done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("write");
-        }
-        done += put;
-    }
+    if (!Os::writeAt(m_fd, index * m_recordSize, buffer, m_recordSize))
+        fail("write");
     m_written = true;
 }
 
 void ArchiveFile::close()
 {
-    if (m_fd < 0)
+    if (m_fd == Os::kNoFile)
         return;
-    const int fd = m_fd;
-    m_fd = -1;
+    const Os::File fd = m_fd;
+    m_fd = Os::kNoFile;
     // A record reported as saved is on the disk, and so is the name of an archive just made.
     const bool synced = !m_written || (DiskSync::file(fd) && (!m_created || DiskSync::folderOf(m_path)));
     m_written = m_created = false;
     // Closing releases the lock whatever happens next.
     const bool injected = injector() && injector()(Step::Close);
-    if (::close(fd) != 0 || injected || !synced) {
-        errno = EIO;
-        fail("close");
-    }
+    if (!Os::close(fd) || injected || !synced)
+        fail("close", "Input/output error");
 }

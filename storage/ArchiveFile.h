@@ -2,6 +2,8 @@
 
 #include "storage/ArchiveError.h"
 
+#include "storage/platform/Os.h"
+
 #include <QString>
 
 #include <functional>
@@ -25,7 +27,7 @@ public:
     ArchiveFile &operator=(const ArchiveFile &) = delete;
 
     void open(const QString &path, int recordSize);
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd != Os::kNoFile; }
     int recordSize() const { return m_recordSize; }
 
     /** Number of whole records; a stray tail shorter than a record is not one. */
@@ -52,7 +54,7 @@ private:
     void check(Step step) const;
     void lock();
 
-    int m_fd = -1;
+    Os::File m_fd = Os::kNoFile;
     int m_recordSize = 0;
     std::optional<bool> m_staysInside; // whether writes stay in the program folder, once a write asked
     bool m_written = false; // something was written since opening: close() flushes it to the disk

@@ -4,9 +4,6 @@
 #include <QFileInfo>
 
 #include <atomic>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 std::atomic<bool> &enabledFlag()
@@ -16,24 +13,6 @@ std::atomic<bool> &enabledFlag()
 }
 
 std::atomic<int> flushes{ 0 };
-
-// EINVAL, ENOTSUP: a file system or a special file that cannot sync, where written means stored.
-bool cannotSync(int error)
-{
-    return error == EINVAL || error == ENOTSUP || error == EROFS;
-}
-
-// Runs `sync` on `fd` until the system answers other than "interrupted".
-bool flush(int fd, int (*sync)(int))
-{
-    ++flushes;
-    for (;;) {
-        if (sync(fd) == 0)
-            return true;
-        if (errno != EINTR)
-            return cannotSync(errno);
-    }
-}
 } // namespace
 
 void DiskSync::setEnabled(bool enabled)
@@ -51,22 +30,23 @@ int DiskSync::count()
     return flushes;
 }
 
-bool DiskSync::file(int fd)
+bool DiskSync::file(Os::File file)
 {
     if (!enabled())
         return true;
-    return flush(fd, ::fdatasync);
+    ++flushes;
+    return Os::syncFile(file);
+}
+
+bool DiskSync::qtFile(int handle)
+{
+    return file(Os::fromDescriptor(handle));
 }
 
 bool DiskSync::folderOf(const QString &path)
 {
     if (!enabled())
         return true;
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return true; // nothing to flush through; the file itself is on the disk
-    const bool done = flush(fd, ::fsync);
-    ::close(fd);
-    return done;
+    ++flushes;
+    return Os::syncFolder(QFile::encodeName(QFileInfo(path).absolutePath()).toStdString());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/platform/Os.h"
+
 #include <QString>
 
 // A save reported as done must survive a power cut a moment later: the file's data and, after a
@@ -10,7 +12,9 @@ void setEnabled(bool enabled);
 bool enabled();
 
 /** Flushes the data of an open file; true when done, or when the file system cannot (nothing to wait for). */
-bool file(int fd);
+bool file(Os::File file);
+/** The same for a file Qt opened (QFileDevice::handle()). */
+bool qtFile(int handle);
 /** Flushes the folder holding `path`, so a rename or a new name in it is on the disk. */
 bool folderOf(const QString &path);
 

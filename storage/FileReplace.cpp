@@ -52,7 +52,7 @@ bool FileReplace::commit()
         return fail();
     // QSaveFile syncs too but ignores the result; a file system that delays allocation reports a
     // full disk only here.
-    if (injected(Step::Flush) || !DiskSync::file(m_file.handle()))
+    if (injected(Step::Flush) || !DiskSync::qtFile(m_file.handle()))
         return fail();
     if (injected(Step::Commit))
         return fail();

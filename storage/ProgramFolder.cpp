@@ -1,7 +1,9 @@
 #include "storage/ProgramFolder.h"
 
-#include <QCoreApplication>
+#include "storage/platform/Os.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -23,8 +25,10 @@ QString programFolder()
 {
     if (!overrideFolder().isEmpty())
         return overrideFolder();
-    // applicationDirPath() comes from /proc/self/exe, never from the working directory.
-    return withSeparator(QCoreApplication::applicationDirPath());
+    // From the system's record of the running executable, never from the working directory.
+    static const QString folder = withSeparator(
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(Os::executablePath()))).absolutePath());
+    return folder;
 }
 
 void setProgramFolderOverride(const QString &folder)

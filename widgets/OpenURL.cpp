@@ -1,6 +1,7 @@
 #include "widgets/OpenURL.h"
 
-#include <QDesktopServices>
+#include "storage/platform/Os.h"
+
 #include <QUrl>
 
 namespace {
@@ -32,8 +33,5 @@ void TMisc::Open(const QString &sCommand)
         handler()(sCommand);
         return;
     }
-    const QString target = targetUrl(sCommand);
-    // openUrl's result says nothing reliable on this desktop; the shell reports its own failures.
-    QDesktopServices::openUrl(target.startsWith(QLatin1String("file:")) ? QUrl(target, QUrl::StrictMode)
-                                                                       : QUrl(target, QUrl::TolerantMode));
+    Os::openWithDesktop(targetUrl(sCommand).toStdString());
 }

@@ -39,3 +39,11 @@ QSize Resources::naturalSize(const QString &name)
     QSvgRenderer renderer(resourcePath(name));
     return renderer.defaultSize();
 }
+
+QIcon Resources::icon(const QString &name)
+{
+    QIcon out;
+    for (int n : { 16, 22, 24, 32, 48, 64, 128, 256 })
+        out.addPixmap(pixmap(name, QSize(n, n)));
+    return out;
+}

@@ -2,17 +2,12 @@
 
 #include "storage/ProgramFolder.h"
 #include "storage/TextOrder.h"
+#include "storage/platform/Os.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 const QString &forbidden()
@@ -27,8 +22,7 @@ constexpr int kLongestSuffix = 20;
 
 int nameMax()
 {
-    const long max = ::pathconf(QFile::encodeName(programFolder()).constData(), _PC_NAME_MAX);
-    return max > 0 ? int(max) : 255;
+    return Os::nameMax(QFile::encodeName(programFolder()).toStdString());
 }
 
 bool looksLikeList(const QString &name)
@@ -88,23 +82,20 @@ ListFiles::Creation ListFiles::create(const QString &path)
 {
     if (QFileInfo::exists(path))
         return { Creation::Exists, QString() };
-    // O_EXCL: a list made meanwhile by another copy of the program is never emptied.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int error = errno;
-        switch (error) {
-        case EEXIST:
+    // Never an existing name: a list made meanwhile by another copy of the program is never emptied.
+    const Os::File file = Os::createNew(QFile::encodeName(path).toStdString());
+    if (file == Os::kNoFile) {
+        switch (Os::lastError()) {
+        case Os::Error::Exists:
             return { Creation::Exists, QString() };
-        case ENAMETOOLONG:
-        case EINVAL:
-        case EILSEQ:
+        case Os::Error::NameRefused:
             return { Creation::NameRefused, QString() };
         default:
-            return { Creation::Failed, QString::fromLocal8Bit(std::strerror(error)) };
+            return { Creation::Failed, QString::fromLocal8Bit(Os::lastErrorText()) };
         }
     }
-    if (::close(fd) != 0)
-        return { Creation::Failed, QString::fromLocal8Bit(std::strerror(errno)) };
+    if (!Os::close(file))
+        return { Creation::Failed, QString::fromLocal8Bit(Os::lastErrorText()) };
     return { Creation::Created, QString() };
 }
 
@@ -113,22 +104,16 @@ ListFiles::Listing ListFiles::scan()
     Listing out;
     // Read as bytes: a name copied from another system may not be text in this one, and Qt would
     // pass it over without a word or hand back a name that opens another file.
-    const QByteArray folder = QFile::encodeName(programFolder());
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return out;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray raw(entry->d_name);
+    for (const std::string &entry : Os::regularFiles(QFile::encodeName(programFolder()).toStdString(), ".lis")) {
+        const QByteArray raw = QByteArray::fromStdString(entry);
         const QString name = QFile::decodeName(raw);
-        struct stat st {};
-        if (!looksLikeList(name) || ::stat((folder + raw).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        if (!looksLikeList(name))
             continue;
         if (QFile::encodeName(name) == raw && isPlainFileName(name))
             out.names << name;
         else
             out.leftOut << shown(name);
     }
-    ::closedir(dir);
     // Names equal but for the case of their letters keep one fixed order between them.
     for (QStringList *names : { &out.names, &out.leftOut }) {
         std::sort(names->begin(), names->end());

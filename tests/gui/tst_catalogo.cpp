@@ -9,6 +9,7 @@
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
+#include "storage/platform/Os.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -16,8 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <unistd.h> // access() on a name that is not text
 
 namespace {
 const QString kCreated = QStringLiteral("Il file di archivio relativo al nuovo listino prezzi è stato creato con "
@@ -385,10 +385,10 @@ private slots:
         PriceListFile::append(sb->path("Fiori.lis"), page);
         const QByteArray raw = QFile::encodeName(sb->folder()) + file;
         const QByteArray bytes(TPaginaListino::RecordSize, ' ');
-        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, bytes.constData(), bytes.size()), bytes.size());
-        ::close(fd);
+        const Os::File made = Os::createNew(raw.toStdString());
+        QVERIFY(made != Os::kNoFile);
+        QVERIFY(Os::writeAt(made, 0, bytes.constData(), bytes.size()));
+        QVERIFY(Os::close(made));
 
         QWidget *lists = showList();
         auto *note = control<QLabel>(lists, "lblEsclusi");

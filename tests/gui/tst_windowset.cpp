@@ -1,20 +1,21 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Avvio.h"
 #include "app/CambiaPassword.h"
-#include "shell/Forms.h"
 #include "app/Password.h"
-#include "widgets/PictureButton.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/PictureButton.h"
 
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -142,6 +143,22 @@ private slots:
         QCOMPARE(QLocale().toDouble(QStringLiteral("1.234,5")), 0.0);
     }
 
+    // The program's icon on every long-lived window, drawn for each size a desktop asks for.
+    void everyWindowCarriesTheProgramsIcon()
+    {
+        const QIcon icon = QApplication::windowIcon();
+        QVERIFY(!icon.isNull());
+        for (int n : { 16, 32, 48, 256 })
+            QVERIFY2(icon.availableSizes().contains(QSize(n, n)), qPrintable(QString::number(n)));
+        const QList<QWidget *> windows { Forms::password(), Forms::avvio(), Forms::cambiaPassword(), Forms::magazzino(),
+            Forms::creaCatalogo(), Forms::apriCatalogo(), Forms::listinoPrezzi() };
+        for (QWidget *w : windows)
+            QVERIFY2(w->windowIcon().cacheKey() == icon.cacheKey(), qPrintable(w->objectName()));
+        QVERIFY(
+            QRegularExpression(QStringLiteral("^\\d+\\.\\d+")).match(QApplication::applicationVersion()).hasMatch());
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("vetrinova"));
+    }
+
     void startWindowFillsTheScreen()
     {
         QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
@@ -229,14 +246,17 @@ private slots:
         QFETCH(QString, icon);
         QFETCH(QString, window);
         QString shown;
-        QTimer::singleShot(0, [&shown] {
+        qint64 shownIcon = 0;
+        QTimer::singleShot(0, [&shown, &shownIcon] {
             if (QWidget *w = QApplication::activeModalWidget()) {
                 shown = w->objectName();
+                shownIcon = w->windowIcon().cacheKey();
                 w->close();
             }
         });
         click(icon);
         QCOMPARE(shown, window);
+        QCOMPARE(shownIcon, QApplication::windowIcon().cacheKey());
         QCOMPARE(visibleWindows(), QList<QWidget *> { m_avvio });
     }
 

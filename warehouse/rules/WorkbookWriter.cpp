@@ -3,6 +3,7 @@
 #include "storage/DiskSync.h"
 #include "storage/FieldRules.h"
 #include "storage/ProgramFolder.h"
+#include "storage/platform/Os.h"
 #include "warehouse/rules/WarehouseSheet.h"
 
 #include <QBuffer>
@@ -214,7 +215,7 @@ private:
 bool flushFile(const QString &path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadWrite) && DiskSync::file(f.handle());
+    return f.open(QIODevice::ReadWrite) && DiskSync::qtFile(f.handle());
 }
 #endif
 } // namespace
@@ -267,7 +268,7 @@ bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &
         return dropTemporary();
     if (injected(Step::Flush) || !flushFile(temporary))
         return dropTemporary();
-    if (injected(Step::Rename) || std::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0)
+    if (injected(Step::Rename) || !Os::replace(temporaryName.toStdString(), QFile::encodeName(path).toStdString()))
         return dropTemporary();
     DiskSync::folderOf(path);
     return true;

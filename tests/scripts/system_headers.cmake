@@ -1,0 +1,25 @@
+# Fails when program code outside storage/platform includes a system header the platform module
+# is there to hide. Run as: cmake -DSOURCE_DIR=<root> -P system_headers.cmake
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
+    ${SOURCE_DIR}/storage/*.h ${SOURCE_DIR}/storage/*.cpp
+    ${SOURCE_DIR}/widgets/*.h ${SOURCE_DIR}/widgets/*.cpp
+    ${SOURCE_DIR}/app/*.h ${SOURCE_DIR}/app/*.cpp
+    ${SOURCE_DIR}/warehouse/*.h ${SOURCE_DIR}/warehouse/*.cpp
+    ${SOURCE_DIR}/pricelist/*.h ${SOURCE_DIR}/pricelist/*.cpp
+    ${SOURCE_DIR}/report/*.h ${SOURCE_DIR}/report/*.cpp
+    ${SOURCE_DIR}/shell/*.h ${SOURCE_DIR}/shell/*.cpp
+    ${SOURCE_DIR}/scripts/tools/*.cpp)
+list(FILTER sources EXCLUDE REGEX "^storage/platform/")
+set(found "")
+foreach(src ${sources})
+    file(STRINGS ${SOURCE_DIR}/${src} lines
+        REGEX "^[ \t]*#[ \t]*include[ \t]*<(unistd|fcntl|dirent|windows|io|sys/[a-z]+)\\.h>")
+    foreach(line ${lines})
+        list(APPEND found "${src}: ${line}")
+    endforeach()
+endforeach()
+if(found)
+    list(JOIN found "\n  " text)
+    message(FATAL_ERROR "System headers outside storage/platform:\n  ${text}")
+endif()
+message(STATUS "No system header outside storage/platform")

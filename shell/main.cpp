@@ -1,4 +1,5 @@
 #include "shell/Application.h"
+#include "shell/CopiaSicurezza.h"
 #include "shell/Forms.h"
 #include "app/Password.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("VETRINOVA_STARTUP_PROBE"))
         Forms::password()->installEventFilter(&probe);
     const int rc = app.exec();
+    if (!qEnvironmentVariableIsSet("VETRINOVA_STARTUP_PROBE"))
+        CopiaSicurezza::copiaAllUscita();
     Forms::destroyAll();
     return rc;
 }

@@ -7,10 +7,7 @@
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipfileinfo.h>
-#include <quazip/quazipnewinfo.h>
+#include <zip.h>
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -27,6 +24,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 #include <cstdio>
 
 namespace SafetyCopy {
@@ -109,67 +108,6 @@ int recordSizeOf(const QString &name)
     return 0;
 }
 
-/** Writes entries into a ZIP archive, hashing them and reporting the bytes done. */
-class Writer
-{
-public:
-    Writer(QIODevice *device, const Progress &progress, qint64 total)
-        : m_zip(device)
-        , m_progress(progress)
-        , m_total(total)
-    {
-        m_zip.setUtf8Enabled(true);
-        m_zip.setZip64Enabled(true);
-        // The file is flushed to the disk after the archive ends, and only then closed.
-        m_zip.setAutoClose(false);
-    }
-
-    bool open() { return m_zip.open(QuaZip::mdCreate); }
-
-    Problem add(const QString &name, QIODevice &source, bool compress)
-    {
-        QuaZipNewInfo info(name);
-        info.setPermissions(
-            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        QuaZipFile out(&m_zip);
-        // Photos are already compressed; the archives' padding packs well even at the fastest level.
-        if (!out.open(QIODevice::WriteOnly, info, nullptr, 0, compress ? Z_DEFLATED : 0, compress ? 1 : 0))
-            return Problem::WriteFailed;
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        qint64 size = 0;
-        QByteArray buffer(Chunk, Qt::Uninitialized);
-        for (;;) {
-            const qint64 got = source.read(buffer.data(), Chunk);
-            if (got < 0)
-                return Problem::ReadFailed;
-            if (got == 0)
-                break;
-            if (injected(Step::WriteEntry, name) || out.write(buffer.constData(), got) != got)
-                return Problem::WriteFailed;
-            hash.addData(QByteArrayView(buffer.constData(), got));
-            size += got;
-            m_done += got;
-            if (m_progress && !m_progress(m_done, m_total))
-                return Problem::Cancelled;
-        }
-        out.close();
-        if (out.getZipError() != ZIP_OK)
-            return Problem::WriteFailed;
-        m_entries << Entry { name, size, hash.result().toHex() };
-        return Problem::None;
-    }
-
-    QuaZip &zip() { return m_zip; }
-    const QList<Entry> &entries() const { return m_entries; }
-
-private:
-    QuaZip m_zip;
-    Progress m_progress;
-    qint64 m_total;
-    qint64 m_done = 0;
-    QList<Entry> m_entries;
-};
-
 QByteArray manifestText(const QList<Entry> &entries, const QDateTime &made)
 {
     QByteArray text = QByteArray(Heading) + "\nversione 1\ncreata " + made.toString(Qt::ISODate).toLatin1() + '\n';
@@ -177,6 +115,149 @@ QByteArray manifestText(const QList<Entry> &entries, const QDateTime &made)
         text += e.sha256 + ' ' + QByteArray::number(e.size) + ' ' + e.name.toUtf8() + '\n';
     return text;
 }
+
+/** One file of a copy being written: libzip pulls its bytes at the end, and they are hashed as they go. */
+struct Source
+{
+    QString name;
+    QString path; // empty for the list of files
+    int recordSize = 0; // an archive read whole under its lock
+    QByteArray memory;
+    std::unique_ptr<QIODevice> device;
+    QCryptographicHash hash { QCryptographicHash::Sha256 };
+    qint64 size = 0;
+};
+
+/** Writes a copy through libzip, which reads each Source in turn when the archive is closed. */
+class Writer
+{
+public:
+    Writer(const Progress &progress, qint64 total)
+        : m_progress(progress)
+        , m_total(total)
+    {
+        zip_error_init(&m_error);
+    }
+    ~Writer() { zip_error_fini(&m_error); }
+
+    Problem problem = Problem::None;
+    QList<Entry> entries;
+
+    static zip_int64_t callback(void *state, void *data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        auto *pair = static_cast<std::pair<Writer *, Source *> *>(state);
+        return pair->first->handle(*pair->second, data, length, command);
+    }
+
+private:
+    zip_int64_t fail(Problem p)
+    {
+        if (problem == Problem::None)
+            problem = p;
+        zip_error_set(&m_error, p == Problem::Cancelled ? ZIP_ER_CANCELLED : ZIP_ER_READ, 0);
+        return -1;
+    }
+
+    bool open(Source &s)
+    {
+        s.hash.reset();
+        s.size = 0;
+        if (s.path.isEmpty()) {
+            if (injected(Step::FinishCopy, s.name))
+                return fail(Problem::WriteFailed), false;
+            s.memory = manifestText(entries, Clock::now());
+            s.device = std::make_unique<QBuffer>(&s.memory);
+        } else if (s.recordSize) {
+            // The archive is read whole under its lock and written out after: another copy of the
+            // program waits only for the read, and a record it was adding is in or out, never half.
+            try {
+                ArchiveFile archive(s.path, s.recordSize);
+                const qint64 n = archive.count();
+                s.memory.resize(n * s.recordSize);
+                s.memory.resize(archive.readMany(0, n, s.memory.data()) * s.recordSize);
+                archive.close();
+            } catch (const ArchiveError &e) {
+                return fail(e.reason() == ArchiveError::Reason::Busy ? Problem::Busy : Problem::ReadFailed), false;
+            } catch (const std::bad_alloc &) {
+                return fail(Problem::ReadFailed), false;
+            }
+            s.device = std::make_unique<QBuffer>(&s.memory);
+        } else {
+            s.device = std::make_unique<QFile>(s.path);
+        }
+        if (!s.device->open(QIODevice::ReadOnly))
+            return fail(Problem::ReadFailed), false;
+        return true;
+    }
+
+    zip_int64_t handle(Source &s, void *data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            return open(s) ? 0 : -1;
+        case ZIP_SOURCE_READ: {
+            if (injected(Step::WriteEntry, s.name))
+                return fail(Problem::WriteFailed);
+            const qint64 got = s.device->read(static_cast<char *>(data), static_cast<qint64>(length));
+            if (got < 0)
+                return fail(Problem::ReadFailed);
+            s.hash.addData(QByteArrayView(static_cast<const char *>(data), got));
+            s.size += got;
+            if (!s.path.isEmpty()) {
+                m_done += got;
+                if (m_progress && !m_progress(m_done, m_total))
+                    return fail(Problem::Cancelled);
+            }
+            return got;
+        }
+        case ZIP_SOURCE_CLOSE:
+            s.device.reset();
+            s.memory = QByteArray();
+            if (!s.path.isEmpty())
+                entries << Entry { s.name, s.size, s.hash.result().toHex() };
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto *st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+            if (!st)
+                return -1;
+            zip_stat_init(st);
+            return sizeof(*st);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_FREE:
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return ZIP_SOURCE_SUPPORTS_READABLE;
+        default:
+            zip_error_set(&m_error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+
+    Progress m_progress;
+    qint64 m_total;
+    qint64 m_done = 0;
+    zip_error_t m_error;
+};
+
+/** An archive open for reading, closed when it goes. */
+struct Reader
+{
+    zip_t *zip = nullptr;
+    explicit Reader(const QString &path)
+    {
+        int error = 0;
+        zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    }
+    ~Reader()
+    {
+        if (zip)
+            zip_discard(zip);
+    }
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+};
 
 /** Reads the list; false when the text is not one this program writes. */
 bool parseManifest(const QByteArray &text, Contents *contents)
@@ -230,7 +311,7 @@ void moveBack(const QList<QPair<QString, QString>> &moves)
         renamePath(it->second, it->first);
 }
 
-Problem unpack(QuaZip &zip, const Contents &contents, const QString &staging, const Progress &progress)
+Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, const Progress &progress)
 {
     qint64 total = 0;
     for (const Entry &e : contents.entries)
@@ -241,10 +322,11 @@ Problem unpack(QuaZip &zip, const Contents &contents, const QString &staging, co
         const QString target = staging + e.name;
         if (injected(Step::Unpack, e.name) || !QDir().mkpath(QFileInfo(target).path()))
             return Problem::WriteFailed;
-        if (!zip.setCurrentFile(e.name))
-            return Problem::Unreadable;
-        QuaZipFile in(&zip);
-        if (!in.open(QIODevice::ReadOnly))
+        const zip_int64_t index = zip_name_locate(zip, e.name.toUtf8().constData(), ZIP_FL_ENC_GUESS);
+        if (index < 0)
+            return Problem::Mismatch;
+        std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip, index, 0), zip_fclose);
+        if (!in)
             return Problem::Unreadable;
         QFile out(target);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -252,7 +334,7 @@ Problem unpack(QuaZip &zip, const Contents &contents, const QString &staging, co
         QCryptographicHash hash(QCryptographicHash::Sha256);
         qint64 size = 0;
         for (;;) {
-            const qint64 got = in.read(buffer.data(), Chunk);
+            const zip_int64_t got = zip_fread(in.get(), buffer.data(), Chunk);
             if (got < 0)
                 return Problem::Unreadable;
             if (got == 0)
@@ -268,8 +350,7 @@ Problem unpack(QuaZip &zip, const Contents &contents, const QString &staging, co
             if (progress && !progress(done, total))
                 return Problem::Cancelled;
         }
-        in.close();
-        if (in.getZipError() != UNZ_OK)
+        if (zip_fclose(in.release()) != 0)
             return Problem::Unreadable;
         if (size != e.size || hash.result().toHex() != e.sha256)
             return Problem::Mismatch;
@@ -370,65 +451,50 @@ Problem create(const QString &zipPath, const Progress &progress)
     for (const QString &f : files)
         total += QFileInfo(root + f).size();
 
-    const QString partial = zipPath + QStringLiteral(".parziale");
-    QFile::remove(partial);
-    QFile device(partial);
-    if (!device.open(QIODevice::WriteOnly))
+    // libzip writes a temporary file beside zipPath and renames it only once all went well.
+    int error = 0;
+    zip_t *zip = zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!zip)
         return Problem::WriteFailed;
-    Writer writer(&device, progress, total);
-    auto fail = [&](Problem p) {
-        writer.zip().close();
-        device.close();
-        QFile::remove(partial);
-        return p;
-    };
-    if (!writer.open())
-        return fail(Problem::WriteFailed);
-    for (const QString &name : files) {
-        Problem p = Problem::None;
-        if (const int recordSize = recordSizeOf(name)) {
-            // The archive is read whole under its lock and written out after: another copy of the
-            // program waits only for the read, and a record it was adding is in or out, never half.
-            QByteArray data;
-            try {
-                ArchiveFile archive(root + name, recordSize);
-                data.resize(archive.count() * recordSize);
-                data.resize(archive.readMany(0, archive.count(), data.data()) * recordSize);
-                archive.close();
-            } catch (const ArchiveError &e) {
-                return fail(e.reason() == ArchiveError::Reason::Busy ? Problem::Busy : Problem::ReadFailed);
-            } catch (const std::bad_alloc &) {
-                return fail(Problem::ReadFailed);
-            }
-            QBuffer buffer(&data);
-            buffer.open(QIODevice::ReadOnly);
-            p = writer.add(name, buffer, true);
-        } else {
-            QFile source(root + name);
-            if (!source.open(QIODevice::ReadOnly))
-                return fail(Problem::ReadFailed);
-            p = writer.add(name, source, !name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive));
+    Writer writer(progress, total);
+    std::vector<std::unique_ptr<Source>> sources;
+    std::vector<std::unique_ptr<std::pair<Writer *, Source *>>> states;
+    auto add = [&](const QString &name, const QString &path, int recordSize, bool compress) {
+        auto source = std::make_unique<Source>();
+        source->name = name;
+        source->path = path;
+        source->recordSize = recordSize;
+        states.push_back(std::make_unique<std::pair<Writer *, Source *>>(&writer, source.get()));
+        zip_source_t *zs = zip_source_function(zip, &Writer::callback, states.back().get());
+        if (!zs)
+            return false;
+        const zip_int64_t index = zip_file_add(zip, name.toUtf8().constData(), zs, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(zs);
+            return false;
         }
-        if (p != Problem::None)
-            return fail(p);
+        sources.push_back(std::move(source));
+        // Photos are already compressed; the archives' padding packs well even at the fastest level.
+        return zip_set_file_compression(zip, index, compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE, compress ? 1 : 0) == 0
+            && zip_file_set_external_attributes(zip, index, 0, ZIP_OPSYS_UNIX, 0100644u << 16) == 0;
+    };
+    bool added = true;
+    for (const QString &name : files)
+        added = added
+            && add(name, root + name, recordSizeOf(name), !name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive));
+    // The list goes last: it is made once every file before it has been read and hashed.
+    added = added && add(manifestName(), QString(), 0, true);
+    if (!added) {
+        zip_discard(zip);
+        return Problem::WriteFailed;
     }
-    QByteArray manifest = manifestText(writer.entries(), Clock::now());
-    QBuffer manifestDevice(&manifest);
-    manifestDevice.open(QIODevice::ReadOnly);
-    QuaZipNewInfo info(manifestName());
-    QuaZipFile out(&writer.zip());
-    if (!out.open(QIODevice::WriteOnly, info) || out.write(manifest) != manifest.size())
-        return fail(Problem::WriteFailed);
-    out.close();
-    if (out.getZipError() != ZIP_OK || injected(Step::FinishCopy, zipPath))
-        return fail(Problem::WriteFailed);
-    writer.zip().close();
-    if (writer.zip().getZipError() != ZIP_OK || !device.flush() || device.error() != QFileDevice::NoError
-        || !DiskSync::file(device.handle()))
-        return fail(Problem::WriteFailed);
-    device.close();
-    if (!renamePath(partial, zipPath)) {
-        QFile::remove(partial);
+    if (zip_close(zip) != 0) {
+        zip_discard(zip);
+        return writer.problem != Problem::None ? writer.problem : Problem::WriteFailed;
+    }
+    QFile written(zipPath);
+    if (!written.open(QIODevice::ReadOnly) || !DiskSync::file(written.handle())) {
+        QFile::remove(zipPath);
         return Problem::WriteFailed;
     }
     DiskSync::folderOf(zipPath);
@@ -438,22 +504,32 @@ Problem create(const QString &zipPath, const Progress &progress)
 Problem inspect(const QString &zipPath, Contents *contents)
 {
     *contents = Contents();
-    QuaZip zip(zipPath);
-    zip.setUtf8Enabled(true);
-    if (!zip.open(QuaZip::mdUnzip))
+    Reader reader(zipPath);
+    zip_t *zip = reader.zip;
+    if (!zip || zip_get_num_entries(zip, 0) <= 0)
         return Problem::Unreadable;
-    const QList<QuaZipFileInfo64> infos = zip.getFileInfoList64();
-    if (zip.getZipError() != UNZ_OK)
-        return Problem::Unreadable;
-    if (!zip.setCurrentFile(manifestName()))
+    const zip_int64_t listIndex = zip_name_locate(zip, manifestName().toUtf8().constData(), 0);
+    if (listIndex < 0)
         return Problem::Foreign;
-    QuaZipFile in(&zip);
-    if (!in.open(QIODevice::ReadOnly))
-        return Problem::Unreadable;
-    const QByteArray text = in.read(16 << 20);
-    in.close();
-    if (in.getZipError() != UNZ_OK)
-        return Problem::Unreadable;
+    QByteArray text;
+    {
+        std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip, listIndex, 0), zip_fclose);
+        if (!in)
+            return Problem::Unreadable;
+        QByteArray buffer(Chunk, Qt::Uninitialized);
+        for (;;) {
+            const zip_int64_t got = zip_fread(in.get(), buffer.data(), Chunk);
+            if (got < 0)
+                return Problem::Unreadable;
+            if (got == 0)
+                break;
+            text.append(buffer.constData(), got);
+            if (text.size() > (64 << 20))
+                return Problem::Foreign;
+        }
+        if (zip_fclose(in.release()) != 0)
+            return Problem::Unreadable;
+    }
     if (!parseManifest(text, contents))
         return Problem::Foreign;
 
@@ -466,18 +542,25 @@ Problem inspect(const QString &zipPath, Contents *contents)
         listed.insert(e.name, e.size);
     }
     QSet<QString> seen;
-    for (const QuaZipFileInfo64 &info : infos) {
-        if (info.name == manifestName())
+    const zip_int64_t entryCount = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < entryCount; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(zip, i, 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE))
+            return Problem::Unreadable;
+        const QString name = QString::fromUtf8(st.name);
+        if (name == manifestName())
             continue;
-        const quint32 mode = info.externalAttr >> 16;
-        if ((mode & 0170000) == 0120000)
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        if (zip_file_get_external_attributes(zip, i, 0, &system, &attributes) != 0)
+            return Problem::Unreadable;
+        if (system == ZIP_OPSYS_UNIX && ((attributes >> 16) & 0170000) == 0120000)
             return Problem::Link;
-        if (!isProgramFile(info.name))
+        if (!isProgramFile(name))
             return Problem::UnsafeName;
-        if (!listed.contains(info.name) || listed.value(info.name) != static_cast<qint64>(info.uncompressedSize)
-            || seen.contains(info.name))
+        if (!listed.contains(name) || listed.value(name) != static_cast<qint64>(st.size) || seen.contains(name))
             return Problem::Mismatch;
-        seen.insert(info.name);
+        seen.insert(name);
     }
     if (seen.size() != listed.size())
         return Problem::Mismatch;
@@ -490,9 +573,8 @@ Problem restore(const QString &zipPath, const Progress &progress)
     Contents contents;
     if (const Problem p = inspect(zipPath, &contents); p != Problem::None)
         return p;
-    QuaZip zip(zipPath);
-    zip.setUtf8Enabled(true);
-    if (!zip.open(QuaZip::mdUnzip))
+    Reader reader(zipPath);
+    if (!reader.zip)
         return Problem::Unreadable;
 
     const QString root = programFolder();
@@ -500,11 +582,10 @@ Problem restore(const QString &zipPath, const Progress &progress)
     removeTree(root + Staging);
     if (!QDir().mkpath(staging))
         return Problem::WriteFailed;
-    if (const Problem p = unpack(zip, contents, staging, progress); p != Problem::None) {
+    if (const Problem p = unpack(reader.zip, contents, staging, progress); p != Problem::None) {
         removeTree(root + Staging);
         return p;
     }
-    zip.close();
 
     // Everything is here and checked: now the current files go aside and the copy's take their place.
     QString aside = root + QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now());

@@ -3,9 +3,7 @@
 #include "storage/SafetyCopy.h"
 #include "storage/SchedaProdotto.h"
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-#include <quazip/quazipnewinfo.h>
+#include <zip.h>
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -68,34 +66,42 @@ void makeZip(const QString &path, const QList<ZipItem> &items, QByteArray manife
             manifest += QCryptographicHash::hash(i.bytes, QCryptographicHash::Sha256).toHex() + ' '
                 + QByteArray::number(i.bytes.size()) + ' ' + i.name.toUtf8() + '\n';
     }
-    QuaZip zip(path);
-    zip.setUtf8Enabled(true);
-    QVERIFY(zip.open(QuaZip::mdCreate));
+    int error = 0;
+    zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(zip);
     QList<ZipItem> all = items;
     if (!manifest.isEmpty())
         all << ZipItem { SafetyCopy::manifestName(), manifest };
+    QList<QByteArray> keep; // libzip reads the bytes when the archive is closed
     for (const ZipItem &i : all) {
-        QuaZipNewInfo info(i.name);
+        keep << i.bytes;
+        zip_source_t *src = zip_source_buffer(zip, keep.last().constData(), keep.last().size(), 0);
+        const zip_int64_t index = zip_file_add(zip, i.name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
+        QVERIFY(index >= 0);
         if (i.link)
-            info.externalAttr = (0120777u << 16);
-        QuaZipFile out(&zip);
-        QVERIFY(out.open(QIODevice::WriteOnly, info));
-        out.write(i.bytes);
-        out.close();
+            zip_file_set_external_attributes(zip, index, 0, ZIP_OPSYS_UNIX, 0120777u << 16);
     }
-    zip.close();
-    QCOMPARE(zip.getZipError(), ZIP_OK);
+    QCOMPARE(zip_close(zip), 0);
 }
 
 QByteArray entryOf(const QString &zipPath, const QString &name)
 {
-    QuaZip zip(zipPath);
-    zip.setUtf8Enabled(true);
-    if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(name))
+    int error = 0;
+    zip_t *zip = zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &error);
+    if (!zip)
         return QByteArray();
-    QuaZipFile in(&zip);
-    in.open(QIODevice::ReadOnly);
-    return in.readAll();
+    QByteArray out;
+    zip_stat_t st;
+    if (zip_stat(zip, name.toUtf8().constData(), 0, &st) == 0) {
+        zip_file_t *f = zip_fopen(zip, name.toUtf8().constData(), 0);
+        out.resize(st.size);
+        if (!f || zip_fread(f, out.data(), st.size) != static_cast<zip_int64_t>(st.size))
+            out.clear();
+        if (f)
+            zip_fclose(f);
+    }
+    zip_discard(zip);
+    return out;
 }
 } // namespace
 

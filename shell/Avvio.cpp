@@ -1,17 +1,19 @@
 #include "shell/Avvio.h"
 
-#include "shell/Forms.h"
 #include "app/Guida.h"
 #include "app/Info.h"
-#include "widgets/OpenURL.h"
-#include "widgets/PictureButton.h"
-#include "widgets/Resources.h"
 #include "app/Splash.h"
 #include "app/rules/Links.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
+#include "shell/CopiaSicurezza.h"
+#include "shell/Forms.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Resources.h"
 
+#include <QCheckBox>
 #include <QLabel>
 
 namespace {
@@ -78,6 +80,28 @@ TfrmAvvio::TfrmAvvio()
     auto *imgEsci = new PictureButton(
         p, QStringLiteral("imgEsci"), QStringLiteral("icona-esci"), QRect(960, 662, 17, 18), QStringLiteral("Esci"));
     connect(imgEsci, &PictureButton::clicked, this, &TfrmAvvio::imgEsciClick);
+
+    // Safety copies, in the free strip along the bottom between the credits and the exit icons.
+    auto *imgCopia = new PictureButton(p, QStringLiteral("imgCopia"), QStringLiteral("avvio-copia"),
+        QRect(250, 658, 230, 26), QStringLiteral("Crea copia di sicurezza"),
+        QStringLiteral("Salva in un unico file ZIP tutti i dati del programma: schede, foto, listini e allegati"));
+    connect(imgCopia, &PictureButton::clicked, this, &TfrmAvvio::imgCopiaClick);
+    auto *imgRipristina = new PictureButton(p, QStringLiteral("imgRipristina"), QStringLiteral("avvio-ripristina"),
+        QRect(495, 658, 230, 26), QStringLiteral("Ripristina da una copia"),
+        QStringLiteral("Sostituisce i dati del programma con quelli di una copia di sicurezza"));
+    connect(imgRipristina, &PictureButton::clicked, this, &TfrmAvvio::imgRipristinaClick);
+    auto *chkCopiaUscita = new QCheckBox(QStringLiteral("Copia automatica all'uscita"), p);
+    chkCopiaUscita->setObjectName(QStringLiteral("chkCopiaUscita"));
+    chkCopiaUscita->setGeometry(740, 660, 200, 22);
+    chkCopiaUscita->setFocusPolicy(Qt::NoFocus);
+    const QString hint = QStringLiteral("All'uscita, se qualcosa è cambiato, crea una copia di sicurezza nella "
+                                        "cartella Copie e tiene le ultime dieci");
+    chkCopiaUscita->setProperty("statusText", hint);
+    chkCopiaUscita->setAccessibleName(QStringLiteral("Copia automatica all'uscita"));
+    chkCopiaUscita->setAccessibleDescription(hint);
+    chkCopiaUscita->setToolTip(hint);
+    chkCopiaUscita->setChecked(SafetyCopy::Settings::automatic());
+    connect(chkCopiaUscita, &QCheckBox::toggled, this, [](bool on) { SafetyCopy::Settings::setAutomatic(on); });
 }
 
 void TfrmAvvio::imgMagazzinoClick()
@@ -118,6 +142,16 @@ void TfrmAvvio::imgGuidaClick()
 void TfrmAvvio::imgCreditiClick()
 {
     TfrmSplash::showCredits(this);
+}
+
+void TfrmAvvio::imgCopiaClick()
+{
+    CopiaSicurezza::crea(this);
+}
+
+void TfrmAvvio::imgRipristinaClick()
+{
+    CopiaSicurezza::ripristina(this);
 }
 
 void TfrmAvvio::formClose()

@@ -26,6 +26,10 @@ public:
     void imgGuidaClick();
     /** Credits window (TfrmSplash), modal. */
     void imgCreditiClick();
+    /** Writes a safety copy of the program folder where the user chooses. */
+    void imgCopiaClick();
+    /** Puts a safety copy back in place of the program files, after confirmation. */
+    void imgRipristinaClick();
 
 protected:
     void formClose() override;

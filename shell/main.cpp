@@ -1,6 +1,7 @@
 #include "app/Password.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
+#include "shell/CopiaSicurezza.h"
 #include "shell/Forms.h"
 
 #include <QTimer>
@@ -58,6 +59,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("VETRINOVA_STARTUP_PROBE"))
         Forms::password()->installEventFilter(&probe);
     const int rc = app.exec();
+    if (!qEnvironmentVariableIsSet("VETRINOVA_STARTUP_PROBE"))
+        CopiaSicurezza::copiaAllUscita();
     Forms::destroyAll();
     return rc;
 }

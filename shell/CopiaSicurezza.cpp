@@ -1,0 +1,193 @@
+#include "shell/CopiaSicurezza.h"
+
+#include "storage/Clock.h"
+#include "storage/ProgramFolder.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProgressDialog>
+
+#include <memory>
+
+namespace CopiaSicurezza {
+namespace {
+
+/** The progress window of a copy or a restore; Annulla stops the job at the next block of bytes. */
+class ProgressWindow
+{
+public:
+    ProgressWindow(QWidget *parent, const char *name, const QString &title, const QString &text)
+        : m_dialog(std::make_unique<QProgressDialog>(parent))
+    {
+        m_dialog->setObjectName(QLatin1String(name));
+        m_dialog->setWindowTitle(title);
+        m_dialog->setLabelText(text);
+        m_dialog->setAccessibleName(title);
+        m_dialog->setAccessibleDescription(text);
+        m_dialog->setCancelButtonText(QStringLiteral("Annulla"));
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setAutoReset(false);
+        m_dialog->setAutoClose(false);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setRange(0, 1000);
+        m_dialog->setValue(0);
+        m_dialog->show();
+        QCoreApplication::processEvents();
+    }
+
+    SafetyCopy::Progress callback()
+    {
+        return [this](qint64 done, qint64 total) {
+            m_dialog->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+            QCoreApplication::processEvents();
+            return !m_dialog->wasCanceled();
+        };
+    }
+
+private:
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+QString copyFilter()
+{
+    return QStringLiteral("Copia di sicurezza di Vetrinova|*.zip");
+}
+
+QString number(qint64 n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(QLocale().toString(n), QLatin1String(n == 1 ? one : many));
+}
+
+QString confirmationText(const SafetyCopy::Contents &c)
+{
+    const QString made = c.made.isValid()
+        ? QStringLiteral("del %1 alle %2")
+              .arg(c.made.toString(QStringLiteral("dd/MM/yyyy")), c.made.toString(QStringLiteral("HH:mm")))
+        : QStringLiteral("di data sconosciuta");
+    QString text
+        = QStringLiteral("Copia di sicurezza %1.\n\nContiene %2, %3 (%4), %5 e %6.\n\n")
+              .arg(made, number(c.cards, "scheda di magazzino", "schede di magazzino"),
+                  number(c.lists, "listino", "listini"), number(c.pages, "pagina", "pagine"),
+                  number(c.photos, "foto", "foto"), number(c.attachments, "documento allegato", "documenti allegati"));
+    text += QStringLiteral("Tutti i file del programma verranno sostituiti da quelli della copia: le modifiche fatte "
+                           "dopo la copia andranno perse. ");
+    text += c.password ? QStringLiteral("Anche la password di accesso diventerà quella salvata nella copia.")
+                       : QStringLiteral("La copia non contiene la password: varrà quella del primo accesso.");
+    text += QStringLiteral("\n\nProcedere con il ripristino?");
+    return text;
+}
+
+} // namespace
+
+QString problemMessage(SafetyCopy::Problem problem, bool restoring)
+{
+    using SafetyCopy::Problem;
+    const QString untouched = QStringLiteral(" I file del programma non sono stati modificati.");
+    switch (problem) {
+    case Problem::None:
+    case Problem::Cancelled:
+        return QString();
+    case Problem::WriteFailed:
+        return restoring
+            ? QStringLiteral("Impossibile preparare il ripristino: il disco potrebbe essere pieno.") + untouched
+            : QStringLiteral("Impossibile scrivere la copia di sicurezza: il disco potrebbe essere pieno "
+                             "o la cartella non scrivibile. Nessuna copia è stata creata.");
+    case Problem::ReadFailed:
+        return QStringLiteral("Impossibile leggere i file del programma. Nessuna copia è stata creata.");
+    case Problem::Busy:
+        return QStringLiteral("Un'altra copia di Vetrinova sta usando l'archivio: riprovare tra qualche istante. "
+                              "Nessuna copia è stata creata.");
+    case Problem::Unreadable:
+        return QStringLiteral("Il file scelto è danneggiato o incompleto: non può essere ripristinato.") + untouched;
+    case Problem::Foreign:
+        return QStringLiteral("Il file scelto non è una copia di sicurezza di Vetrinova.") + untouched;
+    case Problem::UnsafeName:
+        return QStringLiteral("La copia contiene file con nomi non ammessi, che finirebbero fuori dalla cartella del "
+                              "programma o non appartengono a Vetrinova: ripristino rifiutato.")
+            + untouched;
+    case Problem::Link:
+        return QStringLiteral("La copia contiene collegamenti ad altri file: ripristino rifiutato.") + untouched;
+    case Problem::Mismatch:
+        return QStringLiteral("La copia non corrisponde al suo elenco dei file (dimensioni o codici di controllo "
+                              "diversi): è danneggiata e non può essere ripristinata.")
+            + untouched;
+    case Problem::RestoreFailed:
+        return QStringLiteral("Il ripristino non è riuscito: la cartella del programma è rimasta com'era.");
+    }
+    return QString();
+}
+
+void crea(QWidget *parent)
+{
+    QString folder = SafetyCopy::Settings::lastFolder();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString path = FileDialogs::saveFile(parent, QStringLiteral("Crea copia di sicurezza"), copyFilter(),
+        QDir(folder).filePath(SafetyCopy::fileNameFor(Clock::now())), QStringLiteral("zip"));
+    if (path.isEmpty())
+        return;
+    SafetyCopy::Settings::setLastFolder(QFileInfo(path).absolutePath());
+    SafetyCopy::Problem problem;
+    {
+        ProgressWindow progress(parent, "dlgCopiaInCorso", QStringLiteral("Crea copia di sicurezza"),
+            QStringLiteral("Copia di sicurezza in corso..."));
+        problem = SafetyCopy::create(path, progress.callback());
+    }
+    if (problem == SafetyCopy::Problem::None) {
+        SafetyCopy::markCopied();
+        Msg::information(parent, QStringLiteral("Copia di sicurezza creata:\n%1").arg(QDir::toNativeSeparators(path)));
+    } else if (problem != SafetyCopy::Problem::Cancelled) {
+        Msg::error(parent, problemMessage(problem, false));
+    }
+}
+
+void ripristina(QWidget *parent)
+{
+    const QString path = FileDialogs::openFile(parent, QStringLiteral("Ripristina da una copia"), copyFilter());
+    if (path.isEmpty())
+        return;
+    SafetyCopy::Contents contents;
+    if (const SafetyCopy::Problem p = SafetyCopy::inspect(path, &contents); p != SafetyCopy::Problem::None) {
+        Msg::error(parent, problemMessage(p, true));
+        return;
+    }
+    if (!Msg::confirm(parent, confirmationText(contents)))
+        return;
+    SafetyCopy::Problem problem;
+    {
+        ProgressWindow progress(parent, "dlgRipristinoInCorso", QStringLiteral("Ripristina da una copia"),
+            QStringLiteral("Ripristino in corso: controllo dei file della copia..."));
+        problem = SafetyCopy::restore(path, progress.callback());
+    }
+    if (problem == SafetyCopy::Problem::None) {
+        // The folder is now what the copy holds: no need for an automatic copy of it at exit.
+        SafetyCopy::markCopied();
+        Msg::information(parent, QStringLiteral("Ripristino completato."));
+    } else if (problem == SafetyCopy::Problem::Cancelled) {
+        Msg::information(
+            parent, QStringLiteral("Ripristino annullato: i file del programma non sono stati modificati."));
+    } else {
+        Msg::error(parent, problemMessage(problem, true));
+    }
+}
+
+void copiaAllUscita()
+{
+    if (!SafetyCopy::automaticCopyDue())
+        return;
+    SafetyCopy::Problem problem;
+    {
+        ProgressWindow progress(nullptr, "dlgCopiaUscita", QStringLiteral("Vetrinova"),
+            QStringLiteral("Copia di sicurezza automatica in corso..."));
+        problem = SafetyCopy::makeAutomaticCopy(Clock::now(), progress.callback());
+    }
+    if (problem != SafetyCopy::Problem::None && problem != SafetyCopy::Problem::Cancelled)
+        Msg::warning(
+            nullptr, QStringLiteral("Copia di sicurezza automatica non riuscita. ") + problemMessage(problem, false));
+}
+
+} // namespace CopiaSicurezza

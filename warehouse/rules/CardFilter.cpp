@@ -73,3 +73,15 @@ bool isUnpaid(const char *record)
     const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(TSchedaProdotto::Pagato);
     return readTextField(record + info.offset, info.width) == QLatin1String("No");
 }
+
+bool isOverdue(const char *record, const QDate &today)
+{
+    if (!isUnpaid(record))
+        return false;
+    const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(TSchedaProdotto::DataSca);
+    const QString text = trimText(readTextField(record + info.offset, info.width));
+    QDate due = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+    if (!due.isValid())
+        due = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
+    return due.isValid() && due < today;
+}

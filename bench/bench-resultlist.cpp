@@ -1,6 +1,8 @@
-// Times the warehouse search and the two lists over a program folder made by make-archive:
+// Times the warehouse search, the two lists and the start window's count over a program folder made
+// by make-archive:
 //   bench-resultlist FOLDER
 #include "storage/ProgramFolder.h"
+#include "warehouse/rules/Attention.h"
 #include "warehouse/rules/CardFilter.h"
 #include "warehouse/rules/ResultScan.h"
 
@@ -47,5 +49,10 @@ int main(int argc, char **argv)
     run("search, two boxes", LineLayout::Search, [&](const char *r) { return some.matches(r); });
     run("under stock", LineLayout::Search, isUnderStock);
     run("unpaid", LineLayout::Unpaid, isUnpaid);
+    QElapsedTimer timer;
+    timer.start();
+    const AttentionCounts counts = countAttention(QDate::currentDate());
+    std::printf("%-28s %7lld under stock, %lld overdue  %5lld ms\n", "start window badges", counts.underStock,
+        counts.overdue, timer.elapsed());
     return 0;
 }

@@ -29,6 +29,7 @@
 #include "warehouse/ResultList.h"
 #include "warehouse/Sottoscorta.h"
 #include "warehouse/TrovaMagazzino.h"
+#include "warehouse/rules/Attention.h"
 #include "warehouse/rules/CardFilter.h"
 
 #include <benchmark/benchmark.h>
@@ -689,6 +690,19 @@ void startUp(benchmark::State &state)
     state.counters["first_ms"] = g_coldStart * 1000;
 }
 
+// ---- the start window -------------------------------------------------------------------------
+
+// What the start window counts for its badges, on its own thread once it is painted.
+void attentionCount(benchmark::State &state)
+{
+    useFolder(int(state.range(0)));
+    const QDate today = QDate::currentDate();
+    AttentionCounts counts;
+    timed(state, "attention_count", [&] { counts = countAttention(today); });
+    state.counters["under_stock"] = double(counts.underStock);
+    state.counters["overdue"] = double(counts.overdue);
+}
+
 // ---- registration -----------------------------------------------------------------------------
 
 void registerAll()
@@ -731,6 +745,7 @@ void registerAll()
     add("list/find_nothing", findNothing);
     add("list/under_stock", [](benchmark::State &s) { warehouseList<TfrmSottoscorta>(s, "under_stock"); });
     add("list/unpaid", [](benchmark::State &s) { warehouseList<TfrmDaSaldare>(s, "unpaid"); });
+    add("start/attention_count", attentionCount);
     add("card/double_click", doubleClick);
     add("card/page_to_last", pageToLast);
     add(

@@ -163,9 +163,14 @@ void TfrmListinoPrezzi::buildSlot(QWidget *pan, int index)
 
     Slot &s = m_slots[index];
     s.imgFoto = new PhotoBox(pan, QStringLiteral("imgFoto_") + x, place(10, 8, 136, 104));
-    s.imgFoto->setProperty("statusText", QStringLiteral("Carica una foto esistente."));
+    const QString hint = QStringLiteral("Carica una foto esistente. Puoi anche incollarla con Ctrl+V o trascinarla qui.");
+    s.imgFoto->setProperty("statusText", hint);
     s.imgFoto->setAccessibleName(QStringLiteral("Foto del prodotto ") + x);
-    s.imgFoto->setAccessibleDescription(QStringLiteral("Carica una foto esistente."));
+    s.imgFoto->setAccessibleDescription(hint);
+    s.imgFoto->acceptPictures();
+    connect(s.imgFoto, &PhotoBox::pictureGiven, this, [this, index](const QImage &picture) {
+        setSlotPicture(index, picture);
+    });
     s.imgFoto->setCursor(Qt::PointingHandCursor);
     s.imgFoto->setPicture(imgBianco->picture());
     connect(s.imgFoto, &PhotoBox::clicked, this, [this, x] { imgFotoClick(x.at(0)); });

@@ -8,13 +8,23 @@
 #include "pricelist/CreaCatalogo.h"
 #include "shell/CopiaSicurezza.h"
 #include "shell/Forms.h"
+#include "storage/Clock.h"
+#include "warehouse/DaSaldare.h"
 #include "warehouse/Magazzino.h"
+#include "warehouse/Sottoscorta.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Resources.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 QLabel *picture(QWidget *parent, const char *name, const QString &art, const QRect &geometry)
@@ -24,6 +34,35 @@ QLabel *picture(QWidget *parent, const char *name, const QString &art, const QRe
     label->setGeometry(geometry);
     label->setPixmap(Resources::pixmap(art, geometry.size()));
     return label;
+}
+
+QPushButton *badge(QWidget *parent, const char *name, const QColor &colour, const QString &hint)
+{
+    auto *b = new QPushButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setCursor(Qt::PointingHandCursor);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setProperty("statusText", hint);
+    b->setToolTip(hint);
+    b->setAccessibleDescription(hint);
+    b->setFont(QFont(QStringLiteral("Tahoma"), 11, QFont::Bold));
+    b->setStyleSheet(QStringLiteral("QPushButton { color: white; background: %1; border: 1px solid %2;"
+                                    " border-radius: 11px; padding: 2px 14px; }"
+                                    "QPushButton:hover, QPushButton:focus { background: %2; }")
+                         .arg(colour.name(), colour.darker(130).name()));
+    b->hide();
+    return b;
+}
+
+bool &countsAttention()
+{
+    static bool on = true;
+    return on;
+}
+
+QString counted(qint64 n, const char *one, const char *many)
+{
+    return QLocale(QLocale::Italian).toString(n) + QLatin1Char(' ') + QString::fromUtf8(n == 1 ? one : many);
 }
 } // namespace
 
@@ -102,6 +141,110 @@ TfrmAvvio::TfrmAvvio()
     chkCopiaUscita->setToolTip(hint);
     chkCopiaUscita->setChecked(SafetyCopy::Settings::automatic());
     connect(chkCopiaUscita, &QCheckBox::toggled, this, [](bool on) { SafetyCopy::Settings::setAutomatic(on); });
+
+    // What needs attention, in the free strip between the subtitle and the three pictures.
+    auto *attention = new QWidget(p);
+    attention->setObjectName(QStringLiteral("panAttenzione"));
+    attention->setGeometry(17, 115, 961, 28);
+    auto *row = new QHBoxLayout(attention);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(16);
+    row->addStretch();
+    btnAvvisoSottoscorta = badge(attention, "btnAvvisoSottoscorta", QColor(0xC8, 0x5A, 0x00),
+        QStringLiteral("Apre il magazzino con l'elenco dei prodotti sotto scorta."));
+    btnAvvisoScaduti = badge(attention, "btnAvvisoScaduti", QColor(0xB0, 0x2A, 0x2A),
+        QStringLiteral("Apre il magazzino con l'elenco dei pagamenti scaduti."));
+    row->addWidget(btnAvvisoSottoscorta);
+    row->addWidget(btnAvvisoScaduti);
+    row->addStretch();
+    connect(btnAvvisoSottoscorta, &QPushButton::clicked, this, &TfrmAvvio::btnAvvisoSottoscortaClick);
+    connect(btnAvvisoScaduti, &QPushButton::clicked, this, &TfrmAvvio::btnAvvisoScadutiClick);
+}
+
+TfrmAvvio::~TfrmAvvio()
+{
+    // The count reads the archive for at most a moment; it must not outlive the window it reports to.
+    if (m_counter) {
+        m_counter->wait();
+        delete m_counter;
+    }
+}
+
+void TfrmAvvio::formShow()
+{
+    // Counted again each time the user comes back, once the window is on screen.
+    m_countAfterPaint = true;
+    update();
+}
+
+void TfrmAvvio::paintEvent(QPaintEvent *event)
+{
+    Workspace::paintEvent(event);
+    if (m_countAfterPaint) {
+        m_countAfterPaint = false;
+        QTimer::singleShot(0, this, &TfrmAvvio::startAttentionCount);
+    }
+}
+
+void TfrmAvvio::setCountsAttention(bool on)
+{
+    countsAttention() = on;
+}
+
+void TfrmAvvio::startAttentionCount()
+{
+    if (!countsAttention())
+        return;
+    if (m_counter) {
+        m_countAgain = true;
+        return;
+    }
+    const QDate today = Clock::today();
+    auto result = std::make_shared<std::optional<AttentionCounts>>();
+    m_counter = QThread::create([today, result] {
+        try {
+            *result = countAttention(today);
+        } catch (...) {
+            // An archive that cannot be read shows no badges; the warehouse says why when it is opened.
+        }
+    });
+    connect(m_counter, &QThread::finished, this, [this, result] {
+        m_counter->deleteLater();
+        m_counter = nullptr;
+        showAttention(*result);
+        emit attentionCounted();
+        if (m_countAgain) {
+            m_countAgain = false;
+            startAttentionCount();
+        }
+    });
+    m_counter->start(QThread::LowPriority);
+}
+
+void TfrmAvvio::showAttention(const std::optional<AttentionCounts> &counts)
+{
+    const auto set = [](QPushButton *b, qint64 n, const char *one, const char *many) {
+        b->setText(counted(n, one, many));
+        b->setAccessibleName(b->text());
+        b->setVisible(n > 0);
+    };
+    set(btnAvvisoSottoscorta, counts ? counts->underStock : 0, "prodotto sotto scorta", "prodotti sotto scorta");
+    set(btnAvvisoScaduti, counts ? counts->overdue : 0, "pagamento scaduto", "pagamenti scaduti");
+}
+
+void TfrmAvvio::btnAvvisoSottoscortaClick()
+{
+    // Opened from the editor, as its own button does, so a double click shows the card there.
+    TfrmMagazzino *editor = Forms::magazzino();
+    editor->handOverFrom(this);
+    TfrmSottoscorta::openFrom(editor);
+}
+
+void TfrmAvvio::btnAvvisoScadutiClick()
+{
+    TfrmMagazzino *editor = Forms::magazzino();
+    editor->handOverFrom(this);
+    TfrmDaSaldare::openFrom(editor, TfrmDaSaldare::Scope::Overdue);
 }
 
 void TfrmAvvio::imgMagazzinoClick()

@@ -189,6 +189,10 @@ void TfrmMagazzino::buildLayout()
     QPalette white = imgFoto->palette();
     white.setColor(QPalette::Window, Qt::white);
     imgFoto->setPalette(white);
+    imgFoto->setAccessibleName(QStringLiteral("Foto del prodotto"));
+    setHint(imgFoto, QStringLiteral("Incolla una foto con Ctrl+V o trascinala qui; con il tasto destro puoi anche copiarla."));
+    imgFoto->acceptPictures();
+    connect(imgFoto, &PhotoBox::pictureGiven, this, &TfrmMagazzino::showLoadedPhoto);
     imgBianco = new PhotoBox(p, QStringLiteral("imgBianco"), QRect(28, 92, 366, 274));
     imgBianco->setPicture(
         Resources::image(QStringLiteral("mag-foto-vuota"), QSize(366, 274)).convertToFormat(QImage::Format_RGB32));
@@ -627,7 +631,11 @@ void TfrmMagazzino::btnCaricaFotoClick()
             QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp"));
     if (path.isEmpty())
         return;
-    const QImage photo = loadPicture(path);
+    showLoadedPhoto(loadPicture(path));
+}
+
+void TfrmMagazzino::showLoadedPhoto(const QImage &photo)
+{
     imgFoto->setPicture(photo.isNull() ? placeholderPicture() : photo);
 }
 

@@ -68,6 +68,8 @@ private:
     void btnAggiungiClick();
     void btnSottraiClick();
     void btnCaricaFotoClick();
+    /** A loaded (or pasted, or dropped) picture becomes the card's photo; a failed load leaves the placeholder. */
+    void showLoadedPhoto(const QImage &photo);
     void btnAcquisisciFotoClick();
     void btnSalvaFotoClick();
     void btnCancFotoClick();

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "widgets/DialogWindow.h"
 #include "warehouse/rules/ResultLine.h"
+#include "widgets/DialogWindow.h"
+
+#include <functional>
 
 class ResultPanel;
 
@@ -19,7 +21,7 @@ public:
         QString caption;
         QString banner; ///< artwork of the banner
         LineLayout layout;
-        bool (*listed)(const char *record);
+        std::function<bool(const char *record)> listed;
         QString reportTitle;
     };
 

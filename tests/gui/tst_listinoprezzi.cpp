@@ -399,7 +399,7 @@ private slots:
             { "cmdUltimo", "Visualizza l'ultima scheda in archivio." },
             { "cmdGuida", "Visualizza la pagina della guida sensibile al contesto." },
             { "cmdEsci", "Esci da questa schermata di lavoro." },
-            { "imgFoto_C", "Carica una foto esistente." },
+            { "imgFoto_C", "Carica una foto esistente. Puoi anche incollarla con Ctrl+V o trascinarla qui." },
             { "impProdotto_G", "Importa l'articolo dal magazzino." },
             { "txtNome_B", "Importa l'articolo dal magazzino." }, // text boxes leave it as it was
             { "bkgProdotto_05", "" },

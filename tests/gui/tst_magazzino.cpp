@@ -982,7 +982,8 @@ private slots:
         QTest::newRow("title") << "imgTitolo"
                                << "";
         QTest::newRow("photo") << "imgFoto"
-                               << "";
+                               << "Incolla una foto con Ctrl+V o trascinala qui; con il tasto destro puoi anche "
+                                  "copiarla.";
         QTest::newRow("a text box") << "txtNome" << QString();
     }
 

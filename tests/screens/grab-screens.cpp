@@ -295,7 +295,17 @@ void grabStart()
     Forms::password()->cmdOK->click();
 
     QWidget *start = Forms::avvio();
+    // The badges follow a count on another thread, started once the window is painted.
+    bool counted = false;
+    QEventLoop wait;
+    QObject::connect(Forms::avvio(), &TfrmAvvio::attentionCounted, &wait, [&] {
+        counted = true;
+        wait.quit();
+    });
+    QTimer::singleShot(5000, &wait, &QEventLoop::quit);
     show(start);
+    if (!counted)
+        wait.exec();
     shot(start, QStringLiteral("03-avvio"));
     modal(QStringLiteral("04-info"), [start] { click(start, QStringLiteral("imgInfo")); });
     modal(QStringLiteral("05-crediti"), [start] { click(start, QStringLiteral("imgCrediti")); });

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "shell/Avvio.h"
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
 #include "widgets/OpenURL.h"
@@ -32,6 +33,7 @@ Sandbox::Sandbox()
         reports.append({ action, report });
     });
     Clock::setNow(QDateTime(QDate(2025, 1, 7), QTime(10, 30, 0)));
+    TfrmAvvio::setCountsAttention(false);
 }
 
 Sandbox::~Sandbox()
@@ -41,6 +43,7 @@ Sandbox::~Sandbox()
     TMisc::setHandler({});
     ReportOutput::setHandler({});
     Clock::setNow(QDateTime());
+    TfrmAvvio::setCountsAttention(true);
     setProgramFolderOverride(QString());
 }
 

@@ -17,7 +17,8 @@
 /**
  * Everything a window test needs from the outside world, replaced: a fresh program folder, message
  * boxes recorded and answered, file dialogs answered in advance, the shell open recorded and a
- * fixed clock. Make one in init(), drop it in cleanup().
+ * fixed clock; the start window counts no cards unless a test turns it on
+ * (TfrmAvvio::setCountsAttention). Make one in init(), drop it in cleanup().
  */
 class Sandbox
 {

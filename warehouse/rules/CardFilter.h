@@ -3,6 +3,7 @@
 #include "storage/SchedaProdotto.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
 #include <QString>
 
@@ -49,3 +50,6 @@ bool isUnderStock(const char *record);
 
 /** Unpaid: the paid flag, trimmed, is exactly "No". */
 bool isUnpaid(const char *record);
+
+/** Overdue: unpaid, with a due date (dd/mm/yyyy) before `today`; a blank or unreadable date is never overdue. */
+bool isOverdue(const char *record, const QDate &today);

@@ -10,7 +10,9 @@
 #include "app/rules/Links.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
+#include "warehouse/ImportaSchede.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/LinkLabel.h"
 
 #include <QLabel>
 
@@ -72,6 +74,19 @@ TfrmAvvio::TfrmAvvio()
     auto *imgCrediti = new PictureButton(p, QStringLiteral("imgCrediti"), QStringLiteral("icona-crediti"),
         QRect(16, 660, 23, 22), QStringLiteral("Riconoscimenti"));
     connect(imgCrediti, &PictureButton::clicked, this, &TfrmAvvio::imgCreditiClick);
+    // Bringing an existing product list in, in the free space beside the credits.
+    const QString importStatus = QStringLiteral("Importa le schede prodotto da un file CSV, da una cartella di lavoro "
+                                                "Excel o dal file Magazzino.xls.");
+    auto *imgImporta = new PictureButton(p, QStringLiteral("imgImporta"), QStringLiteral("icona-importa"),
+        QRect(52, 660, 23, 22), QStringLiteral("Importa prodotti da un file"), importStatus);
+    auto *lnkImporta = new LinkLabel(p, QStringLiteral("lnkImporta"), QStringLiteral("Importa prodotti da un file"),
+        QPoint(80, 661));
+    lnkImporta->setAccessibleDescription(importStatus);
+    lnkImporta->setProperty("statusText", importStatus);
+    lnkImporta->setToolTip(importStatus);
+    imgImporta->setToolTip(importStatus);
+    lnkImporta->attachIcon(imgImporta);
+    connect(lnkImporta, &LinkLabel::clicked, this, &TfrmAvvio::imgImportaClick);
     auto *imgSito = new PictureButton(p, QStringLiteral("imgSito"), QStringLiteral("avvio-sito"),
         QRect(17, 628, 961, 22), QStringLiteral("Sito web di Orvenza Software"));
     connect(imgSito, &PictureButton::clicked, this, &TfrmAvvio::imgSitoClick);
@@ -118,6 +133,11 @@ void TfrmAvvio::imgGuidaClick()
 void TfrmAvvio::imgCreditiClick()
 {
     TfrmSplash::showCredits(this);
+}
+
+void TfrmAvvio::imgImportaClick()
+{
+    TfrmImportaSchede::showFor(this);
 }
 
 void TfrmAvvio::formClose()

@@ -26,6 +26,7 @@ public:
     void imgGuidaClick();
     /** Credits window (TfrmSplash), modal. */
     void imgCreditiClick();
+    void imgImportaClick();
 
 protected:
     void formClose() override;

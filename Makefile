@@ -57,7 +57,7 @@ BENCH_ARGS ?=
 bench:
 	@scripts/install-deps libbenchmark-dev libsqlite3-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-import
 	@for n in 1000 10000 100000; do \
 	  dir=$(BENCH_DATA)/cards-$$n; \
 	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
@@ -69,3 +69,4 @@ bench:
 	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak search
 	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak export
 	@$(BUILD)/bench/bench-durable $(BENCH_DATA)
+	@$(BUILD)/bench/bench-import

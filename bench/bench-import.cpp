@@ -67,6 +67,8 @@ int main(int argc, char **argv)
         return measure(QByteArray(argv[2]).toInt());
     int failed = 0;
     for (const char *rows : { "10000", "100000" })
-        failed += QProcess::execute(QCoreApplication::applicationFilePath(), { QStringLiteral("--rows"), QLatin1String(rows) }) != 0;
+        failed += QProcess::execute(
+                      QCoreApplication::applicationFilePath(), { QStringLiteral("--rows"), QLatin1String(rows) })
+            != 0;
     return failed;
 }

@@ -62,14 +62,15 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         QStringLiteral("Il file con l'elenco dei prodotti da importare."));
     txtFile->setReadOnly(true);
     fileRow->addWidget(txtFile, 1);
-    auto *btnScegliFile = named(new QPushButton(QStringLiteral("Scegli file..."), this), "btnScegliFile",
-        QStringLiteral("Scegli file"),
-        QStringLiteral("Sceglie un file CSV o di testo, una cartella di lavoro .xlsx o il file Magazzino.xls."));
+    auto *btnScegliFile
+        = named(new QPushButton(QStringLiteral("Scegli file..."), this), "btnScegliFile", QStringLiteral("Scegli file"),
+            QStringLiteral("Sceglie un file CSV o di testo, una cartella di lavoro .xlsx o il file Magazzino.xls."));
     fileRow->addWidget(btnScegliFile);
     grid->addLayout(fileRow);
 
     auto *formatRow = new QHBoxLayout;
-    lblTipo = named(new QLabel(this), "lblTipo", QStringLiteral("Tipo di file"), QStringLiteral("Il tipo di file riconosciuto."));
+    lblTipo = named(
+        new QLabel(this), "lblTipo", QStringLiteral("Tipo di file"), QStringLiteral("Il tipo di file riconosciuto."));
     formatRow->addWidget(lblTipo, 1);
     formatRow->addWidget(new QLabel(QStringLiteral("Separatore:"), this));
     cboSeparatore = named(new QComboBox(this), "cboSeparatore", QStringLiteral("Separatore"),
@@ -119,8 +120,8 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         auto *combo = new QComboBox(tblCampi);
         combo->setObjectName(QStringLiteral("cboCampo") + QLatin1String(TSchedaProdotto::info(field).name));
         combo->setAccessibleName(QStringLiteral("Colonna per ") + ImportRules::fieldTitle(field));
-        combo->setProperty("statusText", QStringLiteral("La colonna del file da cui prendere il campo \"%1\".")
-                                             .arg(ImportRules::fieldTitle(field)));
+        combo->setProperty("statusText",
+            QStringLiteral("La colonna del file da cui prendere il campo \"%1\".").arg(ImportRules::fieldTitle(field)));
         combo->setAccessibleDescription(combo->property("statusText").toString());
         tblCampi->setCellWidget(i, 1, combo);
         connect(combo, &QComboBox::currentIndexChanged, this, [this] { invalidate(); });
@@ -195,10 +196,10 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     connect(chkIntestazioni, &QCheckBox::toggled, this, [this] { reloadPreview(true); });
     connect(chkAggiorna, &QCheckBox::toggled, this, [this] { invalidate(); });
 
-    for (QWidget *w : { static_cast<QWidget *>(cboSeparatore), static_cast<QWidget *>(cboCodifica),
-             static_cast<QWidget *>(cboFoglio), static_cast<QWidget *>(chkIntestazioni),
-             static_cast<QWidget *>(btnVerifica), static_cast<QWidget *>(btnImporta),
-             static_cast<QWidget *>(btnSalvaRapporto) })
+    for (QWidget *w :
+        { static_cast<QWidget *>(cboSeparatore), static_cast<QWidget *>(cboCodifica), static_cast<QWidget *>(cboFoglio),
+            static_cast<QWidget *>(chkIntestazioni), static_cast<QWidget *>(btnVerifica),
+            static_cast<QWidget *>(btnImporta), static_cast<QWidget *>(btnSalvaRapporto) })
         w->setEnabled(false);
     installStatusHints(this, panInfo);
 }
@@ -235,8 +236,8 @@ void TfrmImportaSchede::loadFile(const QString &path)
     m_loading = false;
     switch (m_format.kind) {
     case ImportSource::Kind::Text:
-        lblTipo->setText(QStringLiteral("Testo delimitato%1").arg(
-            m_format.byteOrderMark ? QStringLiteral(" (con BOM)") : QString()));
+        lblTipo->setText(QStringLiteral("Testo delimitato%1")
+                             .arg(m_format.byteOrderMark ? QStringLiteral(" (con BOM)") : QString()));
         break;
     case ImportSource::Kind::Workbook:
         lblTipo->setText(QStringLiteral("Cartella di lavoro .xlsx"));
@@ -262,7 +263,8 @@ void TfrmImportaSchede::reloadPreview(bool guess)
     if (m_loading || m_path.isEmpty())
         return;
     m_format.separator = cboSeparatore->currentData().toString().at(0);
-    m_format.encoding = cboCodifica->currentIndex() == 0 ? ImportSource::Encoding::Utf8 : ImportSource::Encoding::Windows1252;
+    m_format.encoding
+        = cboCodifica->currentIndex() == 0 ? ImportSource::Encoding::Utf8 : ImportSource::Encoding::Windows1252;
     m_format.sheet = std::max(0, cboFoglio->currentIndex());
     QString error;
     const auto reader = ImportSource::open(m_path, m_format, &error);
@@ -314,8 +316,9 @@ ImportRun::Options TfrmImportaSchede::options() const
     o.path = m_path;
     o.format = m_format;
     for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
-        o.mapping[size_t(i)] = m_columns[size_t(i)]->currentData().isValid() ? m_columns[size_t(i)]->currentData().toInt()
-                                                                             : ImportRules::NoColumn;
+        o.mapping[size_t(i)] = m_columns[size_t(i)]->currentData().isValid()
+            ? m_columns[size_t(i)]->currentData().toInt()
+            : ImportRules::NoColumn;
     o.headerRow = chkIntestazioni->isChecked();
     o.updateByCode = chkAggiorna->isChecked();
     o.photoFolder = txtCartellaFoto->text().isEmpty() ? QString() : QDir::fromNativeSeparators(txtCartellaFoto->text());
@@ -372,7 +375,8 @@ void TfrmImportaSchede::btnImportaClick()
     if (!Msg::confirm(this, question))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportRun::Report report = ImportRun::write(o, [this](qint64 done, qint64 total) { return progress(done, total); });
+    const ImportRun::Report report
+        = ImportRun::write(o, [this](qint64 done, qint64 total) { return progress(done, total); });
     QApplication::restoreOverrideCursor();
     m_report = report.text();
     txtRapporto->setPlainText(m_report);

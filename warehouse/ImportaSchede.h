@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/DialogWindow.h"
 #include "warehouse/rules/ImportRun.h"
+#include "widgets/DialogWindow.h"
 
 #include <array>
 

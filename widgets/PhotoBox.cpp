@@ -1,10 +1,6 @@
 #include "widgets/PhotoBox.h"
 
-#include "storage/FileReplace.h"
-
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -61,14 +57,3 @@ void PhotoBox::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
-bool savePictureJpeg(const QImage &picture, const QString &path)
-{
-    if (picture.isNull())
-        return false;
-    // Made whole in memory first, so the file is replaced in one checked write.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    return writer.write(picture) && FileReplace::replace(path, bytes);
-}

@@ -1,8 +1,11 @@
 #include "app/rules/Picture.h"
 
+#include "storage/FileReplace.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QtEndian>
 
 namespace {
@@ -124,4 +127,15 @@ QImage loadPicture(QIODevice *device, bool *reduced)
     if (reduced)
         *reduced = k > 1 && !picture.isNull();
     return picture;
+}
+
+bool savePictureJpeg(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    return writer.write(picture) && FileReplace::replace(path, bytes);
 }

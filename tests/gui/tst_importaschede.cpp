@@ -130,7 +130,8 @@ private slots:
         const QString saved = m_elsewhere->path() + QStringLiteral("/rapporto.txt");
         m_box->nextFiles = { saved };
         control<QPushButton>(&w, "btnSalvaRapporto")->click();
-        QCOMPARE(QString::fromUtf8(Sandbox::readFile(saved)), control<QPlainTextEdit>(&w, "txtRapporto")->toPlainText());
+        QCOMPARE(
+            QString::fromUtf8(Sandbox::readFile(saved)), control<QPlainTextEdit>(&w, "txtRapporto")->toPlainText());
         QVERIFY(QString::fromUtf8(Sandbox::readFile(saved)).contains(QStringLiteral("Schede aggiunte: 2")));
 
         if (qEnvironmentVariableIsSet("VETRINOVA_GRAB"))

@@ -21,20 +21,26 @@ struct FieldWords
 
 // In card order. The export writes the titles as its headers, so its files map themselves.
 const FieldWords kFields[] = {
-    { F::Codice, u"Codice articolo", { "codice articolo", "codice", "cod", "cod art", "codice prodotto", "articolo", "sku" } },
-    { F::Costo, u"Costo unitario", { "costo unitario", "costo", "prezzo di acquisto", "prezzo acquisto", "costo acquisto" } },
+    { F::Codice, u"Codice articolo",
+        { "codice articolo", "codice", "cod", "cod art", "codice prodotto", "articolo", "sku" } },
+    { F::Costo, u"Costo unitario",
+        { "costo unitario", "costo", "prezzo di acquisto", "prezzo acquisto", "costo acquisto" } },
     { F::Nome, u"Nome prodotto", { "nome prodotto", "nome", "descrizione", "prodotto", "denominazione" } },
     { F::Giacenza, u"Giacenza", { "giacenza", "quantita", "qta", "qt", "scorta", "pezzi", "esistenza" } },
     { F::Avviso, u"Avviso n.", { "avviso n", "avviso", "scorta minima", "sottoscorta", "soglia" } },
-    { F::UM, u"Aspetto esteriore del bene", { "aspetto esteriore del bene", "aspetto esteriore", "aspetto", "um", "unita di misura" } },
-    { F::Tipologia, u"Categoria merceologica", { "categoria merceologica", "categoria", "tipologia", "reparto", "famiglia" } },
+    { F::UM, u"Aspetto esteriore del bene",
+        { "aspetto esteriore del bene", "aspetto esteriore", "aspetto", "um", "unita di misura" } },
+    { F::Tipologia, u"Categoria merceologica",
+        { "categoria merceologica", "categoria", "tipologia", "reparto", "famiglia" } },
     { F::Caratteristiche, u"Caratteristiche", { "caratteristiche", "dettagli", "descrizione estesa" } },
-    { F::Collocazione, u"Collocazione in magazzino", { "collocazione in magazzino", "collocazione", "ubicazione", "scaffale" } },
+    { F::Collocazione, u"Collocazione in magazzino",
+        { "collocazione in magazzino", "collocazione", "ubicazione", "scaffale" } },
     { F::Ditta, u"Ditta fornitrice", { "ditta fornitrice", "ditta", "fornitore" } },
     { F::Agente, u"Agente", { "agente" } },
     { F::Recapito, u"Recapito telefonico", { "recapito telefonico", "recapito", "telefono", "tel" } },
     { F::Documento, u"Documento di acquisto", { "documento di acquisto", "documento", "fattura", "ddt" } },
-    { F::Pagamento, u"Modalit\u00e0 di pagamento", { "modalita di pagamento", "modalito di pagamento", "pagamento", "modalita pagamento" } },
+    { F::Pagamento, u"Modalit\u00e0 di pagamento",
+        { "modalita di pagamento", "modalito di pagamento", "pagamento", "modalita pagamento" } },
     { F::DataSca, u"Data scadenza", { "data scadenza", "datasca", "scadenza", "data di scadenza" } },
     { F::Note, u"Note", { "note", "annotazioni" } },
     { F::Prezzo, u"Prezzo di vendita", { "prezzo di vendita", "prezzo", "prezzo vendita", "prezzo al pubblico" } },
@@ -79,7 +85,8 @@ QString oneLine(const QString &text)
 
 QDate readDate(const QString &text)
 {
-    for (const char *form : { "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd", "dd-MM-yyyy", "d-M-yyyy", "dd.MM.yyyy", "d.M.yyyy" }) {
+    for (const char *form :
+        { "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd", "dd-MM-yyyy", "d-M-yyyy", "dd.MM.yyyy", "d.M.yyyy" }) {
         const QDate day = QDate::fromString(text, QLatin1String(form));
         if (day.isValid())
             return day;
@@ -204,13 +211,15 @@ Checked checkRow(const QStringList &cells, const Mapping &mapping)
         const QString text = normaliseQuantity(generalForm(*value));
         const int width = TSchedaProdotto::info(quantity).width;
         if (text.size() > width)
-            return refuse(QStringLiteral("%1 oltre %2 cifre: %3").arg(title).arg(width).arg(quoted(result.card[quantity])));
+            return refuse(
+                QStringLiteral("%1 oltre %2 cifre: %3").arg(title).arg(width).arg(quoted(result.card[quantity])));
         result.card[quantity] = text;
     }
     if (!result.card[F::DataSca].isEmpty()) {
         const QDate day = readDate(result.card[F::DataSca]);
         if (!day.isValid())
-            result.notes.append(QStringLiteral("data scadenza %1 non valida, lasciata vuota").arg(quoted(result.card[F::DataSca])));
+            result.notes.append(
+                QStringLiteral("data scadenza %1 non valida, lasciata vuota").arg(quoted(result.card[F::DataSca])));
         result.card[F::DataSca] = day.isValid() ? formatDate(day) : QString();
     }
     result.card[F::Pagato] = TSchedaProdotto::paidText(meansYes(result.card[F::Pagato]));

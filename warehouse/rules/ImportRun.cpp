@@ -2,15 +2,12 @@
 
 #include "app/rules/Picture.h"
 #include "storage/ArchiveError.h"
-#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QHash>
-#include <QImageWriter>
 
 using F = TSchedaProdotto::Field;
 
@@ -92,15 +89,6 @@ QHash<QString, QString> picturesByCode(const QString &folder)
         }
     }
     return found;
-}
-
-bool writeJpeg(const QImage &picture, const QString &path)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    return writer.write(picture) && FileReplace::replace(path, bytes);
 }
 
 QString codeKey(const QString &code)
@@ -192,7 +180,7 @@ Report write(const Options &options, const Progress &progress)
         if (picture.isNull()) {
             ++report.photosSkipped;
             addLine(report.photoLines, QStringLiteral("%1: non \u00e8 un'immagine leggibile, saltata").arg(name));
-        } else if (!writeJpeg(picture, programPath(QString::number(card.number) + QStringLiteral(".jpg")))) {
+        } else if (!savePictureJpeg(picture, programPath(QString::number(card.number) + QStringLiteral(".jpg")))) {
             ++report.photosSkipped;
             addLine(report.photoLines,
                 QStringLiteral("%1: impossibile scrivere la foto della scheda n. %2").arg(name).arg(card.number));

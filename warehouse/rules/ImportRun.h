@@ -62,5 +62,8 @@ Report write(const Options &options, const Progress &progress = {});
 QString backupPath();
 
 /** The row number a report line shows for the k-th row of the file (from 0). */
-inline qint64 rowNumber(qint64 index) { return index + 1; }
+inline qint64 rowNumber(qint64 index)
+{
+    return index + 1;
+}
 } // namespace ImportRun

@@ -57,10 +57,9 @@ public:
     TextReader(const QString &path, const Format &format)
         : m_file(path)
         , m_separator(format.separator)
-        , m_decoder(format.encoding == Encoding::Utf8 ? QStringDecoder(QStringDecoder::Utf8)
-                                                      : QStringDecoder("windows-1252"))
-    {
-    }
+        , m_decoder(
+              format.encoding == Encoding::Utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("windows-1252"))
+    { }
     bool openFile() { return m_file.open(QIODevice::ReadOnly); }
 
     bool next(QStringList &cells) override
@@ -203,8 +202,7 @@ public:
     PageReader(const QString &path, Encoding encoding)
         : m_file(path)
         , m_decoder(encoding == Encoding::Utf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("windows-1252"))
-    {
-    }
+    { }
     bool openFile() { return m_file.open(QIODevice::ReadOnly); }
 
     bool next(QStringList &cells) override
@@ -473,8 +471,7 @@ public:
     explicit WorkbookReader(const QString &path)
         : m_book(path)
         , m_size(QFileInfo(path).size())
-    {
-    }
+    { }
     bool openSheet(int sheet)
     {
         if (!m_book.open() || sheet < 0 || sheet >= m_book.parts.size())
@@ -581,7 +578,8 @@ private:
             if (xml.isStartElement()) {
                 const QXmlStreamAttributes a = xml.attributes();
                 if (xml.name() == QLatin1String("numFmt")) {
-                    codes.insert(a.value(QLatin1String("numFmtId")).toInt(), a.value(QLatin1String("formatCode")).toString());
+                    codes.insert(
+                        a.value(QLatin1String("numFmtId")).toInt(), a.value(QLatin1String("formatCode")).toString());
                 } else if (xml.name() == QLatin1String("cellXfs")) {
                     inCellFormats = true;
                 } else if (xml.name() == QLatin1String("xf") && inCellFormats) {
@@ -709,8 +707,8 @@ Format detect(const QString &path)
         format.encoding = head.contains("charset=utf-8") ? Encoding::Utf8 : Encoding::Windows1252;
         return format;
     }
-    const QString text = format.encoding == Encoding::Utf8 ? QString::fromUtf8(sample)
-                                                           : QStringDecoder("windows-1252").decode(sample);
+    const QString text
+        = format.encoding == Encoding::Utf8 ? QString::fromUtf8(sample) : QStringDecoder("windows-1252").decode(sample);
     format.separator = guessSeparator(text);
     return format;
 }

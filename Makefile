@@ -62,7 +62,7 @@ BENCH_ARGS ?=
 bench:
 	@scripts/install-deps libbenchmark-dev libsqlite3-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import
 	@for n in 1000 10000 100000; do \
 	  dir=$(BENCH_DATA)/cards-$$n; \
 	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
@@ -82,3 +82,4 @@ bench:
 	@$(BUILD)/bench/bench-durable $(BENCH_DATA)
 	@for what in wholelist xlsx xlsx-photos; do $(BUILD)/bench/bench-outputs $(BENCH_DATA) $$what || exit 1; done
 	@$(BUILD)/bench/bench-safetycopy $(BENCH_DATA)
+	@$(BUILD)/bench/bench-import

@@ -10,8 +10,10 @@
 #include "shell/Forms.h"
 #include "storage/Clock.h"
 #include "warehouse/DaSaldare.h"
+#include "warehouse/ImportaSchede.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
+#include "widgets/LinkLabel.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Resources.h"
@@ -113,6 +115,20 @@ TfrmAvvio::TfrmAvvio()
     auto *imgCrediti = new PictureButton(p, QStringLiteral("imgCrediti"), QStringLiteral("icona-crediti"),
         QRect(16, 660, 23, 22), QStringLiteral("Riconoscimenti"));
     connect(imgCrediti, &PictureButton::clicked, this, &TfrmAvvio::imgCreditiClick);
+    // Bringing an existing product list in, in the free space beside the credits.
+    const QString importStatus = QStringLiteral("Importa le schede prodotto da un file CSV, da una cartella di lavoro "
+                                                "Excel o dal file Magazzino.xls.");
+    auto *imgImporta = new PictureButton(p, QStringLiteral("imgImporta"), QStringLiteral("icona-importa"),
+        QRect(52, 660, 23, 22), QStringLiteral("Importa prodotti da un file"), importStatus);
+    auto *lnkImporta
+        = new LinkLabel(p, QStringLiteral("lnkImporta"), QStringLiteral("Importa prodotti"), QPoint(80, 661));
+    lnkImporta->setAccessibleName(QStringLiteral("Importa prodotti da un file"));
+    lnkImporta->setAccessibleDescription(importStatus);
+    lnkImporta->setProperty("statusText", importStatus);
+    lnkImporta->setToolTip(importStatus);
+    imgImporta->setToolTip(importStatus);
+    lnkImporta->attachIcon(imgImporta);
+    connect(lnkImporta, &LinkLabel::clicked, this, &TfrmAvvio::imgImportaClick);
     auto *imgSito = new PictureButton(p, QStringLiteral("imgSito"), QStringLiteral("avvio-sito"),
         QRect(17, 628, 961, 22), QStringLiteral("Sito web di Orvenza Software"));
     connect(imgSito, &PictureButton::clicked, this, &TfrmAvvio::imgSitoClick);
@@ -122,16 +138,16 @@ TfrmAvvio::TfrmAvvio()
 
     // Safety copies, in the free strip along the bottom between the credits and the exit icons.
     auto *imgCopia = new PictureButton(p, QStringLiteral("imgCopia"), QStringLiteral("avvio-copia"),
-        QRect(250, 658, 230, 26), QStringLiteral("Crea copia di sicurezza"),
+        QRect(236, 658, 212, 26), QStringLiteral("Crea copia di sicurezza"),
         QStringLiteral("Salva in un unico file ZIP tutti i dati del programma: schede, foto, listini e allegati"));
     connect(imgCopia, &PictureButton::clicked, this, &TfrmAvvio::imgCopiaClick);
     auto *imgRipristina = new PictureButton(p, QStringLiteral("imgRipristina"), QStringLiteral("avvio-ripristina"),
-        QRect(495, 658, 230, 26), QStringLiteral("Ripristina da una copia"),
+        QRect(460, 658, 212, 26), QStringLiteral("Ripristina da una copia"),
         QStringLiteral("Sostituisce i dati del programma con quelli di una copia di sicurezza"));
     connect(imgRipristina, &PictureButton::clicked, this, &TfrmAvvio::imgRipristinaClick);
     auto *chkCopiaUscita = new QCheckBox(QStringLiteral("Copia automatica all'uscita"), p);
     chkCopiaUscita->setObjectName(QStringLiteral("chkCopiaUscita"));
-    chkCopiaUscita->setGeometry(740, 660, 200, 22);
+    chkCopiaUscita->setGeometry(688, 660, 220, 22);
     chkCopiaUscita->setFocusPolicy(Qt::NoFocus);
     const QString hint = QStringLiteral("All'uscita, se qualcosa è cambiato, crea una copia di sicurezza nella "
                                         "cartella Copie e tiene le ultime dieci");
@@ -295,6 +311,11 @@ void TfrmAvvio::imgCopiaClick()
 void TfrmAvvio::imgRipristinaClick()
 {
     CopiaSicurezza::ripristina(this);
+}
+
+void TfrmAvvio::imgImportaClick()
+{
+    TfrmImportaSchede::showFor(this);
 }
 
 void TfrmAvvio::formClose()

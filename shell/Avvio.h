@@ -36,6 +36,8 @@ public:
     void imgCopiaClick();
     /** Puts a safety copy back in place of the program files, after confirmation. */
     void imgRipristinaClick();
+    /** The import of product cards from a spreadsheet or text file (TfrmImportaSchede). */
+    void imgImportaClick();
     /** The under-stock badge: the warehouse editor, with its under-stock list open (TfrmSottoscorta). */
     void btnAvvisoSottoscortaClick();
     /** The overdue badge: the warehouse editor, with the list of overdue payments open (TfrmDaSaldare). */

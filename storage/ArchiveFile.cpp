@@ -162,6 +162,19 @@ void ArchiveFile::write(qint64 index, const char *buffer)
     m_written = true;
 }
 
+void ArchiveFile::truncate(qint64 records)
+{
+    if (m_fd < 0 || records < 0)
+        fail("truncate");
+    int result;
+    do {
+        result = ::ftruncate(m_fd, static_cast<off_t>(records) * m_recordSize);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0)
+        fail("truncate");
+    m_written = true;
+}
+
 void ArchiveFile::close()
 {
     if (m_fd == Os::kNoFile)

@@ -38,6 +38,8 @@ public:
     qint64 readMany(qint64 index, qint64 n, char *buffer) const;
     /** Writes record `index`: below count() it overwrites, at count() it appends over any stray tail. */
     void write(qint64 index, const char *buffer);
+    /** Cuts the file back to its first `records` records (a roll-back of appends). */
+    void truncate(qint64 records);
     void close();
 
     /**

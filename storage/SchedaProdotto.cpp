@@ -1,9 +1,13 @@
 #include "storage/SchedaProdotto.h"
 
 #include "storage/ArchiveFile.h"
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/TextField.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <vector>
 
 const std::array<TSchedaProdotto::FieldInfo, TSchedaProdotto::FieldCount> &TSchedaProdotto::layout()
@@ -148,3 +152,114 @@ void WarehouseArchive::forEachRawImpl(const std::function<bool(qint64, const cha
     }
     file.close();
 }
+
+namespace WarehouseArchive {
+Batch::Batch(ArchiveFile &file, const QString &backupPath)
+    : m_file(file)
+    , m_backupPath(backupPath)
+    , m_before(file.count())
+{
+}
+
+qint64 Batch::count() const
+{
+    return m_file.count();
+}
+
+TSchedaProdotto Batch::read(qint64 n) const
+{
+    QByteArray record(TSchedaProdotto::RecordSize, '\0');
+    m_file.read(n - 1, record.data());
+    return TSchedaProdotto::load(record.constData());
+}
+
+void Batch::forEachRaw(const std::function<bool(qint64, const char *)> &visit) const
+{
+    constexpr qint64 Block = 256;
+    std::vector<char> buffer(Block * TSchedaProdotto::RecordSize);
+    qint64 index = 0;
+    for (;;) {
+        const qint64 got = m_file.readMany(index, Block, buffer.data());
+        for (qint64 i = 0; i < got; ++i)
+            if (!visit(index + i + 1, buffer.data() + i * TSchedaProdotto::RecordSize))
+                return;
+        index += got;
+        if (got < Block)
+            return;
+    }
+}
+
+// The copy is made from the locked file itself, so it is exactly what the pass starts from.
+void Batch::beforeWriting()
+{
+    if (m_backedUp)
+        return;
+    FileReplace copy(m_backupPath);
+    bool ok = copy.open();
+    constexpr qint64 Block = 256;
+    QByteArray buffer(Block * TSchedaProdotto::RecordSize, '\0');
+    for (qint64 index = 0; ok && index < m_before; index += Block) {
+        const qint64 got = m_file.readMany(index, std::min(Block, m_before - index), buffer.data());
+        ok = copy.write(QByteArray::fromRawData(buffer.constData(), got * TSchedaProdotto::RecordSize));
+        if (got == 0)
+            break;
+    }
+    if (!ok || !copy.commit())
+        throw ArchiveError("backup: the copy of the archive could not be written");
+    m_backedUp = true;
+}
+
+qint64 Batch::append(const TSchedaProdotto &card)
+{
+    beforeWriting();
+    const qint64 index = m_file.count();
+    writeCard(m_file, index, card);
+    return index + 1;
+}
+
+void Batch::overwrite(qint64 n, const TSchedaProdotto &card)
+{
+    beforeWriting();
+    if (n < 1 || n > m_file.count())
+        throw ArchiveError("record out of range");
+    if (n <= m_before)
+        m_overwritten.push_back(n - 1);
+    writeCard(m_file, n - 1, card);
+}
+
+void Batch::rollBack()
+{
+    if (!m_backedUp)
+        return;
+    QFile copy(m_backupPath);
+    if (!m_overwritten.empty() && !copy.open(QIODevice::ReadOnly))
+        throw ArchiveError("roll-back: the copy of the archive cannot be read");
+    QByteArray record(TSchedaProdotto::RecordSize, '\0');
+    for (const qint64 index : m_overwritten) {
+        if (!copy.seek(index * TSchedaProdotto::RecordSize)
+            || copy.read(record.data(), record.size()) != record.size())
+            throw ArchiveError("roll-back: the copy of the archive is short");
+        m_file.write(index, record.constData());
+    }
+    m_file.truncate(m_before);
+}
+
+void inOnePass(const QString &backupPath, const std::function<void(Batch &)> &work)
+{
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    Batch batch(file, backupPath);
+    try {
+        work(batch);
+    } catch (...) {
+        // Whatever failed, the archive goes back to how the pass found it; when even that fails the
+        // copy is there to put back by hand, and the first failure is the one reported.
+        try {
+            batch.rollBack();
+            file.close();
+        } catch (...) {
+        }
+        throw;
+    }
+    file.close();
+}
+} // namespace WarehouseArchive

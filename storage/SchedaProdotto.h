@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+class ArchiveFile;
+
 #include <array>
 #include <functional>
+#include <vector>
 
 /** One product card of Magazzino.pro: 24 length-prefixed Windows-1252 fields, 2592 bytes. */
 struct TSchedaProdotto
@@ -77,6 +80,41 @@ Chosen readChosen(const std::function<qint64(qint64)> &choose);
  */
 template <typename Visit> void forEachRaw(Visit visit);
 void forEachRawImpl(const std::function<bool(qint64, const char *)> &visit);
+
+/** Many reads and writes under one opening and one lock of the archive: see inOnePass(). */
+class Batch
+{
+public:
+    qint64 count() const;
+    /** Card `n` counted from 1. */
+    TSchedaProdotto read(qint64 n) const;
+    /** As WarehouseArchive::forEachRaw, on the open file. */
+    void forEachRaw(const std::function<bool(qint64, const char *)> &visit) const;
+    /** Appends the card and returns its number. */
+    qint64 append(const TSchedaProdotto &card);
+    /** Overwrites card `n` (from 1), keeping the bytes after each text as append/overwrite do. */
+    void overwrite(qint64 n, const TSchedaProdotto &card);
+
+private:
+    friend void inOnePass(const QString &, const std::function<void(Batch &)> &);
+    explicit Batch(class ArchiveFile &file, const QString &backupPath);
+    void beforeWriting();
+    void rollBack();
+
+    ArchiveFile &m_file;
+    QString m_backupPath;
+    qint64 m_before = 0;
+    bool m_backedUp = false;
+    std::vector<qint64> m_overwritten; // indexes from 0, for the roll-back
+};
+
+/**
+ * Runs `work` with the archive open and locked once, so no other copy of the program writes between
+ * its steps. Before the first write the whole archive is copied to `backupPath` (replacing it only
+ * once the copy is complete). When `work` throws, the cards it overwrote come back from that copy and
+ * the cards it appended go, leaving the archive as it was; the exception then goes on.
+ */
+void inOnePass(const QString &backupPath, const std::function<void(Batch &)> &work);
 } // namespace WarehouseArchive
 
 template <typename Visit> void WarehouseArchive::forEachRaw(Visit visit)

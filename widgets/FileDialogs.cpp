@@ -20,6 +20,13 @@ QString run(QWidget *parent, FileDialogs::Kind kind, const QString &title, const
     if (handler())
         return handler()(kind, title, filter, proposed, suffix);
     QFileDialog dialog(parent, title);
+    if (kind == FileDialogs::Kind::Folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    }
     dialog.setNameFilters(FileDialogs::toQtFilter(filter).split(QStringLiteral(";;")));
     if (kind == FileDialogs::Kind::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -80,6 +87,11 @@ QString FileDialogs::toQtFilter(const QString &filter)
 QString FileDialogs::openFile(QWidget *parent, const QString &title, const QString &filter)
 {
     return run(parent, Kind::Open, title, filter, QString(), QString());
+}
+
+QString FileDialogs::openFolder(QWidget *parent, const QString &title)
+{
+    return run(parent, Kind::Folder, title, QString(), QString(), QString());
 }
 
 QString FileDialogs::saveFile(

@@ -8,7 +8,7 @@ class QWidget;
 
 /** The open and save file dialogs, behind a seam tests answer in advance. */
 namespace FileDialogs {
-enum class Kind { Open, Save };
+enum class Kind { Open, Save, Folder };
 
 /**
  * Filters are written as pairs "Description|*.a;*.b|Other|*.c". Returns the chosen path, or an
@@ -24,12 +24,15 @@ QString openFile(QWidget *parent, const QString &title, const QString &filter);
 QString saveFile(
     QWidget *parent, const QString &title, const QString &filter, const QString &proposedName, const QString &suffix);
 
+/** The dialog that picks an existing folder; an empty text when the user cancels. */
+QString openFolder(QWidget *parent, const QString &title);
+
 /** Turns "Description|*.a;*.b|..." into Qt's "Description (*.a *.b);;..." form. */
 QString toQtFilter(const QString &filter);
 
 /**
  * Test seam: answers every dialog instead of the screen (empty answer = cancel). `suffix` is empty
- * for the open dialog.
+ * for the open and folder dialogs, and so is `filter` for the folder dialog.
  */
 using Handler = std::function<QString(
     Kind, const QString &title, const QString &filter, const QString &proposedName, const QString &suffix)>;

@@ -1,15 +1,12 @@
 #include "widgets/PhotoBox.h"
 
 #include "app/rules/PictureOffer.h"
-#include "storage/FileReplace.h"
 #include "widgets/Messages.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -186,16 +183,4 @@ void PhotoBox::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
     update();
-}
-
-bool savePictureJpeg(const QImage &picture, const QString &path)
-{
-    if (picture.isNull())
-        return false;
-    // Made whole in memory first, so the file is replaced in one checked write.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    return writer.write(picture) && FileReplace::replace(path, bytes);
 }

@@ -68,8 +68,3 @@ private:
     QString m_keptFile;
 };
 
-/**
- * Writes a picture as JPEG, replacing `path` atomically. False on any failure, and when `path` is a
- * link that leads outside the program folder.
- */
-bool savePictureJpeg(const QImage &picture, const QString &path);

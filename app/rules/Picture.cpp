@@ -1,8 +1,11 @@
 #include "app/rules/Picture.h"
 
+#include "storage/FileReplace.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QtEndian>
 
 namespace {
@@ -143,4 +146,15 @@ QImage loadPictureFor(const QString &path, const QSize &shown)
     if (!file.open(QIODevice::ReadOnly))
         return QImage();
     return decodePicture(&file, nullptr, shown);
+}
+
+bool savePictureJpeg(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    return writer.write(picture) && FileReplace::replace(path, bytes);
 }

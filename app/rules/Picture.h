@@ -27,3 +27,10 @@ constexpr qint64 MaxPicturePixels = 32LL * 1024 * 1024;
  * MaxPicturePixels. Anything larger is refused before any decoding.
  */
 constexpr qint64 MaxJpegPixels = 64LL * 1024 * 1024;
+
+/**
+ * Writes the picture as the JPEG file at `path`, made whole in memory and then put in place in one
+ * checked replacement, as every photo of the program is written. False on any failure, and when `path`
+ * is a link that leads outside the program folder; the old file then stays as it was.
+ */
+bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -1,0 +1,533 @@
+#include "storage/ArchiveFile.h"
+#include "storage/FileReplace.h"
+#include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
+#include "warehouse/rules/ExportWriter.h"
+#include "warehouse/rules/ImportRules.h"
+#include "warehouse/rules/ImportRun.h"
+#include "warehouse/rules/ImportSource.h"
+#include "warehouse/rules/WarehouseSheet.h"
+#include "warehouse/rules/WorkbookWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using F = TSchedaProdotto::Field;
+using Verdict = ImportRules::Checked::Verdict;
+
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Every row of a file as detected, cells joined by "|", rows by "/".
+QString rowsOf(const QString &path, ImportSource::Format *seen = nullptr)
+{
+    const ImportSource::Format format = ImportSource::detect(path);
+    if (seen)
+        *seen = format;
+    QString error;
+    const auto reader = ImportSource::open(path, format, &error);
+    if (!reader)
+        return QStringLiteral("ERROR ") + error;
+    QStringList rows;
+    for (QStringList cells; reader->next(cells);)
+        rows.append(cells.join(QLatin1Char('|')));
+    return rows.join(QLatin1Char('/'));
+}
+
+// A card that passes every rule, with a code and optional changes.
+TSchedaProdotto goodCard(const QString &code)
+{
+    TSchedaProdotto c;
+    c[F::Codice] = code;
+    c[F::Costo] = QStringLiteral("10,00");
+    c[F::Nome] = QStringLiteral("Vaso ") + code;
+    c[F::Giacenza] = QStringLiteral("3");
+    c[F::Avviso] = QStringLiteral("0");
+    c[F::UM] = QStringLiteral("Ceramica");
+    c[F::Tipologia] = QStringLiteral("Casa");
+    c[F::Caratteristiche] = QStringLiteral("Smaltato");
+    c[F::Prezzo] = QStringLiteral("25,00");
+    c[F::Pagato] = QStringLiteral("No");
+    return c;
+}
+
+const char kHeader[] = "Codice;Costo;Nome;Aspetto;Categoria;Caratteristiche;Prezzo\n";
+
+QByteArray csvRow(const QString &code, const QString &price = QStringLiteral("25,00"))
+{
+    return (code + QStringLiteral(";10,00;Vaso;Ceramica;Casa;Smaltato;") + price + QLatin1Char('\n')).toUtf8();
+}
+
+QByteArray archiveBytes()
+{
+    return readAll(warehousePath());
+}
+} // namespace
+
+class TestImportRules : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_source; // a folder outside the program folder for the files imported
+
+    ImportRun::Options optionsFor(const QString &path)
+    {
+        ImportRun::Options o;
+        o.path = path;
+        o.format = ImportSource::detect(path);
+        QString error;
+        const auto reader = ImportSource::open(path, o.format, &error);
+        QStringList header;
+        if (reader)
+            reader->next(header);
+        o.mapping = ImportRules::guessMapping(header);
+        return o;
+    }
+
+    QString sourceFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_source + QLatin1Char('/') + name;
+        writeAll(path, bytes);
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir(m_dir->path()).mkdir(QStringLiteral("programma"));
+        QDir(m_dir->path()).mkdir(QStringLiteral("sorgente"));
+        setProgramFolderOverride(m_dir->path() + QStringLiteral("/programma"));
+        m_source = m_dir->path() + QStringLiteral("/sorgente");
+    }
+    void cleanup()
+    {
+        ArchiveFile::setFaultInjector({});
+        FileReplace::setFaultInjector({});
+        ArchiveFile::setLockWait(2000);
+        setProgramFolderOverride(QString());
+        m_dir.reset();
+    }
+
+    void awkwardText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("semicolon, UTF-8 with mark") << QByteArray("\xEF\xBB\xBF"
+                                                                  "a;\xC3\xA8;c\r\n1;2;3\r\n")
+                                                    << ";"
+                                                    << "UTF-8" << QStringLiteral("a|\u00e8|c/1|2|3");
+        QTest::newRow("comma, UTF-8 without mark") << QByteArray("a,\xE2\x82\xAC\n1,2\n") << ","
+                                                   << "UTF-8" << QStringLiteral("a|\u20ac/1|2");
+        QTest::newRow("tab, Windows-1252") << QByteArray("a\t\xE8\x80\n1\t2\n") << "\t"
+                                           << "Windows-1252 (ANSI)" << QStringLiteral("a|\u00e8\u20ac/1|2");
+        QTest::newRow("separator and quotes inside quotes") << QByteArray("a;b\n\"x;y\";\"dice \"\"ciao\"\"\"\n") << ";"
+                                                            << "UTF-8" << QStringLiteral("a|b/x;y|dice \"ciao\"");
+        QTest::newRow("line break inside quotes") << QByteArray("a;b\n\"riga1\r\nriga2\";z\n") << ";"
+                                                  << "UTF-8" << QStringLiteral("a|b/riga1\r\nriga2|z");
+        QTest::newRow("ragged rows and empty line, no final break") << QByteArray("a;b;c\n1\n\n1;2;3;4") << ";"
+                                                                    << "UTF-8" << QStringLiteral("a|b|c/1//1|2|3|4");
+        QTest::newRow("commas inside a semicolon file") << QByteArray("a;b\n1,5;2,5\n3,5;4\n") << ";"
+                                                        << "UTF-8" << QStringLiteral("a|b/1,5|2,5/3,5|4");
+        QTest::newRow("old Mac line ends") << QByteArray("a;b\r1;2\r") << ";"
+                                           << "UTF-8" << QStringLiteral("a|b/1|2");
+    }
+    void awkwardText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, separator);
+        QFETCH(QString, encoding);
+        QFETCH(QString, rows);
+        ImportSource::Format format;
+        QCOMPARE(rowsOf(sourceFile(QStringLiteral("a.csv"), bytes), &format), rows);
+        QCOMPARE(format.kind, ImportSource::Kind::Text);
+        QCOMPARE(QString(format.separator), separator);
+        QCOMPARE(ImportSource::encodingName(format.encoding), encoding);
+    }
+
+    void binaryGarbageIsRefused()
+    {
+        QByteArray bytes;
+        for (int i = 0; i < 5000; ++i)
+            bytes += char((i * 7919) % 256);
+        const ImportSource::Format format = ImportSource::detect(sourceFile(QStringLiteral("x.csv"), bytes));
+        QVERIFY(!format.error.isEmpty());
+        // A file that only starts like a workbook is refused too.
+        const ImportSource::Format zip
+            = ImportSource::detect(sourceFile(QStringLiteral("y.xlsx"), QByteArray("PK\x03\x04") + bytes));
+        QVERIFY(!zip.error.isEmpty());
+    }
+
+    void hugeLineStaysBounded()
+    {
+        // One 8 MB line with no separator: cells and rows are cut, never held whole.
+        const QString path
+            = sourceFile(QStringLiteral("big.csv"), QByteArray("a;b\n") + QByteArray(8 << 20, 'x') + "\n1;2\n");
+        QString error;
+        const auto reader = ImportSource::open(path, ImportSource::detect(path), &error);
+        QVERIFY(reader);
+        QStringList cells;
+        QVERIFY(reader->next(cells));
+        QVERIFY(reader->next(cells));
+        QCOMPARE(cells.size(), 1);
+        QCOMPARE(cells.first().size(), ImportSource::MaxCellChars);
+        QVERIFY(reader->next(cells));
+        QCOMPARE(cells, QStringList({ "1", "2" }));
+    }
+
+    void headersMatchThemselves_data()
+    {
+        QTest::addColumn<QStringList>("headers");
+        QTest::addColumn<QList<int>>("expected"); // column for Codice, Nome, Giacenza, Prezzo, Costo
+        QTest::newRow("plain words, any case and accents")
+            << QStringList({ "CODICE", "Descrizione", "Quantit\u00e0", "Prezzo", "costo" })
+            << QList<int>({ 0, 1, 2, 3, 4 });
+        QTest::newRow("the card's captions win over the loose words")
+            << QStringList({ "Descrizione", "Nome prodotto", "Prezzo di vendita", "Prezzo", "Codice articolo" })
+            << QList<int>({ 4, 1, -1, 2, -1 });
+        QTest::newRow("nothing known") << QStringList({ "x", "", "y" }) << QList<int>({ -1, -1, -1, -1, -1 });
+    }
+    void headersMatchThemselves()
+    {
+        QFETCH(QStringList, headers);
+        QFETCH(QList<int>, expected);
+        const ImportRules::Mapping m = ImportRules::guessMapping(headers);
+        QCOMPARE(QList<int>({ m[F::Codice], m[F::Nome], m[F::Giacenza], m[F::Prezzo], m[F::Costo] }), expected);
+    }
+
+    void rowsRefusedWithTheirReason_data()
+    {
+        QTest::addColumn<QStringList>("cells"); // code, cost, name, stock, look, category, features, price
+        QTest::addColumn<QString>("reason");
+        const QStringList good = { "A1", "10,00", "Vaso", "3", "Ceramica", "Casa", "Smaltato", "25" };
+        auto with = [&](int i, const QString &v) {
+            QStringList c = good;
+            c[i] = v;
+            return c;
+        };
+        QTest::newRow("no code") << with(0, " ") << "manca il codice articolo";
+        QTest::newRow("no cost") << with(1, "") << "manca il costo unitario";
+        QTest::newRow("no name") << with(2, "") << "manca il nome del prodotto";
+        QTest::newRow("no look") << with(4, "") << "manca l'aspetto esteriore del bene";
+        QTest::newRow("no category") << with(5, "") << "manca la categoria merceologica";
+        QTest::newRow("no features") << with(6, "") << "mancano le caratteristiche del prodotto";
+        QTest::newRow("no price") << with(7, "") << "manca il prezzo di vendita";
+        QTest::newRow("price not a number")
+            << with(7, "su richiesta") << QStringLiteral("prezzo di vendita non numerico: \u00absu richiesta\u00bb");
+        QTest::newRow("cost too large") << with(1, "1234567890123")
+                                        << QStringLiteral("costo unitario troppo grande: \u00ab1234567890123\u00bb");
+        QTest::newRow("stock not a number")
+            << with(3, "tanti") << QStringLiteral("giacenza non numerico: \u00abtanti\u00bb");
+        QTest::newRow("stock over four digits")
+            << with(3, "12345") << QStringLiteral("giacenza oltre 4 cifre: \u00ab12345\u00bb");
+    }
+    void rowsRefusedWithTheirReason()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(QString, reason);
+        ImportRules::Mapping m;
+        m.fill(ImportRules::NoColumn);
+        const F order[]
+            = { F::Codice, F::Costo, F::Nome, F::Giacenza, F::UM, F::Tipologia, F::Caratteristiche, F::Prezzo };
+        for (int i = 0; i < 8; ++i)
+            m[order[i]] = i;
+        const ImportRules::Checked c = ImportRules::checkRow(cells, m);
+        QCOMPARE(c.verdict, Verdict::Refused);
+        QCOMPARE(c.reason, reason);
+    }
+
+    void awkwardCellsAsTheCardStoresThem()
+    {
+        ImportRules::Mapping m;
+        m.fill(ImportRules::NoColumn);
+        const F order[] = { F::Codice, F::Costo, F::Nome, F::UM, F::Tipologia, F::Caratteristiche, F::Prezzo,
+            F::Giacenza, F::DataSca, F::Pagato };
+        for (int i = 0; i < 10; ++i)
+            m[order[i]] = i;
+        const QStringList cells = { "  A1 ", "\u20ac 1.234,5", QString(60, QLatin1Char('n')), "riga1\nriga2",
+            "Casa \u4e2d\u6587", "x", "12.5", "7,5", "2025-03-01", "s\u00ec" };
+        const ImportRules::Checked c = ImportRules::checkRow(cells, m);
+        QCOMPARE(c.verdict, Verdict::Accepted);
+        QCOMPARE(c.card[F::Codice], QStringLiteral("A1"));
+        QCOMPARE(c.card[F::Costo], QStringLiteral("1234,50"));
+        QCOMPARE(c.card[F::Nome], QString(50, QLatin1Char('n')));
+        QCOMPARE(c.card[F::UM], QStringLiteral("riga1 riga2"));
+        QCOMPARE(c.card[F::Tipologia], QStringLiteral("Casa ??"));
+        QCOMPARE(c.card[F::Prezzo], QStringLiteral("12,50"));
+        QCOMPARE(c.card[F::Giacenza], QStringLiteral("8"));
+        QCOMPARE(c.card[F::Avviso], QStringLiteral("0")); // not mapped: 0, as the card saves an empty box
+        QCOMPARE(c.card[F::DataSca], QStringLiteral("01/03/2025"));
+        QCOMPARE(c.card[F::Pagato], QStringLiteral("S\u00ec"));
+        QCOMPARE(c.replaced, 2);
+        QCOMPARE(c.notes.join(QLatin1Char(';')),
+            QStringLiteral("Nome prodotto tagliato a 50 caratteri;2 caratteri non memorizzabili scritti come \"?\""));
+        QCOMPARE(ImportRules::checkRow({ "", " ", "\t" }, m).verdict, Verdict::Empty);
+    }
+
+    void checkingWritesNothingAndWritingKeepsOnlyAcceptedRows()
+    {
+        WarehouseArchive::append(goodCard(QStringLiteral("OLD")));
+        const QByteArray before = archiveBytes();
+        const QString path = sourceFile(QStringLiteral("l.csv"),
+            kHeader + csvRow(QStringLiteral("A1")) + csvRow(QString())
+                + csvRow(QStringLiteral("A3"), QStringLiteral("boh")) + "\n" + csvRow(QStringLiteral("A4")));
+        const ImportRun::Options options = optionsFor(path);
+
+        const ImportRun::Report checked = ImportRun::check(options);
+        QCOMPARE(archiveBytes(), before);
+        QVERIFY(!QFile::exists(ImportRun::backupPath()));
+        QCOMPARE(checked.rows, 4);
+        QCOMPARE(checked.accepted, 2);
+        QCOMPARE(checked.refusals,
+            QStringList({ "Riga 3: manca il codice articolo",
+                QStringLiteral("Riga 4: prezzo di vendita non numerico: \u00abboh\u00bb") }));
+
+        const ImportRun::Report done = ImportRun::write(options);
+        QVERIFY2(done.failure.isEmpty(), qPrintable(done.failure));
+        QCOMPARE(done.added, 2);
+        QCOMPARE(WarehouseArchive::count(), 3);
+        QCOMPARE(archiveBytes().left(before.size()), before);
+        QCOMPARE(WarehouseArchive::read(2)[F::Codice], QStringLiteral("A1"));
+        QCOMPARE(WarehouseArchive::read(3)[F::Codice], QStringLiteral("A4"));
+        QCOMPARE(readAll(ImportRun::backupPath()), before);
+        QVERIFY(done.text().contains(QStringLiteral("Riga 4: prezzo di vendita non numerico")));
+        QVERIFY(done.text().contains(QStringLiteral("Magazzino.pro.bak")));
+    }
+
+    void updateByCodeKeepsWhatTheFileLacks()
+    {
+        TSchedaProdotto old = goodCard(QStringLiteral("art1"));
+        old[F::Note] = QStringLiteral("da tenere");
+        WarehouseArchive::append(old);
+        const QString path = sourceFile(QStringLiteral("u.csv"),
+            kHeader + csvRow(QStringLiteral("ART1"), QStringLiteral("30")) + csvRow(QStringLiteral("NEW"))
+                + csvRow(QStringLiteral("new"), QStringLiteral("40")));
+        ImportRun::Options options = optionsFor(path);
+        options.updateByCode = true;
+        const ImportRun::Report done = ImportRun::write(options);
+        QCOMPARE(done.updated, 2);
+        QCOMPARE(done.added, 1);
+        QCOMPARE(WarehouseArchive::count(), 2);
+        const TSchedaProdotto first = WarehouseArchive::read(1);
+        QCOMPARE(first[F::Codice], QStringLiteral("ART1"));
+        QCOMPARE(first[F::Prezzo], QStringLiteral("30,00"));
+        QCOMPARE(first[F::Note], QStringLiteral("da tenere"));
+        QCOMPARE(WarehouseArchive::read(2)[F::Prezzo], QStringLiteral("40,00"));
+    }
+
+    void aFailureLeavesTheArchiveAsItWas_data()
+    {
+        QTest::addColumn<int>("failingWrite"); // the archive write that fails; 0: the backup copy fails
+        QTest::newRow("the backup copy") << 0;
+        QTest::newRow("an update after an update and an append") << 3;
+        QTest::newRow("an append after an update") << 4;
+        QTest::newRow("the last append") << 5;
+    }
+    void aFailureLeavesTheArchiveAsItWas()
+    {
+        QFETCH(int, failingWrite);
+        for (const char *code : { "A", "B", "C" })
+            WarehouseArchive::append(goodCard(QLatin1String(code)));
+        const QByteArray before = archiveBytes();
+        QByteArray rows = kHeader;
+        for (const char *code : { "B", "X1", "C", "X2", "X3" })
+            rows += csvRow(QLatin1String(code), QStringLiteral("99"));
+        ImportRun::Options options = optionsFor(sourceFile(QStringLiteral("f.csv"), rows));
+        options.updateByCode = true;
+        int writes = 0;
+        ArchiveFile::setFaultInjector(
+            [&](ArchiveFile::Step step) { return step == ArchiveFile::Step::Write && ++writes == failingWrite; });
+        if (failingWrite == 0)
+            FileReplace::setFaultInjector([](FileReplace::Step step) { return step == FileReplace::Step::Commit; });
+        const ImportRun::Report done = ImportRun::write(options);
+        FileReplace::setFaultInjector({});
+        QVERIFY(!done.written);
+        QVERIFY(!done.failure.isEmpty());
+        QCOMPARE(archiveBytes(), before);
+        if (failingWrite > 0)
+            QCOMPARE(readAll(ImportRun::backupPath()), before);
+        else
+            QVERIFY(!QFile::exists(ImportRun::backupPath()));
+    }
+
+    void anArchiveHeldByAnotherCopyIsNotWritten()
+    {
+        WarehouseArchive::append(goodCard(QStringLiteral("A")));
+        const QByteArray before = archiveBytes();
+        ArchiveFile::setLockWait(50);
+        ArchiveFile other(warehousePath(), TSchedaProdotto::RecordSize); // holds the lock
+        const ImportRun::Report done
+            = ImportRun::write(optionsFor(sourceFile(QStringLiteral("b.csv"), kHeader + csvRow(QStringLiteral("Z")))));
+        QVERIFY(!done.written);
+        QVERIFY(done.failure.contains(QStringLiteral("in uso")));
+        other.close();
+        QCOMPARE(archiveBytes(), before);
+    }
+
+    void ownExportImportsBackToTheSameCards_data()
+    {
+        QTest::addColumn<bool>("workbook");
+        QTest::newRow("Magazzino.xls") << false;
+        QTest::newRow("Magazzino.xlsx") << true;
+    }
+    void ownExportImportsBackToTheSameCards()
+    {
+        QFETCH(bool, workbook);
+        if (workbook && !(WorkbookWriter::available() && ImportSource::readsWorkbooks()))
+            QSKIP("This build neither writes nor reads .xlsx workbooks");
+        // Only what the export keeps: no threshold, attachments or their descriptions.
+        QList<TSchedaProdotto> cards;
+        TSchedaProdotto a = goodCard(QStringLiteral("007"));
+        a[F::Recapito] = QStringLiteral("0512345678");
+        a[F::DataSca] = QStringLiteral("31/12/2024");
+        a[F::Note] = QStringLiteral("<regalo> & \"fragile\" =1+1");
+        a[F::Pagato] = QStringLiteral("S\u00ec");
+        a[F::Costo] = QStringLiteral("12,35");
+        a[F::Nome] = QStringLiteral("Tazza \u20ac \u00e0\u00e8\u00ec");
+        cards << a;
+        TSchedaProdotto b = goodCard(QStringLiteral("B-2"));
+        b[F::Giacenza] = QStringLiteral("-4");
+        b[F::Ditta] = QStringLiteral("Rossi S.p.A.");
+        b[F::Prezzo] = QStringLiteral("1234,00");
+        cards << b;
+        WarehouseSheet sheet;
+        QList<QByteArray> records;
+        for (const TSchedaProdotto &c : cards) {
+            QByteArray r(TSchedaProdotto::RecordSize, '\0');
+            c.store(r.data());
+            records << r;
+            sheet.appendRecord(r.constData());
+        }
+        const QString path
+            = m_source + (workbook ? QStringLiteral("/Magazzino.xlsx") : QStringLiteral("/Magazzino.xls"));
+        if (workbook) {
+            QStringList headers = { "Codice articolo", "Costo unitario", "Nome prodotto", "Giacenza",
+                "Aspetto esteriore del bene", "Categoria merceologica", "Caratteristiche", "Collocazione in magazzino",
+                "Ditta fornitrice", "Agente", "Recapito telefonico", "Documento di acquisto",
+                QStringLiteral("Modalit\u00e0 di pagamento"), "Data scadenza", "Note", "Prezzo di vendita", "Pagato" };
+            QVERIFY(WorkbookWriter::write(path, sheet, headers, [](qsizetype) { return QImage(); }));
+        } else {
+            writeAll(path, ExportWriter::build(sheet));
+        }
+        const ImportRun::Options options = optionsFor(path);
+        QCOMPARE(options.format.kind, workbook ? ImportSource::Kind::Workbook : ImportSource::Kind::Page);
+        const ImportRun::Report done = ImportRun::write(options);
+        QVERIFY2(done.failure.isEmpty(), qPrintable(done.failure));
+        QVERIFY2(done.refusals.isEmpty(), qPrintable(done.refusals.join('\n')));
+        QCOMPARE(done.added, cards.size());
+        const QByteArray archive = archiveBytes();
+        for (int i = 0; i < cards.size(); ++i) {
+            QCOMPARE(
+                TSchedaProdotto::load(archive.constData() + i * TSchedaProdotto::RecordSize).values, cards[i].values);
+            QCOMPARE(archive.mid(i * TSchedaProdotto::RecordSize, TSchedaProdotto::RecordSize), records[i]);
+        }
+    }
+
+    void workbookSheetsAndDates()
+    {
+        if (!(WorkbookWriter::available() && ImportSource::readsWorkbooks()))
+            QSKIP("This build neither writes nor reads .xlsx workbooks");
+        WarehouseSheet sheet;
+        TSchedaProdotto a = goodCard(QStringLiteral("A"));
+        a[F::DataSca] = QStringLiteral("05/01/1899"); // before the spreadsheet's calendar: written as text
+        QByteArray r(TSchedaProdotto::RecordSize, '\0');
+        a.store(r.data());
+        sheet.appendRecord(r.constData());
+        // Enough rows for the sheet to be inflated and parsed in many pieces.
+        for (int i = 0; i < 3000; ++i)
+            sheet.appendRecord(r.constData());
+        const QString path = m_source + QStringLiteral("/w.xlsx");
+        QVERIFY(WorkbookWriter::write(path, sheet, QStringList(17, QStringLiteral("h")), {}));
+        const ImportSource::Format format = ImportSource::detect(path);
+        QCOMPARE(format.sheets, QStringList({ "Magazzino" }));
+        QString error;
+        auto reader = ImportSource::open(path, format, &error);
+        QVERIFY(reader);
+        QStringList cells;
+        QVERIFY(reader->next(cells));
+        QVERIFY(reader->next(cells));
+        QCOMPARE(cells.value(13), QStringLiteral("05/01/1899"));
+        int rows = 2;
+        while (reader->next(cells))
+            ++rows;
+        QCOMPARE(rows, 3002);
+        QVERIFY(reader->error().isEmpty());
+        ImportSource::Format missing = format;
+        missing.sheet = 3;
+        QVERIFY(!ImportSource::open(path, missing, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void workbookCellKinds()
+    {
+        if (!ImportSource::readsWorkbooks())
+            QSKIP("This build does not read .xlsx workbooks");
+        // Written by hand: shared strings in runs with a phonetic guide, an inline string, a date
+        // style, a boolean, a missing cell, and a second sheet reached by an absolute target.
+        const QString path = QStringLiteral(FIXTURES_DIR "/../fuzz/corpus/importsource/book.xlsx");
+        ImportSource::Format format;
+        QCOMPARE(rowsOf(path, &format), QStringLiteral("Codice||Prezzo/A1|15/03/2023|12,5|S\u00ec"));
+        QCOMPARE(format.sheets, QStringList({ "Prodotti", "Altro" }));
+        format.sheet = 1;
+        QString error;
+        const auto reader = ImportSource::open(path, format, &error);
+        QVERIFY(reader);
+        QStringList cells;
+        QVERIFY(reader->next(cells));
+        QCOMPARE(cells, QStringList({ "1" }));
+    }
+
+    void photosByCode()
+    {
+        QByteArray rows = kHeader;
+        for (const char *code : { "ART001", "ART002", "ART003", "ART004", "ART005", "ART006" })
+            rows += csvRow(QLatin1String(code));
+        ImportRun::Options options = optionsFor(sourceFile(QStringLiteral("p.csv"), rows));
+        const QString photos = m_source + QStringLiteral("/foto");
+        QDir().mkpath(photos);
+        QImage red(40, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(photos + QStringLiteral("/ART001.jpg"), "JPG"));
+        QVERIFY(red.save(photos + QStringLiteral("/art002.JPG"), "JPG"));
+        QVERIFY(red.save(photos + QStringLiteral("/Art003.png"), "PNG"));
+        QVERIFY(red.save(photos + QStringLiteral("/ART004.bmp"), "BMP"));
+        // A picture that lies: a JPEG start, then nothing.
+        writeAll(photos + QStringLiteral("/ART005.jpg"), QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(100, 'z'));
+        writeAll(photos + QStringLiteral("/ART006.txt"), "no");
+        options.photoFolder = photos;
+        const ImportRun::Report done = ImportRun::write(options);
+        QCOMPARE(done.photosMatched, 4);
+        QCOMPARE(done.photosSkipped, 1);
+        QCOMPARE(
+            done.photoLines, QStringList({ QStringLiteral("ART005.jpg: non \u00e8 un'immagine leggibile, saltata") }));
+        for (int n = 1; n <= 4; ++n) {
+            const QImage saved(programPath(QString::number(n) + QStringLiteral(".jpg")), "JPG");
+            QCOMPARE(saved.size(), QSize(40, 30));
+        }
+        QVERIFY(!QFile::exists(programPath(QStringLiteral("5.jpg"))));
+        QVERIFY(!QFile::exists(programPath(QStringLiteral("6.jpg"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImportRules)
+#include "tst_importrules.moc"

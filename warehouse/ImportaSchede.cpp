@@ -1,0 +1,409 @@
+#include "warehouse/ImportaSchede.h"
+
+#include "storage/FileReplace.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
+#include "widgets/StatusHints.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+using F = TSchedaProdotto::Field;
+
+namespace {
+constexpr int PreviewRows = 12;
+constexpr int PreviewColumns = 64;
+
+const QChar kSeparators[] = { QLatin1Char(';'), QLatin1Char(','), QLatin1Char('\t'), QLatin1Char('|') };
+
+// A column's letters as a spreadsheet shows them: 0 -> A, 26 -> AA.
+QString columnLetters(int column)
+{
+    QString letters;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+// Name, accessible name and status-line text of a control, in one place.
+template <typename W> W *named(W *w, const char *name, const QString &word, const QString &status)
+{
+    w->setObjectName(QLatin1String(name));
+    w->setAccessibleName(word);
+    w->setAccessibleDescription(status);
+    w->setProperty("statusText", status);
+    return w;
+}
+} // namespace
+
+TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
+    : DialogWindow(owner, QStringLiteral("Importa prodotti da un file"), QSize(980, 700), QColor(0xD6, 0xE8, 0xF7))
+{
+    setObjectName(QStringLiteral("frmImportaSchede"));
+    auto *grid = new QVBoxLayout(this);
+    grid->setContentsMargins(12, 12, 12, 8);
+
+    // The file and how it is read.
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(new QLabel(QStringLiteral("File da importare:"), this));
+    txtFile = named(new QLineEdit(this), "txtFile", QStringLiteral("File da importare"),
+        QStringLiteral("Il file con l'elenco dei prodotti da importare."));
+    txtFile->setReadOnly(true);
+    fileRow->addWidget(txtFile, 1);
+    auto *btnScegliFile
+        = named(new QPushButton(QStringLiteral("Scegli file..."), this), "btnScegliFile", QStringLiteral("Scegli file"),
+            QStringLiteral("Sceglie un file CSV o di testo, una cartella di lavoro .xlsx o il file Magazzino.xls."));
+    fileRow->addWidget(btnScegliFile);
+    grid->addLayout(fileRow);
+
+    auto *formatRow = new QHBoxLayout;
+    lblTipo = named(
+        new QLabel(this), "lblTipo", QStringLiteral("Tipo di file"), QStringLiteral("Il tipo di file riconosciuto."));
+    formatRow->addWidget(lblTipo, 1);
+    formatRow->addWidget(new QLabel(QStringLiteral("Separatore:"), this));
+    cboSeparatore = named(new QComboBox(this), "cboSeparatore", QStringLiteral("Separatore"),
+        QStringLiteral("Il carattere che separa le colonne del file di testo."));
+    for (const QChar c : kSeparators)
+        cboSeparatore->addItem(ImportSource::separatorName(c), QString(c));
+    formatRow->addWidget(cboSeparatore);
+    formatRow->addWidget(new QLabel(QStringLiteral("Codifica:"), this));
+    cboCodifica = named(new QComboBox(this), "cboCodifica", QStringLiteral("Codifica"),
+        QStringLiteral("La codifica dei caratteri del file di testo."));
+    cboCodifica->addItem(ImportSource::encodingName(ImportSource::Encoding::Utf8));
+    cboCodifica->addItem(ImportSource::encodingName(ImportSource::Encoding::Windows1252));
+    formatRow->addWidget(cboCodifica);
+    formatRow->addWidget(new QLabel(QStringLiteral("Foglio:"), this));
+    cboFoglio = named(new QComboBox(this), "cboFoglio", QStringLiteral("Foglio"),
+        QStringLiteral("Il foglio della cartella di lavoro da importare."));
+    cboFoglio->setMinimumWidth(140);
+    formatRow->addWidget(cboFoglio);
+    chkIntestazioni = named(new QCheckBox(QStringLiteral("La prima riga contiene le intestazioni"), this),
+        "chkIntestazioni", QStringLiteral("La prima riga contiene le intestazioni"),
+        QStringLiteral("Se la prima riga contiene i nomi delle colonne, non viene importata come prodotto."));
+    chkIntestazioni->setChecked(true);
+    grid->addLayout(formatRow);
+
+    // The first rows, and the column of each card field.
+    auto *middle = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("Prime righe del file:"), this));
+    tblAnteprima = named(new QTableWidget(this), "tblAnteprima", QStringLiteral("Prime righe del file"),
+        QStringLiteral("Le prime righe del file, come vengono lette."));
+    tblAnteprima->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    left->addWidget(tblAnteprima, 1);
+    middle->addLayout(left, 3);
+    auto *right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("Colonna di ogni campo della scheda:"), this));
+    tblCampi = named(new QTableWidget(TSchedaProdotto::FieldCount, 2, this), "tblCampi",
+        QStringLiteral("Colonna di ogni campo della scheda"),
+        QStringLiteral("Per ogni campo della scheda, la colonna del file da cui viene preso."));
+    tblCampi->setHorizontalHeaderLabels({ QStringLiteral("Campo"), QStringLiteral("Colonna del file") });
+    tblCampi->verticalHeader()->hide();
+    tblCampi->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tblCampi->horizontalHeader()->setStretchLastSection(true);
+    tblCampi->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int i = 0; i < TSchedaProdotto::FieldCount; ++i) {
+        const auto field = static_cast<F>(i);
+        tblCampi->setItem(i, 0, new QTableWidgetItem(ImportRules::fieldTitle(field)));
+        auto *combo = new QComboBox(tblCampi);
+        combo->setObjectName(QStringLiteral("cboCampo") + QLatin1String(TSchedaProdotto::info(field).name));
+        combo->setAccessibleName(QStringLiteral("Colonna per ") + ImportRules::fieldTitle(field));
+        combo->setProperty("statusText",
+            QStringLiteral("La colonna del file da cui prendere il campo \"%1\".").arg(ImportRules::fieldTitle(field)));
+        combo->setAccessibleDescription(combo->property("statusText").toString());
+        tblCampi->setCellWidget(i, 1, combo);
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] { invalidate(); });
+        m_columns[size_t(i)] = combo;
+    }
+    right->addWidget(tblCampi, 1);
+    middle->addLayout(right, 2);
+    grid->addLayout(middle, 3);
+
+    // Options.
+    auto *optionRow = new QHBoxLayout;
+    chkAggiorna = named(new QCheckBox(QStringLiteral("Aggiorna le schede con lo stesso codice articolo"), this),
+        "chkAggiorna", QStringLiteral("Aggiorna le schede con lo stesso codice articolo"),
+        QStringLiteral("Se attivo, una riga con un codice gi\u00e0 in archivio aggiorna quella scheda invece di "
+                       "aggiungerne una nuova."));
+    optionRow->addWidget(chkIntestazioni);
+    optionRow->addWidget(chkAggiorna);
+    optionRow->addStretch(1);
+    optionRow->addWidget(new QLabel(QStringLiteral("Foto per codice:"), this));
+    txtCartellaFoto = named(new QLineEdit(this), "txtCartellaFoto", QStringLiteral("Cartella delle foto"),
+        QStringLiteral("La cartella con le foto chiamate come il codice articolo (ART001.jpg)."));
+    txtCartellaFoto->setReadOnly(true);
+    txtCartellaFoto->setPlaceholderText(QStringLiteral("nessuna cartella"));
+    optionRow->addWidget(txtCartellaFoto, 1);
+    auto *btnCartellaFoto = named(new QPushButton(QStringLiteral("Cartella foto..."), this), "btnCartellaFoto",
+        QStringLiteral("Cartella foto"),
+        QStringLiteral("Sceglie la cartella delle foto chiamate come il codice articolo; Annulla la toglie."));
+    optionRow->addWidget(btnCartellaFoto);
+    grid->addLayout(optionRow);
+
+    // The check, then the report.
+    txtRapporto = named(new QPlainTextEdit(this), "txtRapporto", QStringLiteral("Rapporto"),
+        QStringLiteral("Le righe che verrebbero rifiutate o modificate, e il rapporto dell'importazione."));
+    txtRapporto->setReadOnly(true);
+    grid->addWidget(txtRapporto, 2);
+
+    auto *buttons = new QHBoxLayout;
+    btnVerifica = named(new QPushButton(QStringLiteral("Verifica"), this), "btnVerifica", QStringLiteral("Verifica"),
+        QStringLiteral("Controlla ogni riga con le regole della scheda, senza scrivere nulla."));
+    btnImporta = named(new QPushButton(QStringLiteral("Importa"), this), "btnImporta", QStringLiteral("Importa"),
+        QStringLiteral("Scrive in archivio le righe accettate dalla verifica."));
+    btnSalvaRapporto = named(new QPushButton(QStringLiteral("Salva rapporto..."), this), "btnSalvaRapporto",
+        QStringLiteral("Salva rapporto"), QStringLiteral("Salva il rapporto in un file di testo."));
+    auto *btnChiudi = named(new QPushButton(QStringLiteral("Chiudi"), this), "btnChiudi", QStringLiteral("Chiudi"),
+        QStringLiteral("Chiude questa finestra."));
+    buttons->addWidget(btnVerifica);
+    buttons->addWidget(btnImporta);
+    buttons->addStretch(1);
+    buttons->addWidget(btnSalvaRapporto);
+    buttons->addWidget(btnChiudi);
+    grid->addLayout(buttons);
+
+    panInfo = new QLabel(QStringLiteral("Scegliere il file con l'elenco dei prodotti da importare."), this);
+    panInfo->setObjectName(QStringLiteral("panInfo"));
+    panInfo->setIndent(8);
+    panInfo->setMinimumHeight(26);
+    panInfo->setAutoFillBackground(true);
+    QPalette bar = panInfo->palette();
+    bar.setColor(QPalette::Window, QColor("#3030DD"));
+    bar.setColor(QPalette::WindowText, Qt::white);
+    panInfo->setPalette(bar);
+    grid->addWidget(panInfo);
+
+    connect(btnScegliFile, &QPushButton::clicked, this, &TfrmImportaSchede::btnScegliFileClick);
+    connect(btnCartellaFoto, &QPushButton::clicked, this, &TfrmImportaSchede::btnCartellaFotoClick);
+    connect(btnVerifica, &QPushButton::clicked, this, &TfrmImportaSchede::btnVerificaClick);
+    connect(btnImporta, &QPushButton::clicked, this, &TfrmImportaSchede::btnImportaClick);
+    connect(btnSalvaRapporto, &QPushButton::clicked, this, &TfrmImportaSchede::btnSalvaRapportoClick);
+    connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
+    for (QComboBox *combo : { cboSeparatore, cboCodifica, cboFoglio })
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] { reloadPreview(true); });
+    connect(chkIntestazioni, &QCheckBox::toggled, this, [this] { reloadPreview(true); });
+    connect(chkAggiorna, &QCheckBox::toggled, this, [this] { invalidate(); });
+
+    for (QWidget *w :
+        { static_cast<QWidget *>(cboSeparatore), static_cast<QWidget *>(cboCodifica), static_cast<QWidget *>(cboFoglio),
+            static_cast<QWidget *>(chkIntestazioni), static_cast<QWidget *>(btnVerifica),
+            static_cast<QWidget *>(btnImporta), static_cast<QWidget *>(btnSalvaRapporto) })
+        w->setEnabled(false);
+    installStatusHints(this, panInfo);
+}
+
+void TfrmImportaSchede::showFor(QWidget *owner)
+{
+    TfrmImportaSchede w(owner);
+    w.exec();
+}
+
+void TfrmImportaSchede::btnScegliFileClick()
+{
+    const QString path = FileDialogs::openFile(this, QStringLiteral("Scegli il file da importare"),
+        QStringLiteral("Elenchi di prodotti|*.csv;*.txt;*.tsv;*.xlsx;*.xls|Tutti i file|*"));
+    if (!path.isEmpty())
+        loadFile(path);
+}
+
+void TfrmImportaSchede::loadFile(const QString &path)
+{
+    m_path = path;
+    m_format = ImportSource::detect(path);
+    txtFile->setText(QDir::toNativeSeparators(path));
+    m_loading = true;
+    const bool text = m_format.kind == ImportSource::Kind::Text;
+    cboSeparatore->setCurrentIndex(std::max(0, cboSeparatore->findData(QString(m_format.separator))));
+    cboCodifica->setCurrentIndex(m_format.encoding == ImportSource::Encoding::Utf8 ? 0 : 1);
+    cboFoglio->clear();
+    cboFoglio->addItems(m_format.sheets);
+    cboSeparatore->setEnabled(text);
+    cboCodifica->setEnabled(text || m_format.kind == ImportSource::Kind::Page);
+    cboFoglio->setEnabled(m_format.sheets.size() > 1);
+    chkIntestazioni->setEnabled(true);
+    m_loading = false;
+    switch (m_format.kind) {
+    case ImportSource::Kind::Text:
+        lblTipo->setText(QStringLiteral("Testo delimitato%1")
+                             .arg(m_format.byteOrderMark ? QStringLiteral(" (con BOM)") : QString()));
+        break;
+    case ImportSource::Kind::Workbook:
+        lblTipo->setText(QStringLiteral("Cartella di lavoro .xlsx"));
+        break;
+    case ImportSource::Kind::Page:
+        lblTipo->setText(QStringLiteral("Foglio Magazzino.xls (tabella HTML)"));
+        break;
+    }
+    if (!m_format.error.isEmpty()) {
+        tblAnteprima->clear();
+        tblAnteprima->setRowCount(0);
+        tblAnteprima->setColumnCount(0);
+        btnVerifica->setEnabled(false);
+        btnImporta->setEnabled(false);
+        Msg::warning(this, m_format.error);
+        return;
+    }
+    reloadPreview(true);
+}
+
+void TfrmImportaSchede::reloadPreview(bool guess)
+{
+    if (m_loading || m_path.isEmpty())
+        return;
+    m_format.separator = cboSeparatore->currentData().toString().at(0);
+    m_format.encoding
+        = cboCodifica->currentIndex() == 0 ? ImportSource::Encoding::Utf8 : ImportSource::Encoding::Windows1252;
+    m_format.sheet = std::max(0, cboFoglio->currentIndex());
+    QString error;
+    const auto reader = ImportSource::open(m_path, m_format, &error);
+    QList<QStringList> rows;
+    int columns = 0;
+    if (reader) {
+        for (QStringList cells; rows.size() < PreviewRows && reader->next(cells);) {
+            rows.append(cells);
+            columns = std::max(columns, int(std::min<qsizetype>(cells.size(), PreviewColumns)));
+        }
+    }
+    tblAnteprima->clear();
+    tblAnteprima->setRowCount(int(rows.size()));
+    tblAnteprima->setColumnCount(columns);
+    QStringList letters;
+    for (int c = 0; c < columns; ++c)
+        letters << columnLetters(c);
+    tblAnteprima->setHorizontalHeaderLabels(letters);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < columns; ++c)
+            tblAnteprima->setItem(r, c, new QTableWidgetItem(rows[r].value(c)));
+
+    const QStringList headers = chkIntestazioni->isChecked() && !rows.isEmpty() ? rows.first() : QStringList();
+    const ImportRules::Mapping guessed = ImportRules::guessMapping(headers);
+    m_loading = true;
+    for (int i = 0; i < TSchedaProdotto::FieldCount; ++i) {
+        QComboBox *combo = m_columns[size_t(i)];
+        const int chosen = combo->currentIndex() - 1;
+        combo->clear();
+        combo->addItem(QStringLiteral("(nessuna)"), ImportRules::NoColumn);
+        for (int c = 0; c < columns; ++c) {
+            const QString header = headers.value(c).simplified();
+            combo->addItem(header.isEmpty() ? letters[c] : letters[c] + QStringLiteral(" - ") + header, c);
+        }
+        const int column = guess ? guessed[size_t(i)] : chosen;
+        combo->setCurrentIndex(column >= 0 && column < columns ? column + 1 : 0);
+    }
+    m_loading = false;
+    if (!reader)
+        Msg::warning(this, error);
+    btnVerifica->setEnabled(reader != nullptr);
+    invalidate();
+    panInfo->setText(QStringLiteral("Controllare le colonne scelte per i campi, poi premere Verifica."));
+}
+
+ImportRun::Options TfrmImportaSchede::options() const
+{
+    ImportRun::Options o;
+    o.path = m_path;
+    o.format = m_format;
+    for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+        o.mapping[size_t(i)] = m_columns[size_t(i)]->currentData().isValid()
+            ? m_columns[size_t(i)]->currentData().toInt()
+            : ImportRules::NoColumn;
+    o.headerRow = chkIntestazioni->isChecked();
+    o.updateByCode = chkAggiorna->isChecked();
+    o.photoFolder = txtCartellaFoto->text().isEmpty() ? QString() : QDir::fromNativeSeparators(txtCartellaFoto->text());
+    return o;
+}
+
+void TfrmImportaSchede::invalidate()
+{
+    if (m_loading)
+        return;
+    btnImporta->setEnabled(false);
+}
+
+bool TfrmImportaSchede::progress(qint64 done, qint64 total)
+{
+    if (total > 0)
+        panInfo->setText(QStringLiteral("Lettura del file: %1%...").arg(done * 100 / total));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+}
+
+void TfrmImportaSchede::btnCartellaFotoClick()
+{
+    const QString folder = FileDialogs::openFolder(this, QStringLiteral("Scegli la cartella delle foto"));
+    txtCartellaFoto->setText(QDir::toNativeSeparators(folder));
+}
+
+void TfrmImportaSchede::btnVerificaClick()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ImportRun::Report report
+        = ImportRun::check(options(), [this](qint64 done, qint64 total) { return progress(done, total); });
+    QApplication::restoreOverrideCursor();
+    m_report = report.text();
+    txtRapporto->setPlainText(m_report);
+    btnSalvaRapporto->setEnabled(true);
+    btnImporta->setEnabled(report.failure.isEmpty() && report.accepted > 0);
+    if (!report.failure.isEmpty())
+        panInfo->setText(report.failure);
+    else if (report.accepted == 0)
+        panInfo->setText(QStringLiteral("Nessuna riga pu\u00f2 essere importata: controllare le colonne scelte."));
+    else
+        panInfo->setText(QStringLiteral("Righe pronte da importare: %1. Premere Importa per scriverle in archivio.")
+                             .arg(report.accepted));
+}
+
+void TfrmImportaSchede::btnImportaClick()
+{
+    const ImportRun::Options o = options();
+    const QString question = o.updateByCode
+        ? QStringLiteral("Importare le righe accettate nell'archivio? Le schede con lo stesso codice articolo "
+                         "verranno aggiornate.")
+        : QStringLiteral("Importare le righe accettate nell'archivio come nuove schede?");
+    if (!Msg::confirm(this, question))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ImportRun::Report report
+        = ImportRun::write(o, [this](qint64 done, qint64 total) { return progress(done, total); });
+    QApplication::restoreOverrideCursor();
+    m_report = report.text();
+    txtRapporto->setPlainText(m_report);
+    btnSalvaRapporto->setEnabled(true);
+    if (!report.written) {
+        panInfo->setText(QStringLiteral("Importazione non eseguita."));
+        Msg::error(this, report.failure);
+        return;
+    }
+    // Once written, the same rows would be added a second time.
+    btnImporta->setEnabled(false);
+    panInfo->setText(QStringLiteral("Importazione completata."));
+    Msg::information(this,
+        QStringLiteral("Importazione completata: %1 schede aggiunte, %2 aggiornate, %3 righe rifiutate.")
+            .arg(report.added)
+            .arg(report.updated)
+            .arg(report.refused));
+}
+
+void TfrmImportaSchede::btnSalvaRapportoClick()
+{
+    const QString path = FileDialogs::saveFile(this, QStringLiteral("Salva il rapporto"),
+        QStringLiteral("File di testo|*.txt"), QStringLiteral("Rapporto importazione.txt"), QStringLiteral("txt"));
+    if (path.isEmpty())
+        return;
+    if (!FileReplace::replace(path, m_report.toUtf8()))
+        Msg::error(this, QStringLiteral("Impossibile salvare il rapporto in %1.").arg(QDir::toNativeSeparators(path)));
+    else
+        panInfo->setText(QStringLiteral("Rapporto salvato in %1.").arg(QDir::toNativeSeparators(path)));
+}

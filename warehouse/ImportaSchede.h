@@ -1,0 +1,69 @@
+#pragma once
+
+#include "warehouse/rules/ImportRun.h"
+#include "widgets/DialogWindow.h"
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+
+/**
+ * Brings an existing product list in: a text file, a workbook or the program's own export. Shows how
+ * the file is read and its first rows, the column each card field takes, the rows the card's rules
+ * would refuse or cut, and writes only when the user confirms.
+ */
+class TfrmImportaSchede : public DialogWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmImportaSchede)
+public:
+    explicit TfrmImportaSchede(QWidget *owner);
+
+    /** Opens the window over `owner` and waits until it closes. */
+    static void showFor(QWidget *owner);
+
+    /** Loads `path` as if chosen with Scegli file. */
+    void loadFile(const QString &path);
+
+private:
+    void btnScegliFileClick();
+    void btnCartellaFotoClick();
+    void btnVerificaClick();
+    void btnImportaClick();
+    void btnSalvaRapportoClick();
+
+    /** Reads the first rows again with the format on screen; `guess` maps the fields from the headers. */
+    void reloadPreview(bool guess);
+    ImportRun::Options options() const;
+    /** Something changed after a check: a new check is needed before importing. */
+    void invalidate();
+    bool progress(qint64 done, qint64 total);
+
+    QString m_path;
+    ImportSource::Format m_format;
+    bool m_loading = false;
+    QString m_report;
+
+    QLineEdit *txtFile;
+    QLabel *lblTipo;
+    QComboBox *cboSeparatore;
+    QComboBox *cboCodifica;
+    QComboBox *cboFoglio;
+    QCheckBox *chkIntestazioni;
+    QTableWidget *tblAnteprima;
+    QTableWidget *tblCampi;
+    std::array<QComboBox *, TSchedaProdotto::FieldCount> m_columns {};
+    QCheckBox *chkAggiorna;
+    QLineEdit *txtCartellaFoto;
+    QPlainTextEdit *txtRapporto;
+    QPushButton *btnVerifica;
+    QPushButton *btnImporta;
+    QPushButton *btnSalvaRapporto;
+    QLabel *panInfo;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "storage/SchedaProdotto.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+/**
+ * Turning a row of an imported file into a card: which column feeds each card field, and the card's
+ * own rules (required fields, money and quantities, field widths, Windows-1252) applied to the row.
+ */
+namespace ImportRules {
+constexpr int NoColumn = -1;
+/** For each card field, the column (from 0) it takes, or NoColumn. */
+using Mapping = std::array<int, TSchedaProdotto::FieldCount>;
+
+/** The caption of a card field as the card shows it ("Codice articolo", "Prezzo di vendita" ...). */
+QString fieldTitle(TSchedaProdotto::Field field);
+
+/** A header reduced for matching: lower case, no accents, words separated by one blank. */
+QString headerKey(const QString &header);
+
+/**
+ * The column each field takes from its header: the card's captions and field names, the export's
+ * headers and the usual words ("Descrizione", "Quantità", "Fornitore" ...), case and accents ignored.
+ * A column feeds one field at most.
+ */
+Mapping guessMapping(const QStringList &headers);
+
+/** The outcome of one row. */
+struct Checked
+{
+    enum class Verdict { Accepted, Refused, Empty };
+    Verdict verdict = Verdict::Empty;
+    TSchedaProdotto card;
+    /** Why a row is refused, in Italian; empty otherwise. */
+    QString reason;
+    /** What changed in an accepted row (a text cut to its field, a date left out ...), in Italian. */
+    QStringList notes;
+    /** Characters the card cannot store, written as '?'. */
+    int replaced = 0;
+};
+
+/** Applies the card's rules to a row through the mapping. A row with no mapped text is Empty. */
+Checked checkRow(const QStringList &cells, const Mapping &mapping);
+
+/** Reads a money or quantity text as the card would, also from 1.234,50, 12.50 and "€ 12,50". */
+std::optional<double> readNumber(const QString &text);
+} // namespace ImportRules

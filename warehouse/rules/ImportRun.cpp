@@ -1,0 +1,228 @@
+#include "warehouse/rules/ImportRun.h"
+
+#include "app/rules/Picture.h"
+#include "storage/ArchiveError.h"
+#include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
+#include "storage/TextField.h"
+
+#include <QDir>
+#include <QHash>
+
+using F = TSchedaProdotto::Field;
+
+namespace ImportRun {
+namespace {
+// Reading the file failed half-way: the pass is undone like any other failure.
+struct ReadFailure
+{
+    QString why;
+};
+
+void addLine(QStringList &lines, const QString &line)
+{
+    if (lines.size() < MaxLines)
+        lines.append(line);
+}
+
+/**
+ * Reads every row and checks it; `accept(card, row)` gets each accepted card. Returns false when the
+ * file could not be read to its end (the reason in report.failure).
+ */
+bool scan(const Options &options, Report &report, const Progress &progress,
+    const std::function<void(const TSchedaProdotto &, qint64)> &accept)
+{
+    QString error;
+    const auto reader = ImportSource::open(options.path, options.format, &error);
+    if (!reader) {
+        report.failure = error;
+        return false;
+    }
+    QStringList cells;
+    for (qint64 index = 0; reader->next(cells); ++index) {
+        if (progress && index % 1000 == 0 && !progress(reader->position(), reader->size())) {
+            report.failure = QStringLiteral("Importazione interrotta.");
+            return false;
+        }
+        if (index == 0 && options.headerRow)
+            continue;
+        const ImportRules::Checked checked = ImportRules::checkRow(cells, options.mapping);
+        const QString row = QStringLiteral("Riga %1: ").arg(rowNumber(index));
+        switch (checked.verdict) {
+        case ImportRules::Checked::Verdict::Empty:
+            continue;
+        case ImportRules::Checked::Verdict::Refused:
+            ++report.rows;
+            ++report.refused;
+            addLine(report.refusals, row + checked.reason);
+            continue;
+        case ImportRules::Checked::Verdict::Accepted:
+            ++report.rows;
+            ++report.accepted;
+            report.replaced += checked.replaced;
+            if (!checked.notes.isEmpty()) {
+                ++report.noted;
+                addLine(report.notes, row + checked.notes.join(QStringLiteral("; ")));
+            }
+            accept(checked.card, index);
+            break;
+        }
+    }
+    if (!reader->error().isEmpty()) {
+        report.failure = reader->error();
+        return false;
+    }
+    return true;
+}
+
+QHash<QString, QString> picturesByCode(const QString &folder)
+{
+    QHash<QString, QString> found;
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
+    for (const QFileInfo &file : files) {
+        const QString suffix = file.suffix().toLower();
+        if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("png")
+            || suffix == QLatin1String("bmp")) {
+            const QString code = file.completeBaseName().toLower();
+            if (!found.contains(code))
+                found.insert(code, file.absoluteFilePath());
+        }
+    }
+    return found;
+}
+
+QString codeKey(const QString &code)
+{
+    return trimText(code).toUpper();
+}
+} // namespace
+
+QString backupPath()
+{
+    return programPath(QStringLiteral("Magazzino.pro.bak"));
+}
+
+Report check(const Options &options, const Progress &progress)
+{
+    Report report;
+    scan(options, report, progress, [](const TSchedaProdotto &, qint64) {});
+    return report;
+}
+
+Report write(const Options &options, const Progress &progress)
+{
+    Report report;
+    struct Done
+    {
+        qint64 number;
+        QString code;
+    };
+    std::vector<Done> done;
+    try {
+        WarehouseArchive::inOnePass(backupPath(), [&](WarehouseArchive::Batch &batch) {
+            QHash<QString, qint64> numbers; // code -> card, the first card with it
+            if (options.updateByCode) {
+                const auto &code = TSchedaProdotto::info(F::Codice);
+                batch.forEachRaw([&](qint64 n, const char *record) {
+                    const QString key = codeKey(readTextField(record + code.offset, code.width));
+                    if (!key.isEmpty() && !numbers.contains(key))
+                        numbers.insert(key, n);
+                    return true;
+                });
+            }
+            const bool read = scan(options, report, progress, [&](const TSchedaProdotto &checked, qint64) {
+                const QString key = codeKey(checked[F::Codice]);
+                qint64 n = options.updateByCode ? numbers.value(key) : 0;
+                if (n > 0) {
+                    // Fields the file does not have keep what the card holds.
+                    TSchedaProdotto card = batch.read(n);
+                    for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+                        if (options.mapping[i] != ImportRules::NoColumn)
+                            card.values[i] = checked.values[i];
+                    batch.overwrite(n, card);
+                    ++report.updated;
+                } else {
+                    n = batch.append(checked);
+                    ++report.added;
+                    if (options.updateByCode)
+                        numbers.insert(key, n);
+                }
+                if (!options.photoFolder.isEmpty())
+                    done.push_back({ n, checked[F::Codice] });
+            });
+            if (!read)
+                throw ReadFailure { report.failure };
+            if (report.added + report.updated > 0)
+                report.backupPath = backupPath();
+        });
+    } catch (const ReadFailure &) {
+        report.added = report.updated = 0;
+        return report;
+    } catch (const ArchiveError &e) {
+        report.added = report.updated = 0;
+        report.failure = e.reason() == ArchiveError::Reason::Busy
+            ? QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma: riprovare tra poco.")
+            : QStringLiteral("Impossibile scrivere nell'archivio: nessuna scheda \u00e8 stata importata "
+                             "e l'archivio \u00e8 rimasto com'era.");
+        return report;
+    }
+    report.written = true;
+
+    if (options.photoFolder.isEmpty())
+        return report;
+    const QHash<QString, QString> pictures = picturesByCode(options.photoFolder);
+    for (const Done &card : done) {
+        const QString file = pictures.value(trimText(card.code).toLower());
+        if (file.isEmpty())
+            continue;
+        const QString name = QFileInfo(file).fileName();
+        const QImage picture = loadPicture(file);
+        if (picture.isNull()) {
+            ++report.photosSkipped;
+            addLine(report.photoLines, QStringLiteral("%1: non \u00e8 un'immagine leggibile, saltata").arg(name));
+        } else if (!savePictureJpeg(picture, programPath(QString::number(card.number) + QStringLiteral(".jpg")))) {
+            ++report.photosSkipped;
+            addLine(report.photoLines,
+                QStringLiteral("%1: impossibile scrivere la foto della scheda n. %2").arg(name).arg(card.number));
+        } else {
+            ++report.photosMatched;
+        }
+    }
+    return report;
+}
+
+QString Report::text() const
+{
+    QStringList out;
+    if (!failure.isEmpty())
+        out << failure << QString();
+    out << QStringLiteral("Righe di prodotti lette: %1").arg(rows);
+    if (written) {
+        out << QStringLiteral("Schede aggiunte: %1").arg(added);
+        out << QStringLiteral("Schede aggiornate: %1").arg(updated);
+    } else {
+        out << QStringLiteral("Righe accettate: %1").arg(accepted);
+    }
+    out << QStringLiteral("Righe rifiutate: %1").arg(refused);
+    out << QStringLiteral("Righe con testi tagliati o dati lasciati vuoti: %1").arg(noted);
+    out << QStringLiteral("Caratteri non memorizzabili scritti come \"?\": %1").arg(replaced);
+    if (written && (photosMatched > 0 || photosSkipped > 0)) {
+        out << QStringLiteral("Foto abbinate: %1").arg(photosMatched);
+        out << QStringLiteral("Foto saltate: %1").arg(photosSkipped);
+    }
+    if (!backupPath.isEmpty())
+        out << QStringLiteral("Copia dell'archivio precedente: %1").arg(QDir::toNativeSeparators(backupPath));
+    auto section = [&](const QString &title, const QStringList &lines, qint64 count) {
+        if (lines.isEmpty())
+            return;
+        out << QString() << title;
+        out += lines;
+        if (count > lines.size())
+            out << QStringLiteral("... e altre %1 righe.").arg(count - lines.size());
+    };
+    section(QStringLiteral("Righe rifiutate:"), refusals, refused);
+    section(QStringLiteral("Righe modificate:"), notes, noted);
+    section(QStringLiteral("Foto saltate:"), photoLines, photosSkipped);
+    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+} // namespace ImportRun

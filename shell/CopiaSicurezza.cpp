@@ -4,53 +4,23 @@
 #include "storage/ProgramFolder.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
+#include "widgets/ProgressWindow.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QProgressDialog>
-
-#include <memory>
 
 namespace CopiaSicurezza {
 namespace {
 
-/** The progress window of a copy or a restore; Annulla stops the job at the next block of bytes. */
-class ProgressWindow
+/**
+ * The progress window of a copy or a restore, shown from the first block of bytes; Annulla stops the
+ * job at the next block.
+ */
+SafetyCopy::Progress progressIn(ProgressWindow &window, const QString &text)
 {
-public:
-    ProgressWindow(QWidget *parent, const char *name, const QString &title, const QString &text)
-        : m_dialog(std::make_unique<QProgressDialog>(parent))
-    {
-        m_dialog->setObjectName(QLatin1String(name));
-        m_dialog->setWindowTitle(title);
-        m_dialog->setLabelText(text);
-        m_dialog->setAccessibleName(title);
-        m_dialog->setAccessibleDescription(text);
-        m_dialog->setCancelButtonText(QStringLiteral("Annulla"));
-        m_dialog->setWindowModality(Qt::ApplicationModal);
-        m_dialog->setAutoReset(false);
-        m_dialog->setAutoClose(false);
-        m_dialog->setMinimumDuration(0);
-        m_dialog->setRange(0, 1000);
-        m_dialog->setValue(0);
-        m_dialog->show();
-        QCoreApplication::processEvents();
-    }
-
-    SafetyCopy::Progress callback()
-    {
-        return [this](qint64 done, qint64 total) {
-            m_dialog->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-            QCoreApplication::processEvents();
-            return !m_dialog->wasCanceled();
-        };
-    }
-
-private:
-    std::unique_ptr<QProgressDialog> m_dialog;
-};
+    return [&window, text](qint64 done, qint64 total) { return window.step(done, total, text); };
+}
 
 QString copyFilter()
 {
@@ -133,9 +103,9 @@ void crea(QWidget *parent)
     SafetyCopy::Settings::setLastFolder(QFileInfo(path).absolutePath());
     SafetyCopy::Problem problem;
     {
-        ProgressWindow progress(parent, "dlgCopiaInCorso", QStringLiteral("Crea copia di sicurezza"),
-            QStringLiteral("Copia di sicurezza in corso..."));
-        problem = SafetyCopy::create(path, progress.callback());
+        ProgressWindow progress(parent, QStringLiteral("dlgCopiaInCorso"), QStringLiteral("Crea copia di sicurezza"),
+            QStringLiteral("Avanzamento della copia di sicurezza"));
+        problem = SafetyCopy::create(path, progressIn(progress, QStringLiteral("Copia di sicurezza in corso...")));
     }
     if (problem == SafetyCopy::Problem::None) {
         SafetyCopy::markCopied();
@@ -159,9 +129,10 @@ void ripristina(QWidget *parent)
         return;
     SafetyCopy::Problem problem;
     {
-        ProgressWindow progress(parent, "dlgRipristinoInCorso", QStringLiteral("Ripristina da una copia"),
-            QStringLiteral("Ripristino in corso: controllo dei file della copia..."));
-        problem = SafetyCopy::restore(path, progress.callback());
+        ProgressWindow progress(parent, QStringLiteral("dlgRipristinoInCorso"),
+            QStringLiteral("Ripristina da una copia"), QStringLiteral("Avanzamento del ripristino"));
+        problem = SafetyCopy::restore(
+            path, progressIn(progress, QStringLiteral("Ripristino in corso: controllo dei file della copia...")));
     }
     if (problem == SafetyCopy::Problem::None) {
         // The folder is now what the copy holds: no need for an automatic copy of it at exit.
@@ -181,9 +152,10 @@ void copiaAllUscita()
         return;
     SafetyCopy::Problem problem;
     {
-        ProgressWindow progress(nullptr, "dlgCopiaUscita", QStringLiteral("Vetrinova"),
-            QStringLiteral("Copia di sicurezza automatica in corso..."));
-        problem = SafetyCopy::makeAutomaticCopy(Clock::now(), progress.callback());
+        ProgressWindow progress(nullptr, QStringLiteral("dlgCopiaUscita"), QStringLiteral("Vetrinova"),
+            QStringLiteral("Avanzamento della copia automatica"));
+        problem = SafetyCopy::makeAutomaticCopy(
+            Clock::now(), progressIn(progress, QStringLiteral("Copia di sicurezza automatica in corso...")));
     }
     if (problem != SafetyCopy::Problem::None && problem != SafetyCopy::Problem::Cancelled)
         Msg::warning(

@@ -292,7 +292,7 @@ private slots:
         QVERIFY(big.save(m_box->path("1.jpg"), "JPG"));
         big.fill(Qt::darkRed); // the library stores identical pictures once
         QVERIFY(big.save(m_box->path("3.jpg"), "JPG"));
-        Sandbox::writeFile(m_box->path("4.jpg"), QByteArray("\xff\xd8\xff not really a photo", 25));
+        Sandbox::writeFile(m_box->path("4.jpg"), QByteArrayLiteral("\xff\xd8\xff not really a photo"));
         openWindow();
         QTest::mouseClick(m_window->findChild<QCheckBox *>("chkFoto"), Qt::LeftButton);
         click(button());

@@ -105,7 +105,7 @@ private:
         QDir().mkpath(sb->path("Foto_Listino"));
         makeJpeg(sb->path("Foto_Listino/Fiori_Foto_A_1.jpg"), QSize(640, 480), Qt::red);
         makeJpeg(sb->path("Foto_Listino/Fiori_Foto_C_3.jpg"), QSize(200, 400), Qt::blue);
-        Sandbox::writeFile(sb->path("Foto_Listino/Fiori_Foto_B_2.jpg"), QByteArray("\xFF\xD8\xFF garbage", 13));
+        Sandbox::writeFile(sb->path("Foto_Listino/Fiori_Foto_B_2.jpg"), QByteArrayLiteral("\xFF\xD8\xFF garbage"));
     }
 
     void openList()

@@ -171,14 +171,22 @@ bool Os::tryLock(File file)
     return failed();
 }
 
+namespace {
+// The position of a read or write in a file opened for ordinary (not overlapped) access.
+OVERLAPPED overlappedAt(std::int64_t from)
+{
+    OVERLAPPED at {};
+    at.Offset = DWORD(from & 0xFFFFFFFF);
+    at.OffsetHigh = DWORD(from >> 32);
+    return at;
+}
+} // namespace
+
 std::int64_t Os::readAt(File file, std::int64_t offset, char *buffer, std::int64_t n)
 {
     std::int64_t done = 0;
     while (done < n) {
-        OVERLAPPED at {};
-        const std::int64_t from = offset + done;
-        at.Offset = DWORD(from & 0xFFFFFFFF);
-        at.OffsetHigh = DWORD(from >> 32);
+        OVERLAPPED at = overlappedAt(offset + done);
         const DWORD want = DWORD(std::min<std::int64_t>(n - done, 1 << 30));
         DWORD got = 0;
         if (!ReadFile(handleOf(file), buffer + done, want, &got, &at)) {
@@ -198,10 +206,7 @@ bool Os::writeAt(File file, std::int64_t offset, const char *buffer, std::int64_
 {
     std::int64_t done = 0;
     while (done < n) {
-        OVERLAPPED at {};
-        const std::int64_t from = offset + done;
-        at.Offset = DWORD(from & 0xFFFFFFFF);
-        at.OffsetHigh = DWORD(from >> 32);
+        OVERLAPPED at = overlappedAt(offset + done);
         const DWORD want = DWORD(std::min<std::int64_t>(n - done, 1 << 30));
         DWORD put = 0;
         if (!WriteFile(handleOf(file), buffer + done, want, &put, &at))

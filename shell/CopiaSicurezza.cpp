@@ -15,11 +15,11 @@ namespace {
 
 /**
  * The progress window of a copy or a restore, shown from the first block of bytes; Annulla stops the
- * job at the next block.
+ * job at once, before another block is written.
  */
 SafetyCopy::Progress progressIn(ProgressWindow &window, const QString &text)
 {
-    return [&window, text](qint64 done, qint64 total) { return window.step(done, total, text); };
+    return [&window, text](qint64 done, qint64 total) { return window.step(done, total, text) && !window.canceled(); };
 }
 
 QString copyFilter()

@@ -39,3 +39,8 @@ bool ProgressWindow::step(qint64 done, qint64 total, const QString &label)
     // Annulla pressed just now stops the work at the next step: the step announced is done first.
     return true;
 }
+
+bool ProgressWindow::canceled() const
+{
+    return m_dialog && m_dialog->wasCanceled();
+}

@@ -25,6 +25,8 @@ public:
      * pressed Annulla since the last step.
      */
     bool step(qint64 done, qint64 total, const QString &label);
+    /** Whether Annulla has been pressed, for work that stops at once rather than at the next step. */
+    bool canceled() const;
 
 private:
     QWidget *m_parent;

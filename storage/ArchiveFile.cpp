@@ -145,6 +145,23 @@ qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
     return done / m_recordSize;
 }
 
+QByteArray ArchiveFile::readAll() const
+{
+    check(Step::Seek);
+    Os::Status st;
+    if (m_fd == Os::kNoFile)
+        fail("read", "Bad file descriptor");
+    if (!Os::status(m_fd, st))
+        fail("read");
+    check(Step::Read);
+    QByteArray out(st.size, Qt::Uninitialized);
+    const qint64 done = Os::readAt(m_fd, 0, out.data(), out.size());
+    if (done < 0)
+        fail("read");
+    out.truncate(done);
+    return out;
+}
+
 void ArchiveFile::write(qint64 index, const char *buffer)
 {
     // Looked up at the first write only: most openings just read.

@@ -4,6 +4,7 @@
 
 #include "storage/platform/Os.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -36,6 +37,8 @@ public:
     void read(qint64 index, char *buffer) const;
     /** Reads `n` records from `index` on into `buffer`; returns how many were whole. */
     qint64 readMany(qint64 index, qint64 n, char *buffer) const;
+    /** Every byte of the file, a stray tail after the last whole record included. */
+    QByteArray readAll() const;
     /** Writes record `index`: below count() it overwrites, at count() it appends over any stray tail. */
     void write(qint64 index, const char *buffer);
     /** Cuts the file back to its first `records` records (a roll-back of appends). */

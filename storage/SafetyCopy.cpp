@@ -4,6 +4,7 @@
 #include "storage/Clock.h"
 #include "storage/DiskSync.h"
 #include "storage/PaginaListino.h"
+#include "storage/ProgramFiles.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/platform/Os.h"
@@ -13,7 +14,6 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -22,17 +22,17 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <vector>
-#include <cstdio>
 
 namespace SafetyCopy {
 namespace {
 
 constexpr qint64 Chunk = 1 << 20;
 const char *const Heading = "Vetrinova copia di sicurezza";
-const QString PhotoFolder = QStringLiteral("Foto_Listino");
-const QString AttachmentFolder = QStringLiteral("Documenti_Allegati");
+const QString PhotoFolder = ProgramFiles::photoFolder();
+const QString AttachmentFolder = ProgramFiles::attachmentFolder();
 const QString Staging = QStringLiteral("Ripristino-in-corso");
 
 std::function<bool(Step, const QString &)> &injector()
@@ -44,27 +44,6 @@ std::function<bool(Step, const QString &)> &injector()
 bool injected(Step step, const QString &name)
 {
     return injector() && injector()(step, name);
-}
-
-bool isCardPhoto(const QString &name)
-{
-    static const QRegularExpression photo(QStringLiteral("^[0-9]+\\.jpg$"));
-    return photo.match(name).hasMatch();
-}
-
-bool isListFile(const QString &name)
-{
-    return name.size() > 4 && name.endsWith(QLatin1String(".lis"));
-}
-
-/** Relative, "/"-separated, every part a plain name: it cannot leave the folder it is put in. */
-bool staysInside(const QString &name)
-{
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
-        return false;
-    const QStringList parts = name.split(QLatin1Char('/'));
-    return std::all_of(parts.begin(), parts.end(),
-        [](const QString &part) { return isPlainFileName(part) && !part.contains(QLatin1Char(':')); });
 }
 
 bool renamePath(const QString &from, const QString &to)
@@ -101,7 +80,7 @@ int recordSizeOf(const QString &name)
 {
     if (name == QLatin1String("Magazzino.pro"))
         return TSchedaProdotto::RecordSize;
-    if (!name.contains(QLatin1Char('/')) && isListFile(name))
+    if (ProgramFiles::isPriceList(name))
         return TPaginaListino::RecordSize;
     return 0;
 }
@@ -168,11 +147,10 @@ private:
         } else if (s.recordSize) {
             // The archive is read whole under its lock and written out after: another copy of the
             // program waits only for the read, and a record it was adding is in or out, never half.
+            // Every byte is kept, a damaged tail too, so a restore gives back the very same file.
             try {
                 ArchiveFile archive(s.path, s.recordSize);
-                const qint64 n = archive.count();
-                s.memory.resize(n * s.recordSize);
-                s.memory.resize(archive.readMany(0, n, s.memory.data()) * s.recordSize);
+                s.memory = archive.readAll();
                 archive.close();
             } catch (const ArchiveError &e) {
                 return fail(e.reason() == ArchiveError::Reason::Busy ? Problem::Busy : Problem::ReadFailed), false;
@@ -292,10 +270,10 @@ void count(Contents *c)
             c->cards = e.size / TSchedaProdotto::RecordSize;
         else if (e.name == QLatin1String("unins000.dll"))
             c->password = true;
-        else if (!e.name.contains(QLatin1Char('/')) && isListFile(e.name)) {
+        else if (ProgramFiles::isPriceList(e.name)) {
             ++c->lists;
             c->pages += e.size / TPaginaListino::RecordSize;
-        } else if (isCardPhoto(e.name) || e.name.startsWith(PhotoFolder + QLatin1Char('/')))
+        } else if (ProgramFiles::isCardPhoto(e.name) || e.name.startsWith(PhotoFolder + QLatin1Char('/')))
             ++c->photos;
         else if (e.name.startsWith(AttachmentFolder + QLatin1Char('/')))
             ++c->attachments;
@@ -367,6 +345,15 @@ QString timeStamp(const QDateTime &when)
     return when.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
 }
 
+/** When a copy named by newCopyPath() was made: the minute in its name, then its number within that minute. */
+std::pair<QString, qint64> madeAt(const QString &copyName)
+{
+    const QString prefix = QStringLiteral("Vetrinova-copia-");
+    const QString minute = copyName.mid(prefix.size(), 15);
+    const QString counter = copyName.mid(prefix.size() + 15).chopped(4); // empty, or "-<n>"
+    return { minute, counter.isEmpty() ? 1 : counter.mid(1).toLongLong() };
+}
+
 QSettings settings()
 {
     return QSettings(programPath(QStringLiteral("Vetrinova.ini")), QSettings::IniFormat);
@@ -396,42 +383,12 @@ QString newCopyPath(const QString &folder, const QDateTime &when)
 
 bool isProgramFile(const QString &name)
 {
-    if (!staysInside(name))
-        return false;
-    const qsizetype slash = name.indexOf(QLatin1Char('/'));
-    if (slash >= 0) {
-        const QString folder = name.left(slash);
-        return folder == PhotoFolder || folder == AttachmentFolder;
-    }
-    static const QStringList fixed = { QStringLiteral("Magazzino.pro"), QStringLiteral("unins000.dll"),
-        QStringLiteral("Magazzino.xls"), QStringLiteral("Magazzino.xlsx") };
-    return fixed.contains(name) || isListFile(name) || isCardPhoto(name);
+    return ProgramFiles::isProgramFile(name);
 }
 
 QStringList programFiles()
 {
-    QStringList out;
-    const QString root = programFolder();
-    for (const QString &item : topLevelItems()) {
-        const QFileInfo info(root + item);
-        if (!info.isDir()) {
-            if (info.exists())
-                out << item;
-            continue;
-        }
-        // A linked folder may lead anywhere: its contents are not the program's.
-        if (info.isSymLink())
-            continue;
-        QDirIterator it(root + item, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            const QString relative = it.filePath().mid(root.size());
-            if (!it.fileInfo().isSymLink() && isProgramFile(relative))
-                out << relative;
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
+    return ProgramFiles::all();
 }
 
 Problem create(const QString &zipPath, const Progress &progress)
@@ -687,15 +644,21 @@ Problem makeAutomaticCopy(const QDateTime &when, const Progress &progress)
     const QString folder = Settings::automaticFolder();
     if (!QDir().mkpath(folder))
         return Problem::WriteFailed;
-    const Problem p = create(newCopyPath(folder, when), progress);
+    const QString path = newCopyPath(folder, when);
+    const Problem p = create(path, progress);
     if (p != Problem::None)
         return p;
     markCopied();
-    // The names carry the date, so their order is the order they were made in.
-    QStringList copies = QDir(folder).entryList(
-        { QStringLiteral("Vetrinova-copia-*.zip") }, QDir::Files | QDir::NoSymLinks, QDir::Name);
-    while (copies.size() > Settings::keep())
-        QFile::remove(QDir(folder).filePath(copies.takeFirst()));
+    // Only the program's own names count: a copy the user renamed, or a temporary, is never removed.
+    QStringList copies;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks);
+    std::copy_if(names.begin(), names.end(), std::back_inserter(copies), ProgramFiles::isCopyName);
+    std::sort(copies.begin(), copies.end(), [](const QString &a, const QString &b) { return madeAt(a) < madeAt(b); });
+    // The copy just made stays, even when a clock set back gives it an older name.
+    copies.removeOne(QFileInfo(path).fileName());
+    const qsizetype excess = copies.size() + 1 - Settings::keep();
+    for (qsizetype i = 0; i < excess; ++i)
+        QFile::remove(QDir(folder).filePath(copies.at(i)));
     return Problem::None;
 }
 

@@ -1,5 +1,6 @@
 #include "pricelist/rules/ListFiles.h"
 
+#include "storage/ProgramFiles.h"
 #include "storage/ProgramFolder.h"
 #include "storage/TextOrder.h"
 #include "storage/platform/Os.h"
@@ -28,11 +29,6 @@ int nameMax()
 bool looksLikeList(const QString &name)
 {
     return name.size() > 4 && name.endsWith(QLatin1String(".lis"), Qt::CaseInsensitive);
-}
-
-bool isListFileName(const QString &name)
-{
-    return looksLikeList(name) && isPlainFileName(name);
 }
 
 QString shown(QString name)
@@ -109,7 +105,7 @@ ListFiles::Listing ListFiles::scan()
         const QString name = QFile::decodeName(raw);
         if (!looksLikeList(name))
             continue;
-        if (QFile::encodeName(name) == raw && isPlainFileName(name))
+        if (QFile::encodeName(name) == raw && ProgramFiles::isPriceList(name))
             out.names << name;
         else
             out.leftOut << shown(name);
@@ -129,7 +125,7 @@ QStringList ListFiles::names()
 
 bool ListFiles::remove(const QString &fileName)
 {
-    if (!isListFileName(fileName))
+    if (!ProgramFiles::isPriceList(fileName))
         return false;
     return QFile::remove(programPath(fileName));
 }

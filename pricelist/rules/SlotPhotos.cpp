@@ -1,5 +1,6 @@
 #include "pricelist/rules/SlotPhotos.h"
 
+#include "storage/ProgramFiles.h"
 #include "storage/ProgramFolder.h"
 
 #include <QDir>
@@ -7,7 +8,7 @@
 
 QString SlotPhotos::folder()
 {
-    return programPath(QStringLiteral("Foto_Listino/"));
+    return programPath(ProgramFiles::photoFolder() + QLatin1Char('/'));
 }
 
 bool SlotPhotos::ensureFolder()
@@ -20,29 +21,25 @@ namespace {
 // would not stay in the photo folder names no photo at all.
 QString inFolder(const QString &name)
 {
-    return isPlainFileName(name) ? SlotPhotos::folder() + name : QString();
+    return name.isEmpty() ? QString() : SlotPhotos::folder() + name;
 }
 } // namespace
 
 QString SlotPhotos::photoPath(const QString &title, QChar slot, const QString &page)
 {
-    return inFolder(title + QLatin1String("_Foto_") + slot + QLatin1Char('_') + page + QLatin1String(".jpg"));
+    return inFolder(ProgramFiles::slotPhotoName(title, slot, page));
 }
 
 QString SlotPhotos::thumbnailPath(const QString &title, QChar slot)
 {
-    return inFolder(title + QLatin1String("_Anteprima_") + slot + QLatin1String(".jpg"));
+    return inFolder(ProgramFiles::thumbnailName(title, slot));
 }
 
 QString SlotPhotos::warehousePhotoPath(const QString &record)
 {
     // Only a plain number can name a card photo: nothing else may lead outside the program folder.
-    if (record.isEmpty())
-        return QString();
-    for (QChar c : record)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return QString();
-    return programPath(record + QLatin1String(".jpg"));
+    const QString name = record + QLatin1String(".jpg");
+    return ProgramFiles::isCardPhoto(name) ? programPath(name) : QString();
 }
 
 QImage SlotPhotos::toFileSize(const QImage &picture)

@@ -311,11 +311,14 @@ void TfrmAvvio::imgCopiaClick()
 void TfrmAvvio::imgRipristinaClick()
 {
     CopiaSicurezza::ripristina(this);
+    // The archive may now be another one: the badges must not speak of the cards that were there.
+    startAttentionCount();
 }
 
 void TfrmAvvio::imgImportaClick()
 {
     TfrmImportaSchede::showFor(this);
+    startAttentionCount();
 }
 
 void TfrmAvvio::formClose()

@@ -2,9 +2,11 @@
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
 #include "storage/ArchiveFile.h"
+#include "storage/SafetyCopy.h"
 #include "storage/SchedaProdotto.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/PictureButton.h"
 
 #include <QAbstractItemModel>
 #include <QDir>
@@ -173,6 +175,34 @@ private slots:
         QTRY_COMPARE(counted.size(), 1);
         QVERIFY(underStock()->isVisible());
         QCOMPARE(underStock()->text(), QStringLiteral("1 prodotto sotto scorta"));
+        QVERIFY(!overdue()->isVisible());
+    }
+
+    // An import or a restore started here changes the archive under the start window, which stays open.
+    void countedAgainAfterAnImportOrARestore()
+    {
+        const QTemporaryDir outside;
+        const QString copy = outside.filePath(QStringLiteral("copia senza schede.zip"));
+        QCOMPARE(SafetyCopy::create(copy), SafetyCopy::Problem::None);
+        showAndCount();
+        QVERIFY(!underStock()->isVisible());
+
+        QSignalSpy counted(avvio, &TfrmAvvio::attentionCounted);
+        onNextModal([](QWidget *import) {
+            appendCards();
+            import->close();
+        });
+        QTest::mouseClick(avvio->findChild<PictureButton *>(QStringLiteral("imgImporta")), Qt::LeftButton);
+        QTRY_COMPARE(counted.size(), 1);
+        QCOMPARE(underStock()->text(), QStringLiteral("4 prodotti sotto scorta"));
+        QCOMPARE(overdue()->text(), QStringLiteral("2 pagamenti scaduti"));
+
+        sb->nextFiles = { copy };
+        sb->answers = { QMessageBox::Yes };
+        QTest::mouseClick(avvio->findChild<PictureButton *>(QStringLiteral("imgRipristina")), Qt::LeftButton);
+        QCOMPARE(sb->messageTexts().last(), QStringLiteral("Ripristino completato."));
+        QTRY_COMPARE(counted.size(), 2);
+        QVERIFY(!underStock()->isVisible());
         QVERIFY(!overdue()->isVisible());
     }
 

@@ -1,3 +1,5 @@
+#include "pricelist/rules/ListFiles.h"
+#include "pricelist/rules/SlotPhotos.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
@@ -142,6 +144,37 @@ private:
         write(m_folder + QStringLiteral("Vetrinova"), "programma");
     }
 
+    /**
+     * Every kind of name the program lists, opens or writes beside the shop of fillShop(): lists whose
+     * extension is in capitals, with ":", a dot name, a double extension, their slot photos and
+     * thumbnails, the workbook and attachments with unusual names. Returns their relative names.
+     */
+    QStringList fillEveryKindOfName()
+    {
+        TPaginaListino page;
+        page.voci[0][TVoceListino::Nome] = QStringLiteral("Rosa");
+        QStringList names;
+        const QStringList titles = { QStringLiteral("Rose"), QStringLiteral("Orari 10:30"), QStringLiteral(".Segreto"),
+            QStringLiteral("x.lis"), QStringLiteral("Però più") };
+        for (const QString &title : titles) {
+            const QString list
+                = title + (title == QLatin1String("Rose") ? QStringLiteral(".LIS") : QStringLiteral(".lis"));
+            PriceListFile::append(m_folder + list, page);
+            names << list;
+            for (const QString &photo :
+                { SlotPhotos::photoPath(title, u'A', QStringLiteral("1")), SlotPhotos::thumbnailPath(title, u'H') }) {
+                write(photo, "foto di " + title.toUtf8());
+                names << photo.mid(m_folder.size());
+            }
+        }
+        for (const QString &name : { QStringLiteral("Magazzino.xlsx"), QStringLiteral("12.jpg"),
+                 QStringLiteral("Documenti_Allegati/.nascosto"), QStringLiteral("Documenti_Allegati/ore 10:30.txt") }) {
+            write(m_folder + name, "file " + name.toUtf8());
+            names << name;
+        }
+        return names;
+    }
+
 private slots:
     void init()
     {
@@ -182,6 +215,65 @@ private slots:
         QDir(m_folder + QStringLiteral("Documenti_Allegati")).removeRecursively();
         QVERIFY(SafetyCopy::programFiles().isEmpty());
 
+        QCOMPARE(SafetyCopy::restore(zipPath()), Problem::None);
+        QCOMPARE(snapshot(m_folder), before);
+    }
+
+    void everyNameTheProgramKeepsIsCopiedAndRestored()
+    {
+        const QStringList added = fillEveryKindOfName();
+        const QStringList kept = SafetyCopy::programFiles();
+        // What the list window shows and what the editors write is what a copy holds.
+        for (const QString &name : ListFiles::names() + added)
+            QVERIFY2(kept.contains(name), qPrintable(name));
+
+        const auto before = snapshot(m_folder);
+        QCOMPARE(SafetyCopy::create(zipPath()), Problem::None);
+        SafetyCopy::Contents contents;
+        QCOMPARE(SafetyCopy::inspect(zipPath(), &contents), Problem::None);
+        QCOMPARE(contents.lists, 7);
+        QCOMPARE(contents.entries.size(), kept.size());
+
+        for (const QString &name : kept)
+            QVERIFY(QFile::remove(m_folder + name));
+        QCOMPARE(SafetyCopy::restore(zipPath()), Problem::None);
+        QCOMPARE(snapshot(m_folder), before);
+    }
+
+    void changeCheckSeesAChangeToEveryProgramFile()
+    {
+        const QStringList added = fillEveryKindOfName();
+        for (const QString &name : SafetyCopy::programFiles() + added) {
+            SafetyCopy::markCopied();
+            QVERIFY(!SafetyCopy::automaticCopyDue());
+            QFile file(m_folder + name);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("+");
+            file.close();
+            QVERIFY2(SafetyCopy::automaticCopyDue(), qPrintable(name));
+        }
+    }
+
+    // A damaged archive or list (a card or a page cut short at the end) is copied as it is, not mended.
+    void copyHoldsEveryByteOfADamagedFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("archive") << QStringLiteral("Magazzino.pro");
+        QTest::newRow("price list") << QStringLiteral("Fiori d'été.lis");
+    }
+
+    void copyHoldsEveryByteOfADamagedFile()
+    {
+        QFETCH(QString, name);
+        QFile file(m_folder + name);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(QByteArray(100, '\x7f'));
+        file.close();
+        const auto before = snapshot(m_folder);
+
+        QCOMPARE(SafetyCopy::create(zipPath()), Problem::None);
+        QCOMPARE(entryOf(zipPath(), name), before.value(name));
+        QVERIFY(QFile::remove(m_folder + name));
         QCOMPARE(SafetyCopy::restore(zipPath()), Problem::None);
         QCOMPARE(snapshot(m_folder), before);
     }
@@ -408,6 +500,31 @@ private slots:
         SafetyCopy::Settings::setAutomatic(false);
         QVERIFY(!SafetyCopy::automaticCopyDue());
         QVERIFY(!SafetyCopy::isProgramFile(QStringLiteral("Copie/Vetrinova-copia-2025-03-05-0900.zip")));
+    }
+
+    // Copies made in the same minute are numbered: the order they were made in is by number, not by name.
+    void automaticCopiesAreKeptByTheTimeTheyWereMade()
+    {
+        SafetyCopy::Settings::setKeep(2);
+        const QString copies = m_folder + QStringLiteral("Copie/");
+        const QStringList usersOwn = { QStringLiteral("Vetrinova-copia-2020-01-01-0000 da tenere.zip"),
+            QStringLiteral("Vetrinova-copia-2020-01-01-0000.zip.giugno") };
+        for (const QString &name : usersOwn)
+            write(copies + name, "mia");
+        const QDateTime when(QDate(2025, 3, 1), QTime(9, 0));
+        for (int i = 0; i < 11; ++i)
+            QCOMPARE(SafetyCopy::makeAutomaticCopy(when), Problem::None);
+        QStringList expected = usersOwn
+            + QStringList { QStringLiteral("Vetrinova-copia-2025-03-01-0900-10.zip"),
+                  QStringLiteral("Vetrinova-copia-2025-03-01-0900-11.zip") };
+        expected.sort();
+        QCOMPARE(QDir(copies).entryList(QDir::Files, QDir::Name), expected);
+
+        // A clock set back: the copy just made keeps its place however old its name says it is.
+        QCOMPARE(SafetyCopy::makeAutomaticCopy(when.addYears(-1)), Problem::None);
+        QVERIFY(QFile::exists(copies + QStringLiteral("Vetrinova-copia-2024-03-01-0900.zip")));
+        QVERIFY(QFile::exists(copies + QStringLiteral("Vetrinova-copia-2025-03-01-0900-11.zip")));
+        QCOMPARE(QDir(copies).entryList(QDir::Files).size(), 4);
     }
 
     void twoCopiesInOneMinuteGetTwoNames()

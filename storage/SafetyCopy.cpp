@@ -375,9 +375,20 @@ QString newCopyPath(const QString &folder, const QDateTime &when)
 {
     QDir dir(folder);
     const QString base = fileNameFor(when);
+    // Numbered after the highest of the minute still there, never in a gap left by pruning: the
+    // numbers keep the order the copies were made in.
+    qint64 last = 0;
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names)
+        if (ProgramFiles::isCopyName(name) && name.startsWith(base.chopped(4)))
+            last = std::max(last, madeAt(name).second);
+    const auto taken = [](const QString &path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
     QString path = dir.filePath(base);
-    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+    for (qint64 n = std::max<qint64>(last + 1, 2); last > 0 || taken(path); ++n) {
         path = dir.filePath(base.chopped(4) + QStringLiteral("-%1.zip").arg(n));
+        if (!taken(path))
+            break;
+    }
     return path;
 }
 

@@ -119,8 +119,10 @@ void ArchiveFile::lock()
     const bool writing = m_access == Access::Write;
     std::optional<Waiting> waiting;
     for (;;) {
-        if (writing ? Os::tryLock(m_fd) : Os::tryLockShared(m_fd))
+        if (writing ? Os::tryLock(m_fd) : Os::tryLockShared(m_fd)) {
+            m_lockedAt = std::chrono::steady_clock::now();
             return;
+        }
         if (Os::lastError() != Os::Error::Busy)
             fail("lock");
         if (writing && !waiting)
@@ -165,11 +167,13 @@ void ArchiveFile::yieldToWriters()
     if (m_fd == Os::kNoFile || m_access != Access::Read)
         return;
     const auto started = std::chrono::steady_clock::now();
+    const bool heldLong = started - m_lockedAt >= std::chrono::milliseconds(2);
     if (!Os::unlock(m_fd))
         fail("unlock");
-    // A writer of this program is let in for sure; one of another copy polls the lock, so the gap
-    // lasts about one of its polls.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A writer of this program is let in for sure. One of another copy polls the lock: after a long
+    // hold (a slow disk) it gets a gap to find it free in; a fast pass is over before it matters.
+    if (heldLong)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     while (writersWaiting > 0 && std::chrono::steady_clock::now() - started < std::chrono::milliseconds(lockWaitMs()))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     try {

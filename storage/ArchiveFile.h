@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -75,6 +76,7 @@ private:
     Os::File m_fd = Os::kNoFile;
     int m_recordSize = 0;
     Access m_access = Access::Write;
+    std::chrono::steady_clock::time_point m_lockedAt;
     std::optional<bool> m_staysInside; // whether writes stay in the program folder, once a write asked
     bool m_written = false; // something was written since opening: close() flushes it to the disk
     bool m_created = false; // opening made the file: close() flushes its folder too

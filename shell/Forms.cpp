@@ -6,7 +6,9 @@
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "storage/Journal.h"
 #include "storage/Leftovers.h"
+#include "widgets/Messages.h"
 #include "widgets/WindowSet.h"
 #include "warehouse/Magazzino.h"
 
@@ -29,8 +31,12 @@ void Forms::createAll()
 
 void Forms::start()
 {
+    // An import or a restore stopped half-way is settled before anything reads the folder.
+    const QString settled = Journal::recover();
     Leftovers::removeInterruptedSaves();
     createAll();
+    if (!settled.isEmpty())
+        Msg::warning(nullptr, settled);
     password()->show();
 }
 

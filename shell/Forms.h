@@ -16,8 +16,8 @@ namespace Forms {
 /** Makes the long-lived windows in start-up order, the password window first. */
 void createAll();
 /**
- * What launching does: clears what interrupted saves left, makes the windows and shows the main one,
- * the password window, alone.
+ * What launching does: settles an import or a restore that was stopped half-way (and says so), clears
+ * what interrupted saves left, makes the windows and shows the main one, the password window, alone.
  */
 void start();
 /** Destroys them all (the end of the program, and between tests). */

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -22,15 +23,24 @@ int &lockWaitMs()
     return ms;
 }
 
+// Writers of this process waiting for a lock a reader holds: a long read steps aside for them.
+std::atomic<int> writersWaiting { 0 };
+
+struct Waiting
+{
+    Waiting() { ++writersWaiting; }
+    ~Waiting() { --writersWaiting; }
+};
+
 [[noreturn]] void fail(const char *what, const std::string &why = Os::lastErrorText())
 {
     throw ArchiveError(std::string(what) + ": " + why);
 }
 } // namespace
 
-ArchiveFile::ArchiveFile(const QString &path, int recordSize)
+ArchiveFile::ArchiveFile(const QString &path, int recordSize, Access access)
 {
-    open(path, recordSize);
+    open(path, recordSize, access);
 }
 
 ArchiveFile::~ArchiveFile()
@@ -60,12 +70,13 @@ void ArchiveFile::check(Step step) const
         fail("injected failure", "Input/output error");
 }
 
-void ArchiveFile::open(const QString &path, int recordSize)
+void ArchiveFile::open(const QString &path, int recordSize, Access access)
 {
     close();
     m_created = false;
     m_staysInside.reset();
     m_recordSize = recordSize;
+    m_access = access;
     check(Step::Open);
     const std::string name = QFile::encodeName(path).toStdString();
     Os::File fd = Os::openExisting(name);
@@ -105,11 +116,17 @@ void ArchiveFile::lock()
     // Another copy of the program holds the archive for one action at a time, normally a few
     // milliseconds; a copy that keeps it longer is reported instead of freezing the window.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMs());
+    const bool writing = m_access == Access::Write;
+    std::optional<Waiting> waiting;
     for (;;) {
-        if (Os::tryLock(m_fd))
+        if (writing ? Os::tryLock(m_fd) : Os::tryLockShared(m_fd)) {
+            m_lockedAt = std::chrono::steady_clock::now();
             return;
+        }
         if (Os::lastError() != Os::Error::Busy)
             fail("lock");
+        if (writing && !waiting)
+            waiting.emplace();
         if (std::chrono::steady_clock::now() >= deadline)
             throw ArchiveError("lock: the archive is in use", ArchiveError::Reason::Busy);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -162,8 +179,33 @@ QByteArray ArchiveFile::readAll() const
     return out;
 }
 
+void ArchiveFile::yieldToWriters()
+{
+    if (m_fd == Os::kNoFile || m_access != Access::Read)
+        return;
+    const auto started = std::chrono::steady_clock::now();
+    const bool heldLong = started - m_lockedAt >= std::chrono::milliseconds(2);
+    if (!Os::unlock(m_fd))
+        fail("unlock");
+    // A writer of this program is let in for sure. One of another copy polls the lock: after a long
+    // hold (a slow disk) it gets a gap to find it free in; a fast pass is over before it matters.
+    if (heldLong)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (writersWaiting > 0 && std::chrono::steady_clock::now() - started < std::chrono::milliseconds(lockWaitMs()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    try {
+        lock();
+    } catch (...) {
+        Os::close(m_fd);
+        m_fd = Os::kNoFile;
+        throw;
+    }
+}
+
 void ArchiveFile::write(qint64 index, const char *buffer)
 {
+    if (m_access != Access::Write)
+        fail("write", "Bad file descriptor");
     // Looked up at the first write only: most openings just read.
     if (m_fd != Os::kNoFile && !m_staysInside)
         m_staysInside = writeStaysInside(m_path);
@@ -173,23 +215,55 @@ void ArchiveFile::write(qint64 index, const char *buffer)
     check(Step::Seek);
     if (m_fd == Os::kNoFile || index < 0 || index > count())
         fail("seek", "Invalid argument");
+    const bool appending = index == count();
+    const QByteArray strayTail = appending ? tail() : QByteArray();
     check(Step::Write);
-    if (!Os::writeAt(m_fd, index * m_recordSize, buffer, m_recordSize))
-        fail("write");
+    if (!Os::writeAt(m_fd, index * m_recordSize, buffer, m_recordSize)) {
+        const std::string why = Os::lastErrorText();
+        // Part of a record left at the end would make the file fail a strict check.
+        if (appending)
+            cutTo(index * m_recordSize, strayTail);
+        fail("write", why);
+    }
     m_written = true;
 }
 
-void ArchiveFile::truncate(qint64 records)
+QByteArray ArchiveFile::tail() const
 {
-    if (m_fd < 0 || records < 0)
-        fail("truncate");
-    int result;
-    do {
-        result = ::ftruncate(m_fd, static_cast<off_t>(records) * m_recordSize);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0)
-        fail("truncate");
+    Os::Status st;
+    if (m_fd == Os::kNoFile || !Os::status(m_fd, st))
+        fail("tail");
+    QByteArray bytes(int(st.size % m_recordSize), '\0');
+    if (!bytes.isEmpty() && Os::readAt(m_fd, st.size - bytes.size(), bytes.data(), bytes.size()) != bytes.size())
+        fail("tail");
+    return bytes;
+}
+
+void ArchiveFile::truncate(qint64 records, const QByteArray &tail)
+{
+    if (m_fd == Os::kNoFile || records < 0 || m_access != Access::Write)
+        fail("truncate", "Invalid argument");
+    cutTo(records * m_recordSize, tail);
     m_written = true;
+}
+
+// The tail goes back over bytes the file already has, so even a full disk takes it.
+void ArchiveFile::cutTo(qint64 bytes, const QByteArray &tail)
+{
+    if (!Os::truncate(m_fd, bytes + tail.size())
+        || (!tail.isEmpty() && !Os::writeAt(m_fd, bytes, tail.constData(), tail.size())))
+        fail("truncate");
+}
+
+void ArchiveFile::flush()
+{
+    if (m_fd == Os::kNoFile)
+        fail("flush", "Bad file descriptor");
+    const bool injected = injector() && injector()(Step::Close);
+    const bool synced = !m_written || (DiskSync::file(m_fd) && (!m_created || DiskSync::folderOf(m_path)));
+    if (injected || !synced)
+        fail("flush", "Input/output error");
+    m_written = m_created = false;
 }
 
 void ArchiveFile::close()

@@ -37,7 +37,7 @@ TPaginaListino TPaginaListino::load(const char *record)
 
 qint64 PriceListFile::pageCount(const QString &path)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize);
+    ArchiveFile file(path, TPaginaListino::RecordSize, ArchiveFile::Access::Read);
     const qint64 n = file.count();
     file.close();
     return n;
@@ -45,7 +45,7 @@ qint64 PriceListFile::pageCount(const QString &path)
 
 TPaginaListino PriceListFile::read(const QString &path, qint64 page)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize);
+    ArchiveFile file(path, TPaginaListino::RecordSize, ArchiveFile::Access::Read);
     QByteArray record(TPaginaListino::RecordSize, '\0');
     file.read(page - 1, record.data());
     file.close();
@@ -85,7 +85,7 @@ qint64 PriceListFile::append(const QString &path, const TPaginaListino &content,
 
 PriceListFile::Chosen PriceListFile::readChosen(const QString &path, const std::function<qint64(qint64)> &choose)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize);
+    ArchiveFile file(path, TPaginaListino::RecordSize, ArchiveFile::Access::Read);
     Chosen found;
     found.count = file.count();
     if (found.count > 0)

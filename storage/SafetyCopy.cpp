@@ -3,6 +3,7 @@
 #include "storage/ArchiveFile.h"
 #include "storage/Clock.h"
 #include "storage/DiskSync.h"
+#include "storage/Journal.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFiles.h"
 #include "storage/ProgramFolder.h"
@@ -149,7 +150,7 @@ private:
             // program waits only for the read, and a record it was adding is in or out, never half.
             // Every byte is kept, a damaged tail too, so a restore gives back the very same file.
             try {
-                ArchiveFile archive(s.path, s.recordSize);
+                ArchiveFile archive(s.path, s.recordSize, ArchiveFile::Access::Read);
                 s.memory = archive.readAll();
                 archive.close();
             } catch (const ArchiveError &e) {
@@ -280,11 +281,19 @@ void count(Contents *c)
     }
 }
 
-/** Puts the moved names back where they were, newest first. */
-void moveBack(const QList<QPair<QString, QString>> &moves)
+/** What a restore's journal records: the folder set aside, the current names, then the copy's. */
+QStringList swapRecord(const QString &aside, const QStringList &current, const QStringList &staged)
 {
+    return QStringList { aside, QString::number(current.size()) } + current + staged;
+}
+
+/** Puts the moved names back where they were, newest first; false when one could not go back. */
+bool moveBack(const QList<QPair<QString, QString>> &moves)
+{
+    bool all = true;
     for (auto it = moves.crbegin(); it != moves.crend(); ++it)
-        renamePath(it->second, it->first);
+        all = renamePath(it->second, it->first) && all;
+    return all;
 }
 
 Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, const Progress &progress)
@@ -336,6 +345,7 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
         out.close();
         if (out.error() != QFileDevice::NoError)
             return Problem::WriteFailed;
+        Journal::step("file unpacked");
     }
     return Problem::None;
 }
@@ -546,39 +556,105 @@ Problem restore(const QString &zipPath, const Progress &progress)
         return p;
     }
 
-    // Everything is here and checked: now the current files go aside and the copy's take their place.
-    QString aside = root + QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now());
-    for (int n = 2; QFileInfo(aside).exists() || QFileInfo(aside).isSymLink(); ++n)
-        aside
-            = root + QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now()) + QStringLiteral("-%1").arg(n);
-    aside += QLatin1Char('/');
-    if (!QDir().mkdir(aside)) {
+    // Everything is here and checked: now the current files go aside and the copy's take their place,
+    // under a journal that lets the next start finish or undo the swap if the program is stopped.
+    QString aside = QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now());
+    for (int n = 2; QFileInfo(root + aside).exists() || QFileInfo(root + aside).isSymLink(); ++n)
+        aside = QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now()) + QStringLiteral("-%1").arg(n);
+    const QString asidePath = root + aside + QLatin1Char('/');
+    if (!QDir().mkdir(asidePath)) {
+        removeTree(root + Staging);
+        return Problem::WriteFailed;
+    }
+    const QStringList current = topLevelItems();
+    const QStringList staged
+        = QDir(staging).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    Journal journal;
+    if (!journal.begin(Journal::Kind::Restore, swapRecord(aside, current, staged))) {
+        QDir().rmdir(asidePath);
         removeTree(root + Staging);
         return Problem::WriteFailed;
     }
     QList<QPair<QString, QString>> moves;
     auto undo = [&] {
-        moveBack(moves);
-        QDir().rmdir(aside);
-        removeTree(root + Staging);
+        // What could not go back stays recorded for the next start.
+        if (moveBack(moves)) {
+            QDir().rmdir(asidePath);
+            removeTree(root + Staging);
+            journal.finish();
+        }
         return Problem::RestoreFailed;
     };
-    for (const QString &item : topLevelItems()) {
-        if (injected(Step::SetAside, item) || !renamePath(root + item, aside + item))
+    for (const QString &item : current) {
+        if (injected(Step::SetAside, item) || !renamePath(root + item, asidePath + item))
             return undo();
-        moves.append({ root + item, aside + item });
+        moves.append({ root + item, asidePath + item });
+        Journal::step("set aside");
     }
-    const QStringList staged
-        = QDir(staging).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &item : staged) {
         if (injected(Step::PutInPlace, item) || !renamePath(staging + item, root + item))
             return undo();
         moves.append({ staging + item, root + item });
+        Journal::step("put in place");
     }
     DiskSync::folderOf(root + QStringLiteral("Magazzino.pro"));
-    removeTree(aside);
+    removeTree(asidePath);
+    Journal::step("old files removed");
     removeTree(root + Staging);
+    journal.finish();
     return Problem::None;
+}
+
+void removeUnfinishedUnpack()
+{
+    removeTree(programFolder() + Staging);
+}
+
+Settled settleInterruptedRestore(const QStringList &lines)
+{
+    const qsizetype currentCount = lines.value(1).toLongLong();
+    const QString aside = lines.value(0);
+    if (lines.size() < 2 || !aside.startsWith(QLatin1String("Ripristino-precedente-")) || !isPlainFileName(aside)
+        || currentCount < 0 || currentCount > lines.size() - 2)
+        return Settled::Failed;
+    const QStringList current = lines.mid(2, currentCount);
+    const QStringList staged = lines.mid(2 + currentCount);
+    for (const QString &name : current + staged)
+        if (!isPlainFileName(name))
+            return Settled::Failed;
+    const QString root = programFolder();
+    const QString asidePath = root + aside + QLatin1Char('/');
+    const QString staging = root + Staging + QLatin1Char('/');
+    auto there = [](const QString &path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
+
+    // Until the first of the copy's files is in place the old state is whole again by moving back;
+    // after, every old file is aside already and the copy's are finished.
+    const bool puttingInPlace
+        = std::any_of(staged.begin(), staged.end(), [&](const QString &name) { return !there(staging + name); });
+    bool ok = true;
+    if (!puttingInPlace) {
+        for (const QString &name : current)
+            if (there(asidePath + name) && !there(root + name))
+                ok = renamePath(asidePath + name, root + name) && ok;
+    } else {
+        QDir().mkpath(asidePath);
+        for (const QString &name : current)
+            if (!staged.contains(name) && there(root + name))
+                ok = renamePath(root + name, asidePath + name) && ok;
+        for (const QString &name : staged) {
+            if (!there(staging + name))
+                continue;
+            if (there(root + name))
+                ok = !there(asidePath + name) && renamePath(root + name, asidePath + name) && ok;
+            ok = ok && renamePath(staging + name, root + name);
+        }
+    }
+    if (!ok)
+        return Settled::Failed;
+    DiskSync::folderOf(root + QStringLiteral("Magazzino.pro"));
+    removeTree(root + aside);
+    removeTree(root + Staging);
+    return puttingInPlace ? Settled::Completed : Settled::Undone;
 }
 
 void setFaultInjector(std::function<bool(Step, const QString &)> f)

@@ -85,6 +85,20 @@ Problem inspect(const QString &zipPath, Contents *contents);
 Problem restore(const QString &zipPath, const Progress &progress = {});
 
 /** Steps a test can make fail. */
+/** How settleInterruptedRestore() left the folder. */
+enum class Settled { Undone, Completed, Failed };
+/**
+ * Settles a restore that was stopped half-way, from what its journal recorded (`lines`): the folder
+ * goes back wholly to its old files when none of the copy's had been put in place yet, and otherwise
+ * gets the rest of the copy's; the restore's own folders then go.
+ */
+Settled settleInterruptedRestore(const QStringList &lines);
+/**
+ * Removes what a restore stopped while unpacking left (the current files were not touched yet). For
+ * the start, when no journal says a restore is under way.
+ */
+void removeUnfinishedUnpack();
+
 enum class Step {
     WriteEntry, ///< writing a file into the copy
     FinishCopy, ///< closing and flushing the copy

@@ -6,8 +6,11 @@
 #include "storage/TextField.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 const std::array<TSchedaProdotto::FieldInfo, TSchedaProdotto::FieldCount> &TSchedaProdotto::layout()
@@ -84,7 +87,7 @@ void writeCard(ArchiveFile &file, qint64 index, const TSchedaProdotto &card)
 
 qint64 WarehouseArchive::count()
 {
-    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize, ArchiveFile::Access::Read);
     const qint64 n = file.count();
     file.close();
     return n;
@@ -92,7 +95,7 @@ qint64 WarehouseArchive::count()
 
 TSchedaProdotto WarehouseArchive::read(qint64 n)
 {
-    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize, ArchiveFile::Access::Read);
     QByteArray record(TSchedaProdotto::RecordSize, '\0');
     file.read(n - 1, record.data());
     file.close();
@@ -121,7 +124,7 @@ qint64 WarehouseArchive::append(const TSchedaProdotto &card, qint64 *written)
 
 WarehouseArchive::Chosen WarehouseArchive::readChosen(const std::function<qint64(qint64)> &choose)
 {
-    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize, ArchiveFile::Access::Read);
     Chosen found;
     found.count = file.count();
     if (found.count > 0)
@@ -137,7 +140,7 @@ WarehouseArchive::Chosen WarehouseArchive::readChosen(const std::function<qint64
 
 void WarehouseArchive::forEachRawImpl(const std::function<bool(qint64, const char *)> &visit)
 {
-    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize);
+    ArchiveFile file(warehousePath(), TSchedaProdotto::RecordSize, ArchiveFile::Access::Read);
     constexpr qint64 Block = 256;
     std::vector<char> buffer(Block * TSchedaProdotto::RecordSize);
     qint64 index = 0;
@@ -149,6 +152,8 @@ void WarehouseArchive::forEachRawImpl(const std::function<bool(qint64, const cha
         index += got;
         if (got < Block)
             break;
+        // A long pass (a count, a search, an export) never keeps the user's own save waiting.
+        file.yieldToWriters();
     }
     file.close();
 }
@@ -158,8 +163,7 @@ Batch::Batch(ArchiveFile &file, const QString &backupPath)
     : m_file(file)
     , m_backupPath(backupPath)
     , m_before(file.count())
-{
-}
+{ }
 
 qint64 Batch::count() const
 {
@@ -189,11 +193,13 @@ void Batch::forEachRaw(const std::function<bool(qint64, const char *)> &visit) c
     }
 }
 
-// The copy is made from the locked file itself, so it is exactly what the pass starts from.
+// The copy is made from the locked file itself, so it is exactly what the pass starts from, and the
+// journal naming it is on the disk before the archive changes.
 void Batch::beforeWriting()
 {
     if (m_backedUp)
         return;
+    m_tail = m_file.tail();
     FileReplace copy(m_backupPath);
     bool ok = copy.open();
     constexpr qint64 Block = 256;
@@ -204,8 +210,14 @@ void Batch::beforeWriting()
         if (got == 0)
             break;
     }
+    ok = ok && copy.write(m_tail);
     if (!ok || !copy.commit())
         throw ArchiveError("backup: the copy of the archive could not be written");
+    Journal::step("backup written");
+    const QStringList record = { QFileInfo(m_backupPath).fileName(),
+        QString::number(m_before * TSchedaProdotto::RecordSize + m_tail.size()) };
+    if (!m_journal.begin(Journal::Kind::Import, record))
+        throw ArchiveError("journal: the record of the import could not be written");
     m_backedUp = true;
 }
 
@@ -214,6 +226,7 @@ qint64 Batch::append(const TSchedaProdotto &card)
     beforeWriting();
     const qint64 index = m_file.count();
     writeCard(m_file, index, card);
+    Journal::step("card appended");
     return index + 1;
 }
 
@@ -225,6 +238,7 @@ void Batch::overwrite(qint64 n, const TSchedaProdotto &card)
     if (n <= m_before)
         m_overwritten.push_back(n - 1);
     writeCard(m_file, n - 1, card);
+    Journal::step("card overwritten");
 }
 
 void Batch::rollBack()
@@ -236,12 +250,11 @@ void Batch::rollBack()
         throw ArchiveError("roll-back: the copy of the archive cannot be read");
     QByteArray record(TSchedaProdotto::RecordSize, '\0');
     for (const qint64 index : m_overwritten) {
-        if (!copy.seek(index * TSchedaProdotto::RecordSize)
-            || copy.read(record.data(), record.size()) != record.size())
+        if (!copy.seek(index * TSchedaProdotto::RecordSize) || copy.read(record.data(), record.size()) != record.size())
             throw ArchiveError("roll-back: the copy of the archive is short");
         m_file.write(index, record.constData());
     }
-    m_file.truncate(m_before);
+    m_file.truncate(m_before, m_tail);
 }
 
 void inOnePass(const QString &backupPath, const std::function<void(Batch &)> &work)
@@ -250,16 +263,65 @@ void inOnePass(const QString &backupPath, const std::function<void(Batch &)> &wo
     Batch batch(file, backupPath);
     try {
         work(batch);
+        // The last flush is part of the pass: when the disk refuses it, the cards may not all be there.
+        file.flush();
+        Journal::step("archive flushed");
     } catch (...) {
         // Whatever failed, the archive goes back to how the pass found it; when even that fails the
-        // copy is there to put back by hand, and the first failure is the one reported.
+        // copy and the journal are there for the next start, and the first failure is the one reported.
         try {
             batch.rollBack();
+            // Put back in this run: a retry must not find the journal in its way.
+            batch.m_journal.finish();
+            file.flush();
+        } catch (...) { }
+        try {
             file.close();
-        } catch (...) {
-        }
+        } catch (...) { }
         throw;
     }
-    file.close();
+    // Everything is on the disk: the pass is whole whatever closing says.
+    try {
+        file.close();
+    } catch (const ArchiveError &) { }
+    batch.m_journal.finish();
+}
+
+bool undoInterruptedPass(const QStringList &lines)
+{
+    bool ok = false;
+    const qint64 size = lines.value(1).toLongLong(&ok);
+    const QString name = lines.value(0);
+    if (!ok || size < 0 || !isPlainFileName(name))
+        return false;
+    constexpr int Size = TSchedaProdotto::RecordSize;
+    QFile copy(programPath(name));
+    if (!copy.open(QIODevice::ReadOnly) || copy.size() != size)
+        return false;
+    try {
+        ArchiveFile file(warehousePath(), Size);
+        const qint64 records = size / Size;
+        constexpr qint64 Block = 256;
+        QByteArray before(Block * Size, '\0');
+        QByteArray now(Block * Size, '\0');
+        // Only the cards that differ are written back: an import mostly appends.
+        for (qint64 index = 0; index < records; index += Block) {
+            const qint64 n = std::min(Block, records - index);
+            if (copy.read(before.data(), n * Size) != n * Size)
+                return false;
+            const qint64 have = file.readMany(index, n, now.data());
+            for (qint64 i = 0; i < n; ++i)
+                if (i >= have || std::memcmp(before.constData() + i * Size, now.constData() + i * Size, Size) != 0)
+                    file.write(index + i, before.constData() + i * Size);
+        }
+        const QByteArray tail = copy.read(size % Size);
+        if (tail.size() != size % Size)
+            return false;
+        file.truncate(records, tail);
+        file.close();
+    } catch (const ArchiveError &) {
+        return false;
+    }
+    return true;
 }
 } // namespace WarehouseArchive

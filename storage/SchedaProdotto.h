@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/Journal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -104,17 +106,28 @@ private:
     ArchiveFile &m_file;
     QString m_backupPath;
     qint64 m_before = 0;
+    QByteArray m_tail; // a stray tail the archive had past its last card, put back by a roll-back
     bool m_backedUp = false;
+    Journal m_journal;
     std::vector<qint64> m_overwritten; // indexes from 0, for the roll-back
 };
 
 /**
  * Runs `work` with the archive open and locked once, so no other copy of the program writes between
- * its steps. Before the first write the whole archive is copied to `backupPath` (replacing it only
- * once the copy is complete). When `work` throws, the cards it overwrote come back from that copy and
- * the cards it appended go, leaving the archive as it was; the exception then goes on.
+ * its steps. Before the first write the whole archive is copied byte for byte to `backupPath`, a file
+ * in the program folder (replacing it only once the copy is complete), and a journal records the pass.
+ * When `work` or the final flush to the disk throws, the cards it overwrote come back from that copy
+ * and the cards it appended go, leaving the archive as it was; the exception then goes on. A pass
+ * stopped half-way (the program killed, the power cut) is undone at the next start by
+ * undoInterruptedPass().
  */
 void inOnePass(const QString &backupPath, const std::function<void(Batch &)> &work);
+
+/**
+ * Puts the archive back as the pass a journal (its `lines`) recorded found it, from the pass's copy;
+ * false when that cannot be done.
+ */
+bool undoInterruptedPass(const QStringList &lines);
 } // namespace WarehouseArchive
 
 template <typename Visit> void WarehouseArchive::forEachRaw(Visit visit)

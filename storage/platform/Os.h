@@ -51,11 +51,21 @@ bool status(File file, Status &out);
 
 /** Tries once to take an exclusive lock without waiting; false with Busy when another process has it. */
 bool tryLock(File file);
+/**
+ * Tries once to take a shared lock without waiting: many readers hold it together, and it keeps out
+ * only an exclusive lock; false with Busy while another process holds the exclusive one.
+ */
+bool tryLockShared(File file);
+/** Gives up the lock this opening holds, shared or exclusive, keeping the file open. */
+bool unlock(File file);
 
 /** Reads up to `n` bytes at `offset`, going on after interruptions; the count read (short at the end), or -1. */
 std::int64_t readAt(File file, std::int64_t offset, char *buffer, std::int64_t n);
 /** Writes all `n` bytes at `offset`; false if any could not be written. */
 bool writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n);
+
+/** Makes the file exactly `size` bytes long, cutting what lies past it (or adding zeros). */
+bool truncate(File file, std::int64_t size);
 
 /** Flushes a file's data to the disk; true when done or when the file system cannot (nothing to wait for). */
 bool syncFile(File file);

@@ -370,6 +370,49 @@ private slots:
             QVERIFY(!QFile::exists(ImportRun::backupPath()));
     }
 
+    // The report's promise holds to the byte: the final flush (a USB stick pulled out, a disk that
+    // fills late) is undone like any write, a stray tail stays, and a retry adds each card once.
+    void aFailedImportKeepsEveryByte_data()
+    {
+        QTest::addColumn<bool>("strayTail");
+        QTest::addColumn<int>("failingWrite"); // the archive write that fails; 0: the final flush fails
+        QTest::newRow("the final flush") << false << 0;
+        QTest::newRow("the final flush, with a stray tail") << true << 0;
+        QTest::newRow("the first append, with a stray tail") << true << 1;
+        QTest::newRow("the second append, with a stray tail") << true << 2;
+    }
+    void aFailedImportKeepsEveryByte()
+    {
+        QFETCH(bool, strayTail);
+        QFETCH(int, failingWrite);
+        WarehouseArchive::append(goodCard(QStringLiteral("A")));
+        if (strayTail) {
+            QFile archive(warehousePath());
+            QVERIFY(archive.open(QIODevice::Append));
+            archive.write(QByteArray(100, 'z'));
+        }
+        const QByteArray before = archiveBytes();
+        const ImportRun::Options options = optionsFor(
+            sourceFile(QStringLiteral("f.csv"), kHeader + csvRow(QStringLiteral("X1")) + csvRow(QStringLiteral("X2"))));
+        int writes = 0;
+        bool flushed = false;
+        ArchiveFile::setFaultInjector([&](ArchiveFile::Step step) {
+            if (step == ArchiveFile::Step::Close && failingWrite == 0 && !flushed)
+                return flushed = true;
+            return step == ArchiveFile::Step::Write && ++writes == failingWrite;
+        });
+        const ImportRun::Report failed = ImportRun::write(options);
+        ArchiveFile::setFaultInjector({});
+        QVERIFY(!failed.written);
+        QVERIFY(failed.failure.contains(QStringLiteral("rimasto com'era")));
+        QCOMPARE(archiveBytes().size(), before.size());
+        QCOMPARE(archiveBytes(), before);
+
+        const ImportRun::Report retried = ImportRun::write(options);
+        QVERIFY2(retried.written, qPrintable(retried.failure));
+        QCOMPARE(WarehouseArchive::count(), 3);
+    }
+
     void anArchiveHeldByAnotherCopyIsNotWritten()
     {
         WarehouseArchive::append(goodCard(QStringLiteral("A")));

@@ -174,20 +174,57 @@ private slots:
         QVERIFY(status.readOnly);
     }
 
-    // Two openings of one file, as two copies of the program: one lock at a time, free again on close.
-    void oneLockAtATime()
+    // Two openings of one file, as two copies of the program: readers share, a writer is alone; a lock
+    // is free again once its holder lets it go, by unlocking or by closing.
+    void locksBetweenTwoOpenings_data()
     {
+        QTest::addColumn<bool>("firstShared");
+        QTest::addColumn<bool>("secondShared");
+        QTest::addColumn<bool>("together");
+        QTest::newRow("writer, writer") << false << false << false;
+        QTest::newRow("writer, reader") << false << true << false;
+        QTest::newRow("reader, writer") << true << false << false;
+        QTest::newRow("reader, reader") << true << true << true;
+    }
+    void locksBetweenTwoOpenings()
+    {
+        QFETCH(bool, firstShared);
+        QFETCH(bool, secondShared);
+        QFETCH(bool, together);
         const std::string name = native(path(QStringLiteral("Magazzino.pro")));
         Opened first, second;
         first.file = Os::createNew(name);
         second.file = Os::openExisting(name);
         QVERIFY(first.file != Os::kNoFile && second.file != Os::kNoFile);
-        QVERIFY(Os::tryLock(first.file));
-        QVERIFY(!Os::tryLock(second.file));
+        auto take = [](Os::File file, bool shared) { return shared ? Os::tryLockShared(file) : Os::tryLock(file); };
+        QVERIFY(take(first.file, firstShared));
+        QCOMPARE(take(second.file, secondShared), together);
+        if (together)
+            return;
         QCOMPARE(Os::lastError(), Os::Error::Busy);
-        QVERIFY(Os::close(first.file));
-        first.file = Os::kNoFile;
-        QVERIFY(Os::tryLock(second.file));
+        QVERIFY(Os::unlock(first.file));
+        QVERIFY(take(second.file, secondShared));
+        QVERIFY(!take(first.file, firstShared));
+        QVERIFY(Os::close(second.file));
+        second.file = Os::kNoFile;
+        QVERIFY(take(first.file, firstShared));
+    }
+
+    // A roll-back cuts a file back to the bytes it had; growing adds zeros.
+    void truncateSetsTheLength()
+    {
+        Opened f;
+        f.file = Os::createNew(native(path(QStringLiteral("Fiori.lis"))));
+        QVERIFY(f.file != Os::kNoFile);
+        QVERIFY(Os::writeAt(f.file, 0, "abcdefghij", 10));
+        QVERIFY(Os::truncate(f.file, 4));
+        QCOMPARE(contents(path(QStringLiteral("Fiori.lis"))), QByteArray("abcd"));
+        QVERIFY(Os::truncate(f.file, 6));
+        QCOMPARE(contents(path(QStringLiteral("Fiori.lis"))), QByteArray("abcd\0\0", 6));
+        QVERIFY(Os::truncate(f.file, 0));
+        QCOMPARE(contents(path(QStringLiteral("Fiori.lis"))), QByteArray());
+        QVERIFY(!Os::truncate(f.file, -1));
+        QVERIFY(Os::lastError() != Os::Error::None);
     }
 
     void listsTheFilesWithAnEnding()

@@ -10,8 +10,10 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 class TestStorage : public QObject
@@ -150,6 +152,58 @@ private slots:
         QCOMPARE(bytes(warehousePath()), before);
         // The lock went with the failed operation: the next one gets the file.
         QCOMPARE(WarehouseArchive::append(card), 2);
+    }
+
+    // A disk that fills in the middle of a record (here a file-size limit, which stops a write part
+    // way as a full disk does): the file keeps its old bytes, stray tail included, and no part of the
+    // new record, so it still passes a strict check.
+    void aFailedAppendLeavesNoPartOfARecord_data()
+    {
+        QTest::addColumn<bool>("page");
+        QTest::addColumn<int>("strayTail");
+        QTest::addColumn<int>("roomLeft");
+        QTest::newRow("card, 640 bytes fit") << false << 0 << 640;
+        QTest::newRow("card after a stray tail") << false << 100 << 640;
+        QTest::newRow("page, 1200 bytes fit") << true << 0 << 1200;
+    }
+    void aFailedAppendLeavesNoPartOfARecord()
+    {
+        QFETCH(bool, page);
+        QFETCH(int, strayTail);
+        QFETCH(int, roomLeft);
+        const QString path = page ? m_dir->filePath(QStringLiteral("Fiori.lis")) : warehousePath();
+        auto append = [&] {
+            if (page)
+                PriceListFile::append(path, TPaginaListino());
+            else
+                WarehouseArchive::append(TSchedaProdotto());
+        };
+        append();
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write(QByteArray(strayTail, 'z'));
+        }
+        const QByteArray before = bytes(path);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        small.rlim_cur = rlim_t(before.size() - strayTail + roomLeft);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool threw = false;
+        try {
+            append();
+        } catch (const ArchiveError &) {
+            threw = true;
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_DFL);
+        QVERIFY(threw);
+        QCOMPARE(bytes(path).size(), before.size());
+        QCOMPARE(bytes(path), before);
+        append();
+        QCOMPARE(bytes(path).size() % (page ? TPaginaListino::RecordSize : TSchedaProdotto::RecordSize), 0);
     }
 
     void fieldsAreTrimmedCutAndBounded()

@@ -10,12 +10,16 @@
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
 #include "warehouse/TrovaMagazzino.h"
+#include "warehouse/rules/Attention.h"
 
 #include <QAbstractItemView>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+
+#include <atomic>
+#include <thread>
 
 // Another copy of the program, played by a helper process, holds an archive: each window waits a
 // moment, says so, changes nothing, and the same action works once the other copy lets go.
@@ -164,6 +168,7 @@ private slots:
         }
         m_own.reset();
         Forms::destroyAll();
+        ArchiveFile::setFaultInjector({});
         ArchiveFile::setLockWait(2000);
         sb.reset();
     }
@@ -235,6 +240,52 @@ private slots:
                 QStringLiteral("C1"));
             break;
         }
+    }
+
+    // The start window's count on a slow disk (a USB stick, a network folder) takes seconds; the user's
+    // own Salva meanwhile must get the archive, not be told another copy is using it.
+    void aSlowCountNeverRefusesTheUsersSave()
+    {
+        ArchiveFile::setLockWait(2000);
+        QByteArray record(TSchedaProdotto::RecordSize, '\0');
+        QFile archive(sb->path(QStringLiteral("Magazzino.pro")));
+        QVERIFY(archive.open(QIODevice::ReadOnly));
+        QCOMPARE(archive.read(record.data(), record.size()), record.size());
+        archive.close();
+        QVERIFY(archive.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 2560; ++i) // ten blocks of the count's reading
+            archive.write(record);
+        archive.close();
+
+        const std::thread::id main = std::this_thread::get_id();
+        std::atomic<int> slowReads { 0 };
+        ArchiveFile::setFaultInjector([&](ArchiveFile::Step step) {
+            if (step == ArchiveFile::Step::Read && std::this_thread::get_id() != main) {
+                ++slowReads;
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
+            return false;
+        });
+        std::optional<AttentionCounts> counted;
+        std::thread count([&] {
+            try {
+                counted = countAttention(QDate(2024, 1, 1));
+            } catch (const ArchiveError &) { }
+        });
+        QTRY_VERIFY(slowReads > 0);
+
+        QWidget *editor = prepare(Action::CardSave);
+        sb->clearMessages();
+        act(Action::CardSave, editor);
+        const int readsDuringSave = slowReads;
+        count.join();
+        ArchiveFile::setFaultInjector({});
+        QCOMPARE(sb->messageTexts(),
+            QStringList { QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") });
+        QCOMPARE(WarehouseArchive::count(), 2561);
+        QVERIFY2(readsDuringSave < 10, "the save came only after the count");
+        QVERIFY(counted.has_value());
+        QVERIFY(counted->underStock >= 2560);
     }
 };
 

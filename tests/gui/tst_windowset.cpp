@@ -8,6 +8,7 @@
 #include "shell/Application.h"
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
+#include "storage/Journal.h"
 #include "warehouse/Magazzino.h"
 #include "widgets/PictureButton.h"
 
@@ -132,6 +133,43 @@ private slots:
         auto *list = Forms::apriCatalogo()->findChild<QListWidget *>(QStringLiteral("lstFiles"));
         QCOMPARE(list->count(), 1);
         QCOMPARE(list->item(0)->text(), QStringLiteral("Fiori.lis"));
+    }
+
+    // A restore stopped after the current files went aside: the start puts them back before the
+    // password window reads unins000.dll or anything sees an empty warehouse, and says so.
+    void startUpSettlesAnInterruptedRestore()
+    {
+        Forms::destroyAll();
+        const QString aside = QStringLiteral("Ripristino-precedente-20240105-0930");
+        QVERIFY(QDir(m_sandbox->folder()).mkpath(aside));
+        QVERIFY(QDir(m_sandbox->folder()).mkpath(QStringLiteral("Ripristino-in-corso")));
+        for (const char *name : { "Magazzino.pro", "unins000.dll" }) {
+            Sandbox::writeFile(m_sandbox->path(aside + QLatin1Char('/') + QLatin1String(name)), "vecchio");
+            Sandbox::writeFile(m_sandbox->path(QStringLiteral("Ripristino-in-corso/") + QLatin1String(name)), "nuovo");
+        }
+        {
+            Journal stopped;
+            QVERIFY(stopped.begin(Journal::Kind::Restore,
+                { aside, QStringLiteral("2"), QStringLiteral("Magazzino.pro"), QStringLiteral("unins000.dll"),
+                    QStringLiteral("Magazzino.pro"), QStringLiteral("unins000.dll") }));
+        }
+        m_sandbox->clearMessages();
+        Forms::start();
+        QCOMPARE(m_sandbox->messages.size(), 1);
+        QVERIFY2(m_sandbox->messageTexts().first().contains(QStringLiteral("\u00e8 stato annullato")),
+            qPrintable(m_sandbox->messageTexts().first()));
+        for (const char *name : { "Magazzino.pro", "unins000.dll" })
+            QCOMPARE(Sandbox::readFile(m_sandbox->path(QLatin1String(name))), QByteArray("vecchio"));
+        QVERIFY(!QFile::exists(Journal::path()));
+        QCOMPARE(
+            QDir(m_sandbox->folder()).entryList({ QStringLiteral("Ripristino*") }, QDir::AllEntries), QStringList());
+        QVERIFY(Forms::password()->isVisible());
+
+        // Nothing to settle: nothing said.
+        Forms::destroyAll();
+        m_sandbox->clearMessages();
+        Forms::start();
+        QCOMPARE(m_sandbox->messageTexts(), QStringList());
     }
 
     void everyWindowSetsTheFormats()

@@ -11,6 +11,7 @@ struct AttentionCounts
 
 /**
  * Counts the cards of Magazzino.pro under stock and overdue on `today`, reading the whole cards under
- * the archive's lock. A missing archive counts nothing and is not created. Throws ArchiveError.
+ * the archive's shared lock and letting a save in between blocks. A missing archive counts nothing and is not created.
+ * Throws ArchiveError.
  */
 AttentionCounts countAttention(const QDate &today);

@@ -118,6 +118,36 @@ bool Os::tryLock(File file)
     }
 }
 
+bool Os::tryLockShared(File file)
+{
+    for (;;) {
+        if (::flock(int(file), LOCK_SH | LOCK_NB) == 0)
+            return true;
+        if (errno != EINTR)
+            return failed();
+    }
+}
+
+bool Os::unlock(File file)
+{
+    for (;;) {
+        if (::flock(int(file), LOCK_UN) == 0)
+            return true;
+        if (errno != EINTR)
+            return failed();
+    }
+}
+
+bool Os::truncate(File file, std::int64_t size)
+{
+    for (;;) {
+        if (::ftruncate(int(file), off_t(size)) == 0)
+            return true;
+        if (errno != EINTR)
+            return failed();
+    }
+}
+
 std::int64_t Os::readAt(File file, std::int64_t offset, char *buffer, std::int64_t n)
 {
     std::int64_t done = 0;

@@ -171,6 +171,31 @@ bool Os::tryLock(File file)
     return failed();
 }
 
+bool Os::tryLockShared(File file)
+{
+    OVERLAPPED at {};
+    if (LockFileEx(handleOf(file), LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &at))
+        return true;
+    return failed();
+}
+
+bool Os::unlock(File file)
+{
+    OVERLAPPED at {};
+    if (UnlockFileEx(handleOf(file), 0, MAXDWORD, MAXDWORD, &at))
+        return true;
+    return failed();
+}
+
+bool Os::truncate(File file, std::int64_t size)
+{
+    FILE_END_OF_FILE_INFO end {};
+    end.EndOfFile.QuadPart = size;
+    if (SetFileInformationByHandle(handleOf(file), FileEndOfFileInfo, &end, sizeof end))
+        return true;
+    return failed();
+}
+
 namespace {
 // The position of a read or write in a file opened for ordinary (not overlapped) access.
 OVERLAPPED overlappedAt(std::int64_t from)

@@ -9,6 +9,7 @@
 #include "widgets/Resources.h"
 #include "widgets/ShapeWidget.h"
 #include "app/rules/AccessRules.h"
+#include "app/rules/PasswordStore.h"
 #include "storage/TextField.h"
 
 #include <QLabel>
@@ -144,6 +145,11 @@ void TfrmCambiaPassword::cmdOKClick()
     }
     try {
         Access::store(plain);
+    } catch (const PasswordStore::Error &e) {
+        Msg::plain(this,
+            e.why() == WriteError::LinkOutside ? Msg::linkOutsideMessage(QStringLiteral("unins000.dll"))
+                                               : ChangeFailed);
+        return;
     } catch (const std::exception &) {
         Msg::plain(this, ChangeFailed);
         return;

@@ -40,7 +40,8 @@ void run(const QString &where, bool synced, int saves)
         WarehouseArchive::overwrite(n, card);
         overwrite.push_back(t.nsecsElapsed());
         t.restart();
-        FileReplace::replace(programPath(QString::number(n) + QStringLiteral(".jpg")), photo);
+        if (!FileReplace::replace(programPath(QString::number(n) + QStringLiteral(".jpg")), photo))
+            std::printf("photo %lld not replaced\n", static_cast<long long>(n));
         replace.push_back(t.nsecsElapsed());
     }
     std::printf("%-14s new card %7.3f ms   card rewritten %7.3f ms   photo replaced %7.3f ms  (median of %d)\n",

@@ -299,8 +299,8 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         return;
     }
     lblPosizione->setText(QString::number(written));
-    if (!savePagePhotos()) {
-        Msg::savedButNotThePhotos(this, shown == 0, true);
+    if (const WriteError failed = savePagePhotos(); failed != WriteError::None) {
+        Msg::savedButNotThePhotos(this, shown == 0, true, failed);
         return;
     }
     if (shown > 0)
@@ -396,7 +396,15 @@ void TfrmListinoPrezzi::imgFotoClick(QChar slot)
                        "Immagine Bitmap (*.bmp)|*.bmp"));
     if (path.isEmpty())
         return;
-    setSlotPicture(slotIndex(slot), loadPicture(path));
+    const QImage photo = loadPicture(path);
+    // The blank would take the place of the slot's photo at the next Salva: the photo stays instead.
+    if (photo.isNull()) {
+        Msg::warning(this,
+            QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo grande o non "
+                           "\u00e8 un'immagine JPEG o Bitmap. La foto del prodotto non \u00e8 stata cambiata."));
+        return;
+    }
+    setSlotPicture(slotIndex(slot), photo);
 }
 
 void TfrmListinoPrezzi::loadWarehousePhoto(QChar slot)
@@ -405,10 +413,10 @@ void TfrmListinoPrezzi::loadWarehousePhoto(QChar slot)
     setSlotPicture(slotIndex(slot), path.isEmpty() ? QImage() : loadPicture(path));
 }
 
-bool TfrmListinoPrezzi::savePagePhotos()
+WriteError TfrmListinoPrezzi::savePagePhotos()
 {
     const QString page = trimText(lblPosizione->text());
-    bool all = true;
+    WriteError first = WriteError::None;
     // Each slot on its own: one that fails keeps its picture on screen and its old file, the others go on.
     for (int i = 0; i < TPaginaListino::SlotCount; ++i) {
         const QString path = SlotPhotos::photoPath(title(), TPaginaListino::letter(i), page);
@@ -416,11 +424,13 @@ bool TfrmListinoPrezzi::savePagePhotos()
         // A file that could not be shown whole would be replaced by its stand-in.
         if (m_slots[i].imgFoto->keepsFile(path))
             continue;
-        if (!SlotPhotos::ensureFolder()
-            || !savePictureJpeg(SlotPhotos::toFileSize(picture.isNull() ? blankPicture() : picture), path))
-            all = false;
+        const WriteResult written = SlotPhotos::ensureFolder()
+            ? savePictureJpeg(SlotPhotos::toFileSize(picture.isNull() ? blankPicture() : picture), path)
+            : WriteResult(WriteError::WriteFailed);
+        if (!written && first == WriteError::None)
+            first = written.error();
     }
-    return all;
+    return first;
 }
 
 void TfrmListinoPrezzi::loadPagePhotos()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/FileReplace.h"
 #include "widgets/Workspace.h"
 
 #include <QImage>
@@ -43,9 +44,9 @@ public:
     Q_INVOKABLE void loadWarehousePhoto(QChar slot);
     /**
      * Writes the eight slot photos of the page shown, under its number, except those whose file could
-     * not be shown whole. A slot that fails keeps its picture and its old file; false when any failed.
+     * not be shown whole. A slot that fails keeps its picture and its old file; the first failure's reason.
      */
-    bool savePagePhotos();
+    WriteError savePagePhotos();
     /** Loads the eight slot photos of the page shown; a slot whose file is missing or unreadable shows blank. */
     void loadPagePhotos();
     /**

@@ -2,6 +2,7 @@
 
 #include "report/ReportPreview.h"
 #include "report/engine/ReportPainter.h"
+#include "storage/FileReplace.h"
 #include "widgets/Messages.h"
 #include "widgets/ProgressWindow.h"
 
@@ -10,6 +11,8 @@
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
+
+#include <optional>
 
 namespace {
 ReportOutput::Handler &handler()
@@ -30,6 +33,12 @@ QString pageNumber(int n)
     QLocale locale = QLocale::c();
     locale.setNumberOptions(QLocale::DefaultNumberOptions);
     return locale.toString(n).replace(QLatin1Char(','), QLatin1Char(' '));
+}
+
+QString pdfNotSavedMessage()
+{
+    return QStringLiteral("Impossibile salvare il file PDF: controllare la cartella scelta e riprovare. "
+                          "Il file precedente non \u00e8 stato modificato.");
 }
 
 // Qt's own key for the options a CUPS queue receives with the job; they are read when the job is sent.
@@ -119,6 +128,19 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
         first = printer.fromPage() - 1;
         last = printer.toPage() > 0 ? printer.toPage() - 1 : -1;
     }
+    // Printing to a file goes through a temporary that replaces the chosen file only once every page
+    // is in it: Annulla, or a disk that fills up, leaves the previous file as it was (or none).
+    const QString chosenFile = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    const bool toFile = !chosenFile.isEmpty();
+    std::optional<FileReplace> file;
+    if (toFile) {
+        file.emplace(chosenFile, FileReplace::Place::ChosenByUser);
+        if (!file->open()) {
+            Msg::error(parent, pdfNotSavedMessage());
+            return false;
+        }
+        printer.setOutputFileName(file->temporaryPath());
+    }
     // A long job keeps the program alive and says how far it got; Annulla stops it after the page
     // being printed. The window is made only for a job of more than one page.
     ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral("Stampa"),
@@ -131,11 +153,28 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
             if (!progress.step(done, total,
                     QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)))) {
                 stopped = true;
-                dropJob(printer);
+                if (!toFile)
+                    dropJob(printer);
                 return false;
             }
             return true;
         });
+    if (toFile) {
+        printer.setOutputFileName(chosenFile);
+        if (stopped) {
+            file->cancel();
+            return false;
+        }
+        // Qt's PDF writer does not report a failed write; a whole PDF ends with its end-of-file mark.
+        if (outcome == ReportPainter::Outcome::Done && printer.printerState() != QPrinter::Error
+            && file->endsWith("%%EOF\n") && file->commit())
+            return true;
+        file->cancel();
+        if (outcome == ReportPainter::Outcome::Done) {
+            Msg::error(parent, pdfNotSavedMessage());
+            return false;
+        }
+    }
     // A printer that did abort may also report the end of the job as failed: the user stopped it.
     if (stopped)
         return false;

@@ -9,11 +9,13 @@
 #include "shell/CopiaSicurezza.h"
 #include "shell/Forms.h"
 #include "storage/Clock.h"
+#include "storage/SafetyCopy.h"
 #include "warehouse/DaSaldare.h"
 #include "warehouse/ImportaSchede.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
 #include "widgets/LinkLabel.h"
+#include "widgets/Messages.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Resources.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QTimer>
 
@@ -156,7 +159,19 @@ TfrmAvvio::TfrmAvvio()
     chkCopiaUscita->setAccessibleDescription(hint);
     chkCopiaUscita->setToolTip(hint);
     chkCopiaUscita->setChecked(SafetyCopy::Settings::automatic());
-    connect(chkCopiaUscita, &QCheckBox::toggled, this, [](bool on) { SafetyCopy::Settings::setAutomatic(on); });
+    connect(chkCopiaUscita, &QCheckBox::toggled, this, [this, chkCopiaUscita](bool on) {
+        const WriteResult stored = SafetyCopy::Settings::setAutomatic(on);
+        if (stored)
+            return;
+        // The file keeps the previous choice, and so does the program: the box shows what is in force.
+        const QSignalBlocker quiet(chkCopiaUscita);
+        chkCopiaUscita->setChecked(!on);
+        Msg::error(this,
+            stored.error() == WriteError::LinkOutside
+                ? Msg::linkOutsideMessage(QStringLiteral("Vetrinova.ini"))
+                : QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la scelta nel file Vetrinova.ini; il "
+                                 "disco potrebbe essere pieno. Resta in vigore l'impostazione precedente."));
+    });
 
     // What needs attention, in the free strip between the subtitle and the three pictures.
     auto *attention = new QWidget(p);

@@ -2,6 +2,11 @@
 
 #include "storage/DiskSync.h"
 #include "storage/ProgramFolder.h"
+#include "storage/platform/Os.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 namespace {
 std::function<bool(FileReplace::Step)> &injector()
@@ -14,67 +19,250 @@ bool injected(FileReplace::Step step)
 {
     return injector() && injector()(step);
 }
+
+std::function<QString()> &letterSource()
+{
+    static std::function<QString()> f;
+    return f;
+}
+
+std::string systemName(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+WriteError lastWriteError()
+{
+    switch (Os::lastError()) {
+    case Os::Error::Busy:
+        return WriteError::Busy;
+    case Os::Error::NameRefused:
+    case Os::Error::NotAFile:
+        return WriteError::NameRefused;
+    default:
+        return WriteError::WriteFailed;
+    }
+}
+
+// Six letters with a small one and a capital past the first: the start-up clean-up tells such a
+// temporary from a user's own "x.pdf.Giugno" by that mix.
+QString randomLetters()
+{
+    if (letterSource())
+        return letterSource()();
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    for (;;) {
+        QString out;
+        bool small = false;
+        bool capitalInside = false;
+        for (int i = 0; i < 6; ++i) {
+            const char c = letters[QRandomGenerator::system()->bounded(52)];
+            small = small || (c >= 'a' && c <= 'z');
+            capitalInside = capitalInside || (i > 0 && c >= 'A' && c <= 'Z');
+            out += QLatin1Char(c);
+        }
+        if (small && capitalInside)
+            return out;
+    }
+}
+
+constexpr int kNameTries = 64;
+constexpr qsizetype kBlock = 256 * 1024;
 } // namespace
 
-FileReplace::FileReplace(const QString &path)
-    : m_file(path)
+FileReplace::FileReplace(const QString &path, Place place)
+    : m_path(path)
+    , m_place(place)
+    , m_target(path)
 { }
+
+FileReplace::~FileReplace()
+{
+    dropTemporary();
+}
 
 bool FileReplace::open()
 {
-    // QSaveFile writes through a symbolic link into the file it points to: never outside the folder.
-    if (!writeStaysInside(m_file.fileName()))
-        return fail();
-    // Unbuffered: each write reaches the disk at once, so its result tells whether the disk took it.
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (m_failed || m_file != Os::kNoFile)
+        return fail(m_failed ? m_error : WriteError::WriteFailed);
+    if (m_path.isEmpty())
+        return fail(WriteError::NameRefused);
+    // A link to a file inside the program folder is followed, so the file it names is replaced and the
+    // link stays; a link leading anywhere else, or nowhere, is refused.
+    if (m_place == Place::ProgramFolder && !writeStaysInside(m_path))
+        return fail(WriteError::LinkOutside);
+    const QFileInfo info(m_path);
+    if (info.isSymLink()) {
+        m_target = info.canonicalFilePath();
+        if (m_target.isEmpty())
+            return fail(WriteError::LinkOutside); // a link to nothing: where it points is not ours to create
+    }
+    if (QFileInfo(m_target).isDir())
+        return fail(WriteError::NameRefused);
+    for (int tries = 0; tries < kNameTries; ++tries) {
+        const QString name = m_target + QLatin1Char('.') + randomLetters();
+        // Exclusive: never a name that exists, a link planted there included, and never another copy's.
+        const Os::File file = Os::createNew(systemName(name));
+        if (file != Os::kNoFile) {
+            m_file = file;
+            m_temporary = name;
+            m_written = 0;
+            return true;
+        }
+        if (Os::lastError() != Os::Error::Exists)
+            return fail(lastWriteError());
+    }
+    return fail(WriteError::WriteFailed);
 }
 
 bool FileReplace::write(const QByteArray &bytes)
 {
-    if (m_failed || !m_file.isOpen())
-        return fail();
-    qint64 written = 0;
+    if (m_failed || m_file == Os::kNoFile)
+        return fail(m_failed ? m_error : WriteError::WriteFailed);
     if (injected(Step::Write))
-        written = -1;
-    else if (injected(Step::ShortWrite))
-        written = m_file.write(bytes.constData(), bytes.size() / 2);
-    else
-        written = m_file.write(bytes);
-    // A disk that fills up mid-way stores part of the bytes and says how many, with no error.
-    if (written != bytes.size())
-        return fail();
+        return fail(WriteError::WriteFailed);
+    if (injected(Step::ShortWrite)) {
+        // A disk that fills up mid-way stores part of the bytes.
+        (void)Os::writeAt(m_file, m_written, bytes.constData(), bytes.size() / 2);
+        return fail(WriteError::WriteFailed);
+    }
+    if (!Os::writeAt(m_file, m_written, bytes.constData(), bytes.size()))
+        return fail(lastWriteError());
+    m_written += bytes.size();
     return true;
 }
 
 bool FileReplace::commit()
 {
-    if (m_failed || !m_file.isOpen() || m_file.error() != QFileDevice::NoError || !m_file.flush())
-        return fail();
-    // QSaveFile syncs too but ignores the result; a file system that delays allocation reports a
-    // full disk only here.
-    if (injected(Step::Flush) || !DiskSync::qtFile(m_file.handle()))
-        return fail();
-    if (injected(Step::Commit))
-        return fail();
-    // The file is in place once renamed; the folder's sync makes the rename itself last.
-    return m_file.commit() && DiskSync::folderOf(m_file.fileName());
+    if (m_failed || m_file == Os::kNoFile)
+        return fail(m_failed ? m_error : WriteError::WriteFailed);
+    // A file system that delays allocation reports a full disk only at the flush or the close.
+    if (injected(Step::Flush) || !DiskSync::file(m_file))
+        return fail(lastWriteError());
+    const Os::File file = m_file;
+    m_file = Os::kNoFile;
+    if (!Os::close(file))
+        return fail(lastWriteError());
+    if (injected(Step::Commit) || !Os::replace(systemName(m_temporary), systemName(m_target)))
+        return fail(lastWriteError());
+    m_temporary.clear();
+    // The file is in place once renamed; the folder's flush makes the rename itself last.
+    if (!DiskSync::folderOf(m_target))
+        return fail(lastWriteError());
+    return true;
 }
 
-bool FileReplace::fail()
+bool FileReplace::takeRenamed()
+{
+    if (m_failed || m_file == Os::kNoFile)
+        return fail(m_failed ? m_error : WriteError::WriteFailed);
+    (void)Os::close(m_file);
+    m_file = Os::openNoLink(systemName(m_temporary));
+    if (m_file == Os::kNoFile)
+        return fail(WriteError::WriteFailed);
+    return true;
+}
+
+bool FileReplace::endsWith(const QByteArray &bytes)
+{
+    Os::Status status;
+    if (m_failed || m_file == Os::kNoFile || !Os::status(m_file, status) || status.size < bytes.size())
+        return false;
+    QByteArray end(bytes.size(), '\0');
+    return Os::readAt(m_file, status.size - bytes.size(), end.data(), end.size()) == bytes.size() && end == bytes;
+}
+
+void FileReplace::cancel()
 {
     m_failed = true;
-    if (m_file.isOpen())
-        m_file.cancelWriting();
+    dropTemporary();
+}
+
+bool FileReplace::fail(WriteError error)
+{
+    m_failed = true;
+    m_error = error == WriteError::None ? WriteError::WriteFailed : error;
+    dropTemporary();
     return false;
 }
 
-bool FileReplace::replace(const QString &path, const QByteArray &bytes)
+void FileReplace::dropTemporary()
 {
-    FileReplace file(path);
-    return file.open() && file.write(bytes) && file.commit();
+    if (m_file != Os::kNoFile) {
+        (void)Os::close(m_file);
+        m_file = Os::kNoFile;
+    }
+    if (!m_temporary.isEmpty()) {
+        (void)Os::remove(systemName(m_temporary));
+        m_temporary.clear();
+    }
+}
+
+WriteResult FileReplace::replace(const QString &path, const QByteArray &bytes, Place place)
+{
+    FileReplace file(path, place);
+    if (file.open() && file.write(bytes) && file.commit())
+        return WriteError::None;
+    return file.error();
 }
 
 void FileReplace::setFaultInjector(std::function<bool(Step)> f)
 {
     injector() = std::move(f);
+}
+
+void FileReplace::setLetterSource(std::function<QString()> letters)
+{
+    letterSource() = std::move(letters);
+}
+
+FileReplaceDevice::FileReplaceDevice(FileReplace &file)
+    : m_file(file)
+{ }
+
+FileReplaceDevice::~FileReplaceDevice()
+{
+    if (isOpen())
+        m_file.cancel();
+}
+
+bool FileReplaceDevice::start()
+{
+    if (!m_file.open())
+        return false;
+    return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+bool FileReplaceDevice::commit()
+{
+    const bool done = flushGathered() && !m_failed && m_file.commit();
+    if (!done)
+        m_file.cancel();
+    QIODevice::close();
+    return done;
+}
+
+qint64 FileReplaceDevice::writeData(const char *data, qint64 size)
+{
+    if (m_failed)
+        return -1;
+    m_gathered.append(data, size);
+    if (m_gathered.size() >= kBlock && !flushGathered())
+        return -1;
+    return size;
+}
+
+bool FileReplaceDevice::flushGathered()
+{
+    if (m_failed)
+        return false;
+    if (m_gathered.isEmpty())
+        return true;
+    if (!m_file.write(m_gathered)) {
+        m_failed = true;
+        setErrorString(QStringLiteral("write failed"));
+        return false;
+    }
+    m_gathered.clear();
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "storage/ArchiveFile.h"
 #include "storage/Clock.h"
 #include "storage/DiskSync.h"
+#include "storage/FileReplace.h"
 #include "storage/Journal.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFiles.h"
@@ -21,6 +22,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -364,9 +366,48 @@ std::pair<QString, qint64> madeAt(const QString &copyName)
     return { minute, counter.isEmpty() ? 1 : counter.mid(1).toLongLong() };
 }
 
+QString settingsPath()
+{
+    return programPath(QStringLiteral("Vetrinova.ini"));
+}
+
 QSettings settings()
 {
-    return QSettings(programPath(QStringLiteral("Vetrinova.ini")), QSettings::IniFormat);
+    return QSettings(settingsPath(), QSettings::IniFormat);
+}
+
+/**
+ * Sets one value in Vetrinova.ini through the atomic writer. QSettings would write the file in place
+ * and, on a full disk, leave it empty with no word; here it only composes the text, on a scratch copy,
+ * and the old file stays whole unless the new one is all on the disk.
+ */
+WriteResult store(const QString &key, const QVariant &value)
+{
+    const QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return WriteError::WriteFailed;
+    const QString draft = scratch.filePath(QStringLiteral("Vetrinova.ini"));
+    {
+        const QSettings current(settingsPath(), QSettings::IniFormat);
+        QSettings composed(draft, QSettings::IniFormat);
+        for (const QString &k : current.allKeys())
+            composed.setValue(k, current.value(k));
+        composed.setValue(key, value);
+        composed.sync();
+        if (composed.status() != QSettings::NoError)
+            return WriteError::WriteFailed;
+    }
+    QFile text(draft);
+    if (!text.open(QIODevice::ReadOnly))
+        return WriteError::WriteFailed;
+    return FileReplace::replace(settingsPath(), text.readAll());
+}
+
+/** For settings that only spare the user a step: a failure to keep one is logged, not shown. */
+void storeQuietly(const QString &key, const QVariant &value)
+{
+    if (const WriteResult stored = store(key, value); !stored)
+        qWarning("Vetrinova.ini: %s not kept (error %d)", qPrintable(key), int(stored.error()));
 }
 
 } // namespace
@@ -420,9 +461,13 @@ Problem create(const QString &zipPath, const Progress &progress)
     for (const QString &f : files)
         total += QFileInfo(root + f).size();
 
-    // libzip writes a temporary file beside zipPath and renames it only once all went well.
+    // The copy is made under the atomic writer's exclusive temporary, never a fixed name another copy
+    // of the program, or a planted link, could share; libzip puts its finished file there by a rename.
+    FileReplace file(zipPath, FileReplace::Place::ChosenByUser);
+    if (!file.open())
+        return Problem::WriteFailed;
     int error = 0;
-    zip_t *zip = zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t *zip = zip_open(QFile::encodeName(file.temporaryPath()).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!zip)
         return Problem::WriteFailed;
     Writer writer(progress, total);
@@ -461,12 +506,8 @@ Problem create(const QString &zipPath, const Progress &progress)
         zip_discard(zip);
         return writer.problem != Problem::None ? writer.problem : Problem::WriteFailed;
     }
-    QFile written(zipPath);
-    if (!written.open(QIODevice::ReadOnly) || !DiskSync::file(written.handle())) {
-        QFile::remove(zipPath);
+    if (!file.takeRenamed() || !file.commit())
         return Problem::WriteFailed;
-    }
-    DiskSync::folderOf(zipPath);
     return Problem::None;
 }
 
@@ -670,7 +711,7 @@ QString lastFolder()
 
 void setLastFolder(const QString &folder)
 {
-    settings().setValue(QStringLiteral("CopieDiSicurezza/Cartella"), folder);
+    storeQuietly(QStringLiteral("CopieDiSicurezza/Cartella"), folder);
 }
 
 bool automatic()
@@ -678,9 +719,9 @@ bool automatic()
     return settings().value(QStringLiteral("CopieDiSicurezza/Automatica"), true).toBool();
 }
 
-void setAutomatic(bool on)
+WriteResult setAutomatic(bool on)
 {
-    settings().setValue(QStringLiteral("CopieDiSicurezza/Automatica"), on);
+    return store(QStringLiteral("CopieDiSicurezza/Automatica"), on);
 }
 
 int keep()
@@ -690,9 +731,9 @@ int keep()
     return ok && n > 0 ? n : 10;
 }
 
-void setKeep(int count)
+WriteResult setKeep(int count)
 {
-    settings().setValue(QStringLiteral("CopieDiSicurezza/DaTenere"), count);
+    return store(QStringLiteral("CopieDiSicurezza/DaTenere"), count);
 }
 
 QString automaticFolder()
@@ -716,7 +757,8 @@ QByteArray fingerprint()
 
 void markCopied()
 {
-    settings().setValue(QStringLiteral("CopieDiSicurezza/Impronta"), QString::fromLatin1(fingerprint()));
+    // Not kept, the next exit merely makes one copy more.
+    storeQuietly(QStringLiteral("CopieDiSicurezza/Impronta"), QString::fromLatin1(fingerprint()));
 }
 
 bool automaticCopyDue()

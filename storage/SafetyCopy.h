@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/FileReplace.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -109,22 +111,26 @@ enum class Step {
 /** Test seam: called before each step with the file's name; true makes it fail as a full disk would. */
 void setFaultInjector(std::function<bool(Step, const QString &)> injector);
 
-/** The settings of the copies, kept in Vetrinova.ini in the program folder. */
+/**
+ * The settings of the copies, kept in Vetrinova.ini in the program folder and written through
+ * FileReplace: a setting that cannot be written leaves the file, and the setting in force, as they were.
+ */
 namespace Settings {
 QString lastFolder();
+/** Remembered for the next dialog; a failure only costs the user a step, so it is logged. */
 void setLastFolder(const QString &folder);
 bool automatic();
-void setAutomatic(bool on);
+WriteResult setAutomatic(bool on);
 /** How many automatic copies to keep; 10 unless set. */
 int keep();
-void setKeep(int count);
+WriteResult setKeep(int count);
 /** Where the automatic copies go: the folder set in the settings, else Copie/ in the program folder. */
 QString automaticFolder();
 } // namespace Settings
 
 /** A fingerprint of the program files (names, sizes, times), to tell whether anything changed. */
 QByteArray fingerprint();
-/** Remembers the current fingerprint as copied. */
+/** Remembers the current fingerprint as copied (logged when it cannot be). */
 void markCopied();
 /** Whether the automatic copy is on and something changed since the last copy. */
 bool automaticCopyDue();

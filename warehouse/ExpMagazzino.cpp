@@ -253,8 +253,12 @@ void TfrmExpMagazzino::cmdEsportaClick()
         return;
     const QString path = ExportWriter::exportPath();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = ExportWriter::write(path, m_model->sheet());
+    const WriteResult written = ExportWriter::write(path, m_model->sheet());
     QApplication::restoreOverrideCursor();
+    if (written.error() == WriteError::LinkOutside) {
+        Msg::plain(this, Msg::linkOutsideMessage(QStringLiteral("Magazzino.xls")));
+        return;
+    }
     if (!written) {
         Msg::plain(this,
             QStringLiteral("Attenzione: il sistema non permette di esportare i dati.\n\r\n\r"

@@ -52,7 +52,7 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
         QStringLiteral("Avanzamento dell'esportazione"));
     bool stopped = false;
     const qsizetype bigEnough = photo ? 50 : 20000;
-    const bool written
+    const WriteResult written
         = WorkbookWriter::write(path, sheet, sheetHeaders(), photo, [&](qsizetype done, qsizetype total) {
               if (total < bigEnough)
                   return true;
@@ -63,6 +63,10 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
     QApplication::restoreOverrideCursor();
     if (stopped)
         return;
+    if (written.error() == WriteError::LinkOutside) {
+        Msg::error(this, Msg::linkOutsideMessage(QStringLiteral("Magazzino.xlsx")));
+        return;
+    }
     if (!written) {
         Msg::error(this,
             QStringLiteral("Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\n"

@@ -525,9 +525,11 @@ void TfrmMagazzino::btnSalvaClick()
     lblPosizione->setText(QString::number(n));
     // A photo file that could not be shown whole is left alone: its stand-in would replace it. A photo that
     // could not be written stays on screen, so a later Salva can write it; its old file is left as it was.
-    if (!imgFoto->keepsFile(photoPath(n)) && !savePictureJpeg(imgFoto->picture(), photoPath(n))) {
-        Msg::savedButNotThePhotos(this, appending, false);
-        return;
+    if (!imgFoto->keepsFile(photoPath(n))) {
+        if (const WriteResult written = savePictureJpeg(imgFoto->picture(), photoPath(n)); !written) {
+            Msg::savedButNotThePhotos(this, appending, false, written.error());
+            return;
+        }
     }
     Msg::information(this,
         appending ? QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.")
@@ -631,12 +633,21 @@ void TfrmMagazzino::btnCaricaFotoClick()
             QStringLiteral("Immagine JPEG (*.jpg; *.jpeg)|*.jpg;*.jpeg|Immagine Bitmap (*.bmp)|*.bmp"));
     if (path.isEmpty())
         return;
-    showLoadedPhoto(loadPicture(path));
+    const QImage photo = loadPicture(path);
+    // The stand-in would take the place of the card's photo at the next Salva: the photo stays instead.
+    if (photo.isNull()) {
+        Msg::warning(this,
+            QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo grande o non "
+                           "\u00e8 un'immagine JPEG o Bitmap. La foto della scheda non \u00e8 stata cambiata."));
+        return;
+    }
+    showLoadedPhoto(photo);
 }
 
 void TfrmMagazzino::showLoadedPhoto(const QImage &photo)
 {
-    imgFoto->setPicture(photo.isNull() ? placeholderPicture() : photo);
+    if (!photo.isNull())
+        imgFoto->setPicture(photo);
 }
 
 void TfrmMagazzino::btnAcquisisciFotoClick()
@@ -651,7 +662,7 @@ void TfrmMagazzino::btnSalvaFotoClick()
         QStringLiteral("File Jpeg (*.jpg)|*.jpg"), QStringLiteral("Foto.jpg"), QStringLiteral("jpg"));
     if (path.isEmpty())
         return;
-    if (!savePictureJpeg(imgFoto->picture(), path))
+    if (!savePictureJpeg(imgFoto->picture(), path, FileReplace::Place::ChosenByUser))
         Msg::photoNotSaved(this);
 }
 

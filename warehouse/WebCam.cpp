@@ -113,7 +113,7 @@ void TfrmWebCam::btnSalvaFotogrammaClick()
         QStringLiteral("File Jpeg (*.jpg)|*.jpg"), QStringLiteral("Foto.jpg"), QStringLiteral("jpg"));
     if (path.isEmpty())
         return;
-    if (!savePictureJpeg(m_imgTarget->picture(), path))
+    if (!savePictureJpeg(m_imgTarget->picture(), path, FileReplace::Place::ChosenByUser))
         Msg::photoNotSaved(this);
 }
 

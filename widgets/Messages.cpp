@@ -122,6 +122,13 @@ void Msg::archiveError(QWidget *parent, bool plainBox)
         error(parent, archiveMessage());
 }
 
+QString Msg::linkOutsideMessage(const QString &file)
+{
+    return QStringLiteral("Attenzione: il file %1 \u00e8 un collegamento che porta fuori dalla cartella del "
+                          "programma e non viene scritto. Il file precedente non \u00e8 stato modificato.")
+        .arg(file);
+}
+
 QString Msg::photoNotSavedMessage()
 {
     return QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la foto; il disco potrebbe essere pieno.");
@@ -163,7 +170,7 @@ bool Msg::archiveBusy(QWidget *parent, const ArchiveError &failure)
     return true;
 }
 
-void Msg::savedButNotThePhotos(QWidget *parent, bool appended, bool several)
+void Msg::savedButNotThePhotos(QWidget *parent, bool appended, bool several, WriteError why)
 {
     warning(parent,
         (appended ? QStringLiteral("Attenzione: la scheda corrente \u00e8 stata inserita in archivio")
@@ -171,5 +178,9 @@ void Msg::savedButNotThePhotos(QWidget *parent, bool appended, bool several)
                                    "archivio"))
             + (several ? QStringLiteral(", ma non \u00e8 stato possibile salvare una o pi\u00f9 foto")
                        : QStringLiteral(", ma non \u00e8 stato possibile salvarne la foto"))
-            + QStringLiteral("; il disco potrebbe essere pieno. Dopo aver liberato spazio premere di nuovo Salva."));
+            + (why == WriteError::LinkOutside
+                    ? QStringLiteral(": il file della foto \u00e8 un collegamento che porta fuori dalla cartella del "
+                                     "programma e non viene scritto.")
+                    : QStringLiteral("; il disco potrebbe essere pieno. Dopo aver liberato spazio premere di nuovo "
+                                     "Salva.")));
 }

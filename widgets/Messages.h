@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/FileReplace.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -51,6 +53,12 @@ void archiveError(QWidget *parent, const ArchiveError &failure, bool plainBox = 
  */
 bool archiveBusy(QWidget *parent, const ArchiveError &failure);
 
+/**
+ * The refusal to write `file`, named as the user knows it, because it or a folder on its way is a link
+ * leading outside the program folder.
+ */
+QString linkOutsideMessage(const QString &file);
+
 /** The warning for a photo that could not be written to the file chosen for it. */
 QString photoNotSavedMessage();
 void photoNotSaved(QWidget *parent);
@@ -58,7 +66,7 @@ void photoNotSaved(QWidget *parent);
  * The warning of an editor's Salva that wrote its record but not every photo: `appended` says whether
  * the record was new, `several` whether the window has several photos (the page editor's eight).
  */
-void savedButNotThePhotos(QWidget *parent, bool appended, bool several);
+void savedButNotThePhotos(QWidget *parent, bool appended, bool several, WriteError why = WriteError::WriteFailed);
 
 /** Test seam: receives every message instead of the screen; returns the button "pressed". */
 using Handler = std::function<QMessageBox::StandardButton(Kind, const QString &)>;

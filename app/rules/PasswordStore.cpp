@@ -148,6 +148,6 @@ void PasswordStore::write(const QString &path, const QString &value)
     QByteArray bytes;
     for (const QByteArray &line : std::as_const(ini.lines))
         bytes += line + ini.lineEnd;
-    if (!FileReplace::replace(path, bytes))
-        throw Error("Cannot write " + path.toStdString());
+    if (const WriteResult written = FileReplace::replace(path, bytes); !written)
+        throw Error("Cannot write " + path.toStdString(), written.error());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/FileReplace.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -14,7 +16,15 @@ namespace PasswordStore {
 class Error : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Error(const std::string &what, WriteError why = WriteError::WriteFailed)
+        : std::runtime_error(what)
+        , m_why(why)
+    { }
+    /** Why the store could not be written (WriteFailed also for a store that cannot be read). */
+    WriteError why() const { return m_why; }
+
+private:
+    WriteError m_why;
 };
 
 /** The password the store shipped with the program holds; the start window's help names it. */

@@ -21,7 +21,34 @@ struct JpegLayout
 {
     bool complete = false;
     bool progressive = false;
+    qint64 samples = 0; ///< the samples of every component together, as the frame declares them
 };
+
+// The frame header: the size, then each component's sampling (a colour at half the width and height
+// holds a quarter of the samples).
+qint64 frameSamples(const QByteArray &b, qsizetype at)
+{
+    if (at + 10 > b.size())
+        return 0;
+    const qint64 height = (uchar(b[at + 5]) << 8) | uchar(b[at + 6]);
+    const qint64 width = (uchar(b[at + 7]) << 8) | uchar(b[at + 8]);
+    const int components = uchar(b[at + 9]);
+    if (at + 10 + 3 * components > b.size() || components == 0)
+        return 0;
+    int hMax = 1;
+    int vMax = 1;
+    for (int c = 0; c < components; ++c) {
+        const uchar factors = uchar(b[at + 11 + 3 * c]);
+        hMax = qMax(hMax, factors >> 4);
+        vMax = qMax(vMax, factors & 0x0F);
+    }
+    qint64 samples = 0;
+    for (int c = 0; c < components; ++c) {
+        const uchar factors = uchar(b[at + 11 + 3 * c]);
+        samples += (width * qMax(1, factors >> 4) / hMax) * (height * qMax(1, factors & 0x0F) / vMax);
+    }
+    return samples;
+}
 
 // A JPEG is whole when its end marker follows the start of the main image's data, and progressive when
 // its frame says so. The walk skips each segment by its length, so a thumbnail inside the camera's data
@@ -49,6 +76,8 @@ JpegLayout jpegLayout(const QByteArray &b)
         // The frame markers of progressive coding.
         if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
             layout.progressive = true;
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            layout.samples = frameSamples(b, at);
         at += 2 + ((uchar(b[at + 2]) << 8) | uchar(b[at + 3]));
     }
     return layout;
@@ -92,15 +121,19 @@ QImage decodePicture(QIODevice *device, bool *reduced, const QSize &shown)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    // A header may claim any size. A plain JPEG decodes reduced in step with its size, so phone photos
-    // of 48-64 megapixels load; larger claims are refused untried. A progressive JPEG holds the whole
-    // picture's data while decoding (up to 6 bytes a pixel), and other formats decode whole: for them
-    // 32 megapixels (128 MB decoded) is the bound, and what Qt's own allocation limit lets through.
+    // A header may claim any size. A JPEG decodes reduced in step with its size, so camera photos of
+    // 48-70 megapixels and more load; larger claims are refused untried. A progressive JPEG also holds
+    // the whole picture's data while decoding, two bytes a sample: its samples are bounded so that
+    // stays within MaxProgressiveBytes. Other formats decode whole: for them 32 megapixels (128 MB
+    // decoded) is the bound, and what Qt's own allocation limit lets through.
     const QSize size = reader.size();
     const QByteArray format = reader.format();
-    const JpegLayout jpeg = format == "jpeg" ? jpegLayout(bytes) : JpegLayout();
-    const qint64 bound = format == "jpeg" && !jpeg.progressive ? MaxJpegPixels : MaxPicturePixels;
+    const bool isJpeg = format == "jpeg";
+    const JpegLayout jpeg = isJpeg ? jpegLayout(bytes) : JpegLayout();
+    const qint64 bound = isJpeg ? MaxJpegPixels : MaxPicturePixels;
     if (!size.isValid() || qint64(size.width()) * size.height() > bound)
+        return QImage();
+    if (jpeg.progressive && (jpeg.samples <= 0 || jpeg.samples * 2 > MaxProgressiveBytes))
         return QImage();
     // Qt shows a cut-off file with its missing part in grey; the program shows no picture instead.
     if (format == "jpeg" && !jpeg.complete)
@@ -109,9 +142,10 @@ QImage decodePicture(QIODevice *device, bool *reduced, const QSize &shown)
         return QImage();
     // A whole fraction lets the decoder skip the detail while it reads, instead of decoding in full and
     // scaling after. Half of 64 megapixels is still more than a screen or an A4 print shows.
+    // For a JPEG a power of two, which its decoder reaches directly, with no larger picture on the way.
     int k = 1;
     while (qint64(size.width() / k) * (size.height() / k) > MaxPicturePixels)
-        ++k;
+        k = isJpeg ? k * 2 : k + 1;
     QSize decoded = k > 1 ? QSize(size.width() / k, size.height() / k) : size;
     if (shown.isValid()) {
         const QSize enough = size.scaled(shown * 2, Qt::KeepAspectRatio);
@@ -148,13 +182,15 @@ QImage loadPictureFor(const QString &path, const QSize &shown)
     return decodePicture(&file, nullptr, shown);
 }
 
-bool savePictureJpeg(const QImage &picture, const QString &path)
+WriteResult savePictureJpeg(const QImage &picture, const QString &path, FileReplace::Place place)
 {
     if (picture.isNull())
-        return false;
+        return WriteError::WriteFailed;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
-    return writer.write(picture) && FileReplace::replace(path, bytes);
+    if (!writer.write(picture))
+        return WriteError::WriteFailed;
+    return FileReplace::replace(path, bytes, place);
 }

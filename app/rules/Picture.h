@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/FileReplace.h"
+
 #include <QImage>
 #include <QString>
 
@@ -23,14 +25,20 @@ QImage loadPictureFor(const QString &path, const QSize &shown);
 /** The most pixels a loaded picture holds. */
 constexpr qint64 MaxPicturePixels = 32LL * 1024 * 1024;
 /**
- * The most pixels a plain JPEG may declare; a progressive JPEG or a bitmap may declare
- * MaxPicturePixels. Anything larger is refused before any decoding.
+ * The most pixels a JPEG may declare (16384 x 16384); a bitmap may declare MaxPicturePixels. Anything
+ * larger is refused before any decoding.
  */
-constexpr qint64 MaxJpegPixels = 64LL * 1024 * 1024;
+constexpr qint64 MaxJpegPixels = 16384LL * 16384;
+/**
+ * The most memory a progressive JPEG's data may take while it decodes (two bytes a sample): about
+ * 85 megapixels of an ordinary camera photo, 42 of one with full colour detail.
+ */
+constexpr qint64 MaxProgressiveBytes = 256LL * 1024 * 1024;
 
 /**
  * Writes the picture as the JPEG file at `path`, made whole in memory and then put in place in one
- * checked replacement, as every photo of the program is written. False on any failure, and when `path`
- * is a link that leads outside the program folder; the old file then stays as it was.
+ * checked replacement, as every photo of the program is written. On any failure, and when a file of
+ * the program folder is a link that leads outside it, the old file stays as it was.
  */
-bool savePictureJpeg(const QImage &picture, const QString &path);
+WriteResult savePictureJpeg(
+    const QImage &picture, const QString &path, FileReplace::Place place = FileReplace::Place::ProgramFolder);

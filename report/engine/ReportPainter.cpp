@@ -301,10 +301,26 @@ ReportPainter::Outcome ReportPainter::paintPages(
     return painter.end() ? Outcome::Done : Outcome::Failed;
 }
 
-bool ReportPainter::writePdf(const PreparedReport &report, const QString &path)
+WriteResult ReportPainter::writePdf(const PreparedReport &report, const QString &path)
 {
-    QPdfWriter writer(path);
-    writer.setTitle(report.name);
-    writer.setCreator(QStringLiteral("Vetrinova"));
-    return paintPages(writer, report);
+    // The PDF writer never says when a write fails: it writes through the replacing device, which
+    // remembers, so a full disk leaves the previous file and not a truncated one.
+    FileReplace file(path, FileReplace::Place::ChosenByUser);
+    FileReplaceDevice device(file);
+    if (!device.start())
+        return file.error();
+    bool painted = false;
+    {
+        QPdfWriter writer(&device);
+        writer.setTitle(report.name);
+        writer.setCreator(QStringLiteral("Vetrinova"));
+        painted = paintPages(writer, report);
+    }
+    if (!painted) {
+        file.cancel();
+        return WriteError::WriteFailed;
+    }
+    if (!device.commit())
+        return file.error();
+    return WriteError::None;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/engine/PreparedReport.h"
+#include "storage/FileReplace.h"
 
 #include <QImage>
 #include <QString>
@@ -46,6 +47,6 @@ using PageProgress = std::function<bool(int done, int total)>;
 Outcome paintPages(
     QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress);
 
-/** Writes the report as a PDF file. False on failure. */
-bool writePdf(const PreparedReport &report, const QString &path);
+/** Writes the report as a PDF file, replacing one of that name only once it is whole. */
+WriteResult writePdf(const PreparedReport &report, const QString &path);
 } // namespace ReportPainter

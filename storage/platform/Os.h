@@ -35,6 +35,8 @@ std::string lastErrorText();
 
 /** Opens an existing file for reading and writing; kNoFile on failure. */
 File openExisting(const std::string &path);
+/** Opens an existing file for reading and writing, failing when the name is a link. */
+File openNoLink(const std::string &path);
 /** Creates a new, empty file for reading and writing, never following a link; fails with Exists if the name is taken.
  */
 File createNew(const std::string &path);
@@ -74,6 +76,8 @@ bool syncFolder(const std::string &folder);
 
 /** Puts `from` in place of `to` in one step, replacing `to` if it exists. */
 bool replace(const std::string &from, const std::string &to);
+/** Removes a file's name (a link itself, never what it points to); false if it could not be removed. */
+bool remove(const std::string &path);
 
 /**
  * Names of the regular files (or links to one) in `folder` ending in `ending`, compared ignoring

@@ -124,31 +124,45 @@ private slots:
             QCOMPARE(image.size(), expected);
     }
 
-    // Phones shoot 48-64 megapixels: such a photo loads at half its width and height, decoded that way so
-    // it never takes the memory of the whole. Larger claims, and progressive JPEGs and bitmaps past 32
-    // megapixels, which decode whole, are refused untried.
+    // Phones and cameras shoot 48-70 megapixels, plain or progressive: such a photo loads at half its
+    // width and height, decoded that way so it never takes the memory of the whole. Larger claims,
+    // progressive JPEGs whose data would take more than their bound, and bitmaps past 32 megapixels,
+    // which decode whole, are refused untried.
     void largePhotosLoadReduced_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("photo"); // a camera photo of this size is made for the row
+        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<QSize>("declared"); // when valid, the header claims this size instead
         QTest::addColumn<QSize>("expected");
         QTest::addColumn<bool>("reduced");
-        QTest::newRow("small photo") << cameraPhoto(QSize(1200, 900)) << QSize(1200, 900) << false;
-        QTest::newRow("48 megapixels") << cameraPhoto(QSize(8000, 6000)) << QSize(4000, 3000) << true;
-        QTest::newRow("jpeg declaring 72 megapixels") << withJpegSize(encoded("JPG"), 9000, 8000) << QSize() << false;
-        const QByteArray progressive = cameraPhoto(QSize(1200, 900), true);
-        QVERIFY(progressive.contains("\xFF\xC2"));
-        QTest::newRow("progressive photo") << progressive << QSize(1200, 900) << false;
-        QTest::newRow("progressive jpeg declaring 48 megapixels")
-            << withJpegSize(progressive, 8000, 6000) << QSize() << false;
-        QTest::newRow("bitmap declaring 48 megapixels")
-            << withBitmapSize(encoded("BMP"), 8000, 6000) << QSize() << false;
+        const QSize none;
+        QTest::newRow("small photo") << QSize(1200, 900) << false << none << QSize(1200, 900) << false;
+        QTest::newRow("48 megapixels") << QSize(8000, 6000) << false << none << QSize(4000, 3000) << true;
+        QTest::newRow("70 megapixels") << QSize(10240, 6840) << false << none << QSize(5120, 3420) << true;
+        QTest::newRow("jpeg declaring 300 megapixels")
+            << QSize(120, 90) << false << QSize(20000, 15000) << none << false;
+        QTest::newRow("progressive photo") << QSize(1200, 900) << true << none << QSize(1200, 900) << false;
+        QTest::newRow("progressive 48 megapixels") << QSize(8000, 6000) << true << none << QSize(4000, 3000) << true;
+        QTest::newRow("progressive jpeg declaring 100 megapixels")
+            << QSize(1200, 900) << true << QSize(10000, 10000) << none << false;
+        QTest::newRow("bitmap declaring 48 megapixels") << QSize() << false << QSize(8000, 6000) << none << false;
     }
 
     void largePhotosLoadReduced()
     {
-        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, photo);
+        QFETCH(bool, progressive);
+        QFETCH(QSize, declared);
         QFETCH(QSize, expected);
         QFETCH(bool, reduced);
+        QByteArray bytes;
+        if (!photo.isValid())
+            bytes = withBitmapSize(encoded("BMP"), declared.width(), declared.height());
+        else if (declared.isValid())
+            bytes = withJpegSize(cameraPhoto(photo, progressive), declared.width(), declared.height());
+        else
+            bytes = cameraPhoto(photo, progressive);
+        QCOMPARE(bytes.contains("\xFF\xC2"), progressive);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         bool wasReduced = !reduced;
@@ -210,7 +224,7 @@ private slots:
         QTest::newRow("camera photo") << cameraPhoto(QSize(1200, 900)) << QSize(149, 112);
         QTest::newRow("48 megapixels") << cameraPhoto(QSize(8000, 6000)) << QSize(149, 112);
         QTest::newRow("small photo") << cameraPhoto(QSize(120, 90)) << QSize(120, 90);
-        QTest::newRow("jpeg declaring 72 megapixels") << withJpegSize(encoded("JPG"), 9000, 8000) << QSize();
+        QTest::newRow("jpeg declaring 300 megapixels") << withJpegSize(encoded("JPG"), 20000, 15000) << QSize();
         QTest::newRow("jpeg cut in half") << cameraPhoto(QSize(1200, 900)).left(4000) << QSize();
     }
 

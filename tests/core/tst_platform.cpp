@@ -67,6 +67,8 @@ private slots:
         QTest::newRow("open: a file") << "openExisting" << Found::File << true << E::None;
         QTest::newRow("open: a folder") << "openExisting" << Found::Folder << false << E::NotAFile;
         QTest::newRow("open: a dangling link") << "openExisting" << Found::DanglingLink << false << E::NotFound;
+        QTest::newRow("open no link: a file") << "openNoLink" << Found::File << true << E::None;
+        QTest::newRow("open no link: a dangling link") << "openNoLink" << Found::DanglingLink << false << E::Other;
         QTest::newRow("create: nothing") << "createNew" << Found::Nothing << true << E::None;
         QTest::newRow("create: a file") << "createNew" << Found::File << false << E::Exists;
         QTest::newRow("create: a folder") << "createNew" << Found::Folder << false << E::Exists;
@@ -74,6 +76,10 @@ private slots:
         QTest::newRow("replace: nothing") << "replace" << Found::Nothing << true << E::None;
         QTest::newRow("replace: a file") << "replace" << Found::File << true << E::None;
         QTest::newRow("replace: a folder") << "replace" << Found::Folder << false << E::NotAFile;
+        QTest::newRow("remove: nothing") << "remove" << Found::Nothing << false << E::NotFound;
+        QTest::newRow("remove: a file") << "remove" << Found::File << true << E::None;
+        QTest::newRow("remove: a folder") << "remove" << Found::Folder << false << E::NotAFile;
+        QTest::newRow("remove: a dangling link") << "remove" << Found::DanglingLink << true << E::None;
     }
     void callAtAName()
     {
@@ -104,9 +110,14 @@ private slots:
         if (call == QLatin1String("openExisting")) {
             opened.file = Os::openExisting(native(target));
             done = opened.file != Os::kNoFile;
+        } else if (call == QLatin1String("openNoLink")) {
+            opened.file = Os::openNoLink(native(target));
+            done = opened.file != Os::kNoFile;
         } else if (call == QLatin1String("createNew")) {
             opened.file = Os::createNew(native(target));
             done = opened.file != Os::kNoFile;
+        } else if (call == QLatin1String("remove")) {
+            done = Os::remove(native(target));
         } else {
             done = Os::replace(native(path(QStringLiteral("new"))), native(target));
         }
@@ -121,7 +132,9 @@ private slots:
             QCOMPARE(contents(target), QByteArray());
         if (call == QLatin1String("replace"))
             QCOMPARE(contents(target), done ? QByteArray("new") : QByteArray("<missing>"));
-        if (found == Found::File && call != QLatin1String("replace"))
+        if (call == QLatin1String("remove") && done)
+            QVERIFY(!QFileInfo(target).exists() && !QFileInfo(target).isSymLink());
+        if (found == Found::File && call != QLatin1String("replace") && call != QLatin1String("remove"))
             QCOMPARE(contents(target), QByteArray("old"));
     }
 

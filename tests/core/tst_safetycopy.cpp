@@ -485,7 +485,7 @@ private slots:
         QVERIFY(SafetyCopy::Settings::automatic());
         QCOMPARE(SafetyCopy::Settings::keep(), 10);
         QVERIFY(SafetyCopy::automaticCopyDue());
-        SafetyCopy::Settings::setKeep(3);
+        QVERIFY(SafetyCopy::Settings::setKeep(3));
         const QDateTime start(QDate(2025, 3, 1), QTime(9, 0));
         for (int i = 0; i < 5; ++i)
             QCOMPARE(SafetyCopy::makeAutomaticCopy(start.addDays(i)), Problem::None);
@@ -497,7 +497,7 @@ private slots:
         QVERIFY(!SafetyCopy::automaticCopyDue());
         write(m_folder + QStringLiteral("Nuovo.lis"), QByteArray(TPaginaListino::RecordSize, 'n'));
         QVERIFY(SafetyCopy::automaticCopyDue());
-        SafetyCopy::Settings::setAutomatic(false);
+        QVERIFY(SafetyCopy::Settings::setAutomatic(false));
         QVERIFY(!SafetyCopy::automaticCopyDue());
         QVERIFY(!SafetyCopy::isProgramFile(QStringLiteral("Copie/Vetrinova-copia-2025-03-05-0900.zip")));
     }

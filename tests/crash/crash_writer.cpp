@@ -52,7 +52,7 @@ void prepare(const QString &mode)
 bool write(const QString &mode, int version)
 {
     if (mode == QLatin1String("card"))
-        return savePictureJpeg(cards[version], programPath(QStringLiteral("1.jpg")));
+        return bool(savePictureJpeg(cards[version], programPath(QStringLiteral("1.jpg"))));
     if (mode == QLatin1String("page")) {
         if (!SlotPhotos::ensureFolder())
             return false;
@@ -64,7 +64,7 @@ bool write(const QString &mode, int version)
         return true;
     }
     if (mode == QLatin1String("export"))
-        return ExportWriter::write(ExportWriter::exportPath(), exports[version]);
+        return bool(ExportWriter::write(ExportWriter::exportPath(), exports[version]));
     if (mode == QLatin1String("password")) {
         try {
             PasswordStore::write(PasswordStore::path(), version ? QStringLiteral("UNO") : QStringLiteral("ZERO"));

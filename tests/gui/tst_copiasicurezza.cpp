@@ -3,6 +3,7 @@
 #include "shell/Avvio.h"
 #include "shell/CopiaSicurezza.h"
 #include "shell/Forms.h"
+#include "storage/FileReplace.h"
 #include "storage/SafetyCopy.h"
 #include "storage/SchedaProdotto.h"
 #include "widgets/PictureButton.h"
@@ -50,6 +51,7 @@ private slots:
     void cleanup()
     {
         SafetyCopy::setFaultInjector({});
+        FileReplace::setFaultInjector({});
         Forms::destroyAll();
         m_outside.reset();
         m_sandbox.reset();
@@ -174,6 +176,37 @@ private slots:
         addCard(QStringLiteral("C3"));
         CopiaSicurezza::copiaAllUscita();
         QCOMPARE(QDir(m_sandbox->path(QStringLiteral("Copie"))).entryList(QDir::Files).size(), 1);
+    }
+
+    // A full disk used to leave Vetrinova.ini empty: every setting lost, with no word.
+    void aSwitchThatCannotBeSavedKeepsTheSettingsInForceAndSaysSo()
+    {
+        const QString ini = m_sandbox->path(QStringLiteral("Vetrinova.ini"));
+        const QByteArray before("[CopieDiSicurezza]\nAutomatica=true\nDaTenere=3\n");
+        Sandbox::writeFile(ini, before);
+        auto *chk = Forms::avvio()->findChild<QCheckBox *>(QStringLiteral("chkCopiaUscita"));
+        QVERIFY(chk->isChecked());
+        FileReplace::setFaultInjector([](FileReplace::Step s) { return s == FileReplace::Step::Write; });
+        chk->click();
+        QCOMPARE(m_sandbox->messageTexts(),
+            QStringList { QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la scelta nel file "
+                                         "Vetrinova.ini; il disco potrebbe essere pieno. Resta in vigore "
+                                         "l'impostazione precedente.") });
+        QCOMPARE(m_sandbox->messages.at(0).kind, Msg::Kind::Error);
+        QVERIFY(chk->isChecked());
+        QCOMPARE(Sandbox::readFile(ini), before);
+        QVERIFY(SafetyCopy::Settings::automatic());
+        QCOMPARE(SafetyCopy::Settings::keep(), 3);
+        QCOMPARE(QDir(m_sandbox->folder()).entryList({ "Vetrinova.ini?*" }, QDir::Files | QDir::Hidden), QStringList());
+
+        // With room on the disk the same click is kept, and the other settings with it.
+        FileReplace::setFaultInjector({});
+        m_sandbox->clearMessages();
+        chk->click();
+        QVERIFY(m_sandbox->messages.isEmpty());
+        QVERIFY(!chk->isChecked());
+        QVERIFY(!SafetyCopy::Settings::automatic());
+        QCOMPARE(SafetyCopy::Settings::keep(), 3);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include "storage/FileReplace.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/rules/WarehouseSheet.h"
@@ -13,8 +14,10 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QThread>
 #include <QXmlStreamReader>
 
+#include <latch>
 #include <map>
 
 namespace {
@@ -251,6 +254,8 @@ private slots:
     {
         m_window.reset();
         WorkbookWriter::setFaultInjector({});
+        FileReplace::setFaultInjector({});
+        FileReplace::setLetterSource({});
         m_box.reset();
     }
 
@@ -329,7 +334,7 @@ private slots:
         click(button());
         QCOMPARE(m_box->messageTexts(), QStringList { kDone });
         QCOMPARE(m_box->opened, QStringList { "\"" + m_box->folder() + "Magazzino.xlsx\"" });
-        QVERIFY(!QFile::exists(WorkbookWriter::temporaryPath()));
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files | QDir::Hidden), QStringList());
 
         const QString book = WorkbookWriter::exportPath();
         QVERIFY(zipPart(book, "xl/workbook.xml").contains("<sheet name=\"Magazzino\""));
@@ -424,24 +429,21 @@ private slots:
 
     void failureKeepsThePreviousWorkbook_data()
     {
-        QTest::addColumn<bool>("folderInTheWay");
-        QTest::addColumn<int>("failingStep");
-        QTest::newRow("a folder where the temporary file goes") << true << -1;
-        QTest::newRow("the workbook cannot be finished") << false << int(WorkbookWriter::Step::Close);
-        QTest::newRow("the disk refuses the flush") << false << int(WorkbookWriter::Step::Flush);
-        QTest::newRow("the rename fails") << false << int(WorkbookWriter::Step::Rename);
+        QTest::addColumn<int>("bookStep"); // a failing WorkbookWriter::Step, or -1
+        QTest::addColumn<int>("fileStep"); // a failing FileReplace::Step, or -1
+        QTest::newRow("the workbook cannot be finished") << int(WorkbookWriter::Step::Close) << -1;
+        QTest::newRow("the disk refuses the flush") << -1 << int(FileReplace::Step::Flush);
+        QTest::newRow("the rename fails") << -1 << int(FileReplace::Step::Commit);
     }
 
     void failureKeepsThePreviousWorkbook()
     {
-        QFETCH(bool, folderInTheWay);
-        QFETCH(int, failingStep);
+        QFETCH(int, bookStep);
+        QFETCH(int, fileStep);
         addCard({ { S::Codice, "A1" }, { S::Nome, "Vaso" } });
         Sandbox::writeFile(WorkbookWriter::exportPath(), "earlier workbook");
-        if (folderInTheWay)
-            QVERIFY(QDir().mkdir(WorkbookWriter::temporaryPath()));
-        else
-            WorkbookWriter::setFaultInjector([failingStep](WorkbookWriter::Step s) { return int(s) == failingStep; });
+        WorkbookWriter::setFaultInjector([bookStep](WorkbookWriter::Step s) { return int(s) == bookStep; });
+        FileReplace::setFaultInjector([fileStep](FileReplace::Step s) { return int(s) == fileStep; });
         openWindow();
         click(button());
         QCOMPARE(m_box->messages.size(), 1);
@@ -449,18 +451,85 @@ private slots:
         QCOMPARE(m_box->messages[0].text, kFailure);
         QVERIFY(m_box->opened.isEmpty());
         QCOMPARE(Sandbox::readFile(WorkbookWriter::exportPath()), QByteArray("earlier workbook"));
-        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files), QStringList());
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!QFile::exists(m_box->path("Magazzino.xls")));
 
         // Once the way is clear the same grid is written.
         WorkbookWriter::setFaultInjector({});
-        if (folderInTheWay)
-            QVERIFY(QDir().rmdir(WorkbookWriter::temporaryPath()));
+        FileReplace::setFaultInjector({});
         m_box->clearMessages();
         click(button());
         QCOMPARE(m_box->messageTexts(), QStringList { kDone });
         QVERIFY(Sandbox::readFile(WorkbookWriter::exportPath()).startsWith("PK"));
-        QVERIFY(!QFile::exists(WorkbookWriter::temporaryPath()));
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // Links planted where the workbook's temporary could go (the old fixed name, the names the writer
+    // tries) change nothing they point to, and a folder there is stepped around.
+    void linksPlantedAtTheTemporaryNamesChangeNothing()
+    {
+        addCard({ { S::Codice, "A1" }, { S::Nome, "Vaso" } });
+        const QByteArray archive = Sandbox::readFile(m_box->path("Magazzino.pro"));
+        const QString book = WorkbookWriter::exportPath();
+        QVERIFY(QFile::link(m_box->path("Magazzino.pro"), book + QStringLiteral(".tmp")));
+        QVERIFY(QFile::link(m_box->path("Magazzino.pro"), book + QStringLiteral(".AbCdEf")));
+        QVERIFY(QFile::link(m_box->path("nuovo.txt"), book + QStringLiteral(".GhIjKl")));
+        QVERIFY(QDir().mkdir(book + QStringLiteral(".MnOpQr")));
+        QStringList names { "AbCdEf", "GhIjKl", "MnOpQr", "StUvWx" };
+        FileReplace::setLetterSource([&] { return names.isEmpty() ? QStringLiteral("YzAbCd") : names.takeFirst(); });
+        openWindow();
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+        QVERIFY(Sandbox::readFile(book).startsWith("PK"));
+        QVERIFY(!QFileInfo(book).isSymLink());
+        QCOMPARE(Sandbox::readFile(m_box->path("Magazzino.pro")), archive);
+        QVERIFY(!QFileInfo::exists(m_box->path("nuovo.txt")));
+        QVERIFY(!QFileInfo::exists(book + QStringLiteral(".StUvWx")));
+    }
+
+    // Two exports at once (two copies of the program, or two windows) each write a whole workbook of
+    // their own; the one that ends last is the file, whole and valid.
+    void twoExportsAtOnceLeaveAWholeWorkbook()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is missing (scripts/install-deps installs it)");
+        WarehouseSheet sheets[2];
+        for (int k = 0; k < 2; ++k) {
+            sheets[k].setRowCount(3001);
+            for (int row = 0; row < 3001; ++row)
+                for (int column = 0; column < WarehouseSheet::ColumnCount; ++column)
+                    sheets[k].setText(row, column, QStringLiteral("%1-%2-%3").arg(k).arg(row).arg(column));
+        }
+        QStringList headers;
+        for (int c = 0; c < WarehouseSheet::ColumnCount; ++c)
+            headers << QStringLiteral("Colonna %1").arg(c + 1);
+        // Both pass their last progress report together, so both finish their files at the same time.
+        std::latch together(2);
+        auto progress = [&](qsizetype done, qsizetype) {
+            if (done == 3000)
+                together.arrive_and_wait();
+            return true;
+        };
+        bool written[2] = { false, false };
+        std::unique_ptr<QThread> other(QThread::create([&] {
+            written[1] = bool(WorkbookWriter::write(WorkbookWriter::exportPath(), sheets[1], headers, {}, progress));
+        }));
+        other->start();
+        written[0] = bool(WorkbookWriter::write(WorkbookWriter::exportPath(), sheets[0], headers, {}, progress));
+        QVERIFY(other->wait(60000));
+        QVERIFY(written[0] && written[1]);
+
+        const QString book = WorkbookWriter::exportPath();
+        QProcess check;
+        check.start(QStringLiteral("unzip"), { QStringLiteral("-tq"), book });
+        QVERIFY(check.waitForFinished(30000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        const QByteArray strings = zipPart(book, "xl/worksheets/sheet1.xml");
+        const bool first = strings.contains(">0-3000-16<");
+        const bool second = strings.contains(">1-3000-16<");
+        QVERIFY(first != second);
+        QVERIFY(!strings.contains(first ? ">1-0-0<" : ">0-0-0<"));
+        QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

@@ -1,3 +1,4 @@
+#include "app/rules/PasswordStore.h"
 #include "shell/Application.h"
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
@@ -9,6 +10,8 @@
 #include "tests/support/TestSupport.h"
 #include "warehouse/AllegaCartella.h"
 #include "warehouse/Magazzino.h"
+#include "warehouse/rules/ExportWriter.h"
+#include "warehouse/rules/WarehouseSheet.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -334,6 +337,47 @@ private slots:
         expected.insert(QStringLiteral("scheda.pdf"), "nuova");
         QCOMPARE(tree(user), expected);
         QVERIFY(QFileInfo(program() + QStringLiteral("1.jpg")).isSymLink());
+    }
+
+    // A file the program writes that is a link out of its folder is refused with that reason, never as
+    // a full disk, a file already open or a program to reinstall.
+    void aLinkOutsideIsRefusedWithThatReason()
+    {
+        const QString user = m_root + QStringLiteral("utente/");
+        makeJpeg(user + QStringLiteral("foto.jpg"), QSize(40, 30));
+        Sandbox::writeFile(user + QStringLiteral("tabella.xls"), "dell'utente");
+        Sandbox::writeFile(user + QStringLiteral("password.ini"), "[Accesso]\r\nValore=X\r\n");
+        QVERIFY(QDir().mkpath(user + QStringLiteral("foto_listino")));
+        makeLink(user + QStringLiteral("foto.jpg"), program() + QStringLiteral("1.jpg"));
+        makeLink(user + QStringLiteral("tabella.xls"), program() + QStringLiteral("Magazzino.xls"));
+        makeLink(user + QStringLiteral("password.ini"), program() + QStringLiteral("unins000.dll"));
+        QVERIFY(QDir(program()).rmdir(QStringLiteral("Foto_Listino")));
+        makeLink(user + QStringLiteral("foto_listino"), program() + QStringLiteral("Foto_Listino"));
+        WarehouseArchive::append(card(QStringLiteral("C1")));
+        PriceListFile::append(program() + QStringLiteral("Fiori.lis"), page(QStringLiteral("Rosa")));
+        const QMap<QString, QByteArray> before = tree(user);
+        const QString why = QStringLiteral("collegamento che porta fuori dalla cartella del programma");
+
+        QWidget *editor = showFirst(false);
+        click(editor, "btnSalva"); // the card is saved, its photo refused
+        QCOMPARE(sb->messages.size(), 1);
+        QVERIFY2(sb->messages[0].text.contains(why) && !sb->messages[0].text.contains(QStringLiteral("disco")),
+            qPrintable(sb->messages[0].text));
+        sb->clearMessages();
+        QWidget *pages = showFirst(true);
+        click(pages, "cmdSalva"); // the page is saved, its photos refused
+        QCOMPARE(sb->messages.size(), 1);
+        QVERIFY2(sb->messages[0].text.contains(why) && !sb->messages[0].text.contains(QStringLiteral("disco")),
+            qPrintable(sb->messages[0].text));
+
+        QCOMPARE(ExportWriter::write(ExportWriter::exportPath(), WarehouseSheet()).error(), WriteError::LinkOutside);
+        try {
+            PasswordStore::write(QStringLiteral("NUOVA"));
+            QFAIL("the password store was written through a link");
+        } catch (const PasswordStore::Error &e) {
+            QCOMPARE(e.why(), WriteError::LinkOutside);
+        }
+        QCOMPARE(tree(user), before);
     }
 };
 

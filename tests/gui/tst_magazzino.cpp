@@ -34,6 +34,9 @@ const QString AppendedWithoutPhoto = QStringLiteral(
     "il disco potrebbe essere pieno. Dopo aver liberato spazio premere di nuovo Salva.");
 const QString PhotoNotSaved
     = QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la foto; il disco potrebbe essere pieno.");
+const QString PhotoNotShown = QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo "
+                                             "grande o non \u00e8 un'immagine JPEG o Bitmap. La foto della scheda "
+                                             "non \u00e8 stata cambiata.");
 const QString EmptyArchive = QStringLiteral("L'archivio non contiene nessuna scheda.");
 
 TSchedaProdotto card(const QString &code, const QString &paid = QStringLiteral("No"))
@@ -338,14 +341,15 @@ private slots:
         click(QStringLiteral("btnCancFoto"));
         QCOMPARE(photo(), placeholder);
 
-        // A file that is no picture shows the placeholder and says nothing.
+        // A file that is no picture is refused with a word, and the photo on screen stays.
         Sandbox::writeFile(sb->path(QStringLiteral("rotta.jpg")), "not a picture");
         sb->nextFiles << makeJpeg(sb->path(QStringLiteral("b.jpg")), QSize(50, 40)) << sb->path("rotta.jpg");
         click(QStringLiteral("btnCaricaFoto"));
         QCOMPARE(photo().size(), QSize(50, 40));
         click(QStringLiteral("btnCaricaFoto"));
-        QCOMPARE(photo(), placeholder);
-        QCOMPARE(sb->messageTexts(), QStringList { Appended });
+        QCOMPARE(photo().size(), QSize(50, 40));
+        QCOMPARE(sb->messageTexts(), (QStringList { Appended, PhotoNotShown }));
+        QCOMPARE(sb->messages.last().kind, Msg::Kind::Warning);
 
         // A photo that cannot be written is reported and stays on screen.
         sb->clearMessages();
@@ -419,6 +423,43 @@ private slots:
         click(QStringLiteral("btnCancFoto"));
         click(QStringLiteral("btnSalva"));
         QCOMPARE(loadPicture(path).size(), QSize(366, 274));
+    }
+
+    // "Carica foto" on a card with a good photo: a camera photo past the old size limit loads (reduced)
+    // and becomes the photo; a file that cannot be shown is refused with a word and never replaces it.
+    void aChosenPhotoReplacesTheCardsOnlyWhenShown_data()
+    {
+        QTest::addColumn<QSize>("chosen"); // an invalid size: a file that is no picture
+        QTest::addColumn<QSize>("stored"); // the card's photo after Salva; invalid: the old file, untouched
+        QTest::newRow("70-megapixel camera photo") << QSize(10240, 6840) << QSize(5120, 3420);
+        QTest::newRow("a file that is no picture") << QSize() << QSize();
+    }
+    void aChosenPhotoReplacesTheCardsOnlyWhenShown()
+    {
+        QFETCH(QSize, chosen);
+        QFETCH(QSize, stored);
+        const QString path = sb->path(QStringLiteral("1.jpg"));
+        const QByteArray good = Sandbox::readFile(makeJpeg(path, QSize(400, 300)));
+        appendCards(1);
+        click(QStringLiteral("cmdPrimo"));
+        QCOMPARE(photo().size(), QSize(400, 300));
+        const QString file = sb->path(QStringLiteral("scelta.jpg"));
+        if (chosen.isValid())
+            makeJpeg(file, chosen);
+        else
+            Sandbox::writeFile(file, "not a picture");
+        sb->nextFiles << file;
+        click(QStringLiteral("btnCaricaFoto"));
+        QCOMPARE(photo().size(), stored.isValid() ? stored : QSize(400, 300));
+        QCOMPARE(sb->messageTexts(), chosen.isValid() ? QStringList() : QStringList { PhotoNotShown });
+
+        sb->clearMessages();
+        click(QStringLiteral("btnSalva"));
+        QCOMPARE(sb->messageTexts(), QStringList { Overwritten });
+        if (stored.isValid())
+            QCOMPARE(loadPicture(path).size(), stored);
+        else
+            QCOMPARE(Sandbox::readFile(path), good);
     }
 
     void largeCameraPhotoLoadsFromFile()

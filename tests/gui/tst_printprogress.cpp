@@ -2,9 +2,13 @@
 
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
+#include "report/engine/ReportPainter.h"
 
 #include <QPrinter>
 #include <QProcess>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 QStringList listLines(int count)
@@ -40,6 +44,34 @@ public:
 private:
     int m_left;
 };
+
+/**
+ * Files this process writes cannot grow past `bytes` while it lives, as under a file-size limit: a
+ * write past it fails, after storing what fits, the way a disk that fills up fails one.
+ */
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        m_set = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    bool set() const { return m_set; }
+
+private:
+    rlimit m_before {};
+    void (*m_signal)(int) = nullptr;
+    bool m_set = false;
+};
 } // namespace
 
 class TestPrintProgress : public QObject
@@ -53,25 +85,26 @@ private slots:
     void init() { m_sandbox = std::make_unique<Sandbox>(); }
     void cleanup() { m_sandbox.reset(); }
 
-    void aLongJobShowsItsProgressAndAnnullaStopsAfterThePageInProgress_data()
+    void aLongJobShowsItsProgressAndAnnullaKeepsThePreviousFile_data()
     {
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("cancelAtPage");
-        QTest::addColumn<int>("pagesOut");
-        QTest::addColumn<bool>("printed");
+        QTest::addColumn<int>("pagesOut"); // pages of the new file, or 0 where the previous file stays
+        QTest::addColumn<bool>("previousFile");
         QTest::newRow("one page: no progress window") << 10 << 0 << 1 << true;
         QTest::newRow("five pages printed") << 260 << 0 << 5 << true;
-        QTest::newRow("Annulla on page 1") << 260 << 1 << 1 << false;
-        QTest::newRow("Annulla on page 3") << 260 << 3 << 3 << false;
+        QTest::newRow("Annulla on page 1") << 260 << 1 << 0 << true;
+        QTest::newRow("Annulla on page 3") << 260 << 3 << 0 << true;
+        QTest::newRow("Annulla on page 3, no file before") << 260 << 3 << 0 << false;
         // On the last page there is nothing left to stop: the job is whole.
         QTest::newRow("Annulla on the last page") << 260 << 5 << 5 << true;
     }
-    void aLongJobShowsItsProgressAndAnnullaStopsAfterThePageInProgress()
+    void aLongJobShowsItsProgressAndAnnullaKeepsThePreviousFile()
     {
         QFETCH(int, lines);
         QFETCH(int, cancelAtPage);
         QFETCH(int, pagesOut);
-        QFETCH(bool, printed);
+        QFETCH(bool, previousFile);
         if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
             QSKIP("pdfinfo (poppler-utils) is not installed");
 
@@ -81,14 +114,23 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString path = m_sandbox->path(QStringLiteral("lista.pdf"));
+        if (previousFile)
+            Sandbox::writeFile(path, "earlier PDF");
         printer.setOutputFileName(path);
 
         ProgressWatcher watcher(cancelAtPage > 0 ? QStringLiteral("pagina %1 di").arg(cancelAtPage) : QString());
-        QCOMPARE(ReportOutput::printOn(nullptr, printer, report), printed);
+        QCOMPARE(ReportOutput::printOn(nullptr, printer, report), pagesOut > 0);
 
-        // Stopping is not a failure: no error box, and the file holds only whole pages.
+        // Stopping is not a failure: no error box; the file is the whole job, or what was there before.
         QVERIFY(m_sandbox->messages.isEmpty());
-        QCOMPARE(pdfPages(path), pagesOut);
+        if (pagesOut > 0)
+            QCOMPARE(pdfPages(path), pagesOut);
+        else if (previousFile)
+            QCOMPARE(Sandbox::readFile(path), QByteArray("earlier PDF"));
+        else
+            QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList({ "lista.pdf?*" }, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(printer.outputFileName(), path);
         QVERIFY(!QApplication::activeModalWidget());
         if (report.pages.size() == 1) {
             QVERIFY(watcher.labels.isEmpty());
@@ -100,6 +142,52 @@ private slots:
         QCOMPARE(watcher.labels.constFirst(), QStringLiteral("Stampa in corso: pagina 1 di 5"));
         QCOMPARE(watcher.labels.constLast(),
             QStringLiteral("Stampa in corso: pagina %1 di 5").arg(cancelAtPage ? cancelAtPage : 5));
+    }
+
+    // "Salva PDF" and printing to a file, when the file cannot be written whole (a disk that fills up,
+    // a file-size limit): the previous file stays, nothing is left beside it, and the failure is said.
+    void aPdfThatCannotBeWrittenWholeKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<bool>("printing");
+        QTest::newRow("Salva PDF") << false;
+        QTest::newRow("printing to a file") << true;
+    }
+    void aPdfThatCannotBeWrittenWholeKeepsThePreviousFile()
+    {
+        QFETCH(bool, printing);
+        ReportTemplate list = makeListReport();
+        fillListReport(list, QStringLiteral("Materiali in esaurimento"), listLines(260));
+        const PreparedReport report = list.prepare();
+        const QString path = m_sandbox->path(QStringLiteral("lista.pdf"));
+        Sandbox::writeFile(path, "earlier PDF");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        bool written = true;
+        {
+            FileSizeLimit limit(4096);
+            QVERIFY(limit.set());
+            ProgressWatcher watcher { QString() };
+            written = printing ? ReportOutput::printOn(nullptr, printer, report)
+                               : bool(ReportPainter::writePdf(report, path));
+        }
+        QVERIFY(!written);
+        QCOMPARE(Sandbox::readFile(path), QByteArray("earlier PDF"));
+        QCOMPARE(QDir(m_sandbox->folder()).entryList({ "lista.pdf?*" }, QDir::Files | QDir::Hidden), QStringList());
+        if (printing)
+            QCOMPARE(m_sandbox->messageTexts(),
+                QStringList { QStringLiteral("Impossibile salvare il file PDF: controllare la cartella scelta e "
+                                             "riprovare. Il file precedente non \u00e8 stato modificato.") });
+
+        // With room on the disk the same job, printed again, replaces it.
+        m_sandbox->clearMessages();
+        ProgressWatcher watcher { QString() };
+        QPrinter again(QPrinter::HighResolution);
+        again.setOutputFormat(QPrinter::PdfFormat);
+        again.setOutputFileName(path);
+        QVERIFY(printing ? ReportOutput::printOn(nullptr, again, report) : bool(ReportPainter::writePdf(report, path)));
+        QVERIFY(Sandbox::readFile(path).startsWith("%PDF"));
+        QVERIFY(m_sandbox->messages.isEmpty());
     }
 
     void aPrinterThatJamsMidJobIsReportedAndReleasesTheProgram()

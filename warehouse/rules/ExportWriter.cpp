@@ -235,16 +235,22 @@ QByteArray ExportWriter::build(const WarehouseSheet &sheet)
     return whole;
 }
 
-bool ExportWriter::write(const QString &path, const WarehouseSheet &sheet)
+WriteResult ExportWriter::write(const QString &path, const WarehouseSheet &sheet)
 {
     // Written a block at a time as it is built: a file of a hundred megabytes never sits whole in memory.
     constexpr qsizetype Block = 1 << 20;
     FileReplace file(path);
     if (!file.open())
-        return false;
+        return file.error();
     const bool written = produce(sheet, Block + (1 << 16), Block,
         [&](const QByteArray &piece) { return !(faultInjector() && faultInjector()()) && file.write(piece); });
-    return written && file.commit();
+    if (!written) {
+        file.cancel();
+        return file.error() == WriteError::None ? WriteError::WriteFailed : file.error();
+    }
+    if (!file.commit())
+        return file.error();
+    return WriteError::None;
 }
 
 void ExportWriter::setFaultInjector(std::function<bool()> injector)

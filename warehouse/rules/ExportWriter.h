@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/FileReplace.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -26,10 +28,10 @@ QByteArray cellText(const QString &text);
 
 /**
  * Writes the file for the sheet, as build() gives it, to a new file that replaces `path` only once
- * complete, so a failure leaves any earlier file whole. False on failure, and when `path` is a link
+ * complete, so a failure leaves any earlier file whole; fails with LinkOutside when `path` is a link
  * that leads outside the program folder.
  */
-bool write(const QString &path, const WarehouseSheet &sheet);
+WriteResult write(const QString &path, const WarehouseSheet &sheet);
 
 /** Test seam: called before each block is written; returning true makes that write fail. */
 void setFaultInjector(std::function<bool()> injector);

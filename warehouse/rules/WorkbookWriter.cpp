@@ -1,9 +1,8 @@
 #include "warehouse/rules/WorkbookWriter.h"
 
-#include "storage/DiskSync.h"
 #include "storage/FieldRules.h"
+#include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
-#include "storage/platform/Os.h"
 #include "warehouse/rules/WarehouseSheet.h"
 
 #include <QBuffer>
@@ -212,11 +211,6 @@ private:
     locale_t m_previous = nullptr;
 };
 
-bool flushFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadWrite) && DiskSync::qtFile(f.handle());
-}
 #endif
 } // namespace
 
@@ -235,43 +229,35 @@ QString exportPath()
     return programPath(QStringLiteral("Magazzino.xlsx"));
 }
 
-QString temporaryPath()
-{
-    return programPath(QStringLiteral("Magazzino.xlsx.tmp"));
-}
-
-bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
+WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
     const std::function<QImage(qsizetype row)> &photo, const Progress &progress)
 {
 #ifdef VETRINOVA_XLSX
-    const QString temporary = temporaryPath();
-    if (!writeStaysInside(path) || !writeStaysInside(temporary))
-        return false;
-    const QByteArray temporaryName = QFile::encodeName(temporary);
+    // The library writes to a name: it gets the writer's exclusive temporary, never a fixed name
+    // that another copy of the program, or a planted link, could share.
+    FileReplace file(path);
+    if (!file.open())
+        return file.error();
+    const QByteArray temporaryName = QFile::encodeName(file.temporaryPath());
     const CNumbersOnThisThread cNumbers;
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE; // rows go straight to disk, so a big warehouse stays small in memory
     options.use_zip64 = LXW_TRUE; // a large warehouse must not hit the plain ZIP limits
     lxw_workbook *book = workbook_new_opt(temporaryName.constData(), &options);
-    if (!book)
-        return false;
+    if (!book) {
+        file.cancel();
+        return WriteError::WriteFailed;
+    }
     const bool filled = fillWorkbook(book, sheet, headers, photo, progress);
     // workbook_close frees the workbook whatever happens, so it is called on every path.
     const lxw_error closed = workbook_close(book);
-    auto dropTemporary = [&] {
-        // A folder standing in the temporary file's place is not ours to remove.
-        if (QFileInfo(temporary).isFile())
-            QFile::remove(temporary);
-        return false;
-    };
-    if (!filled || closed != LXW_NO_ERROR || injected(Step::Close))
-        return dropTemporary();
-    if (injected(Step::Flush) || !flushFile(temporary))
-        return dropTemporary();
-    if (injected(Step::Rename) || !Os::replace(temporaryName.toStdString(), QFile::encodeName(path).toStdString()))
-        return dropTemporary();
-    DiskSync::folderOf(path);
-    return true;
+    if (!filled || closed != LXW_NO_ERROR || injected(Step::Close)) {
+        file.cancel();
+        return WriteError::WriteFailed;
+    }
+    if (!file.commit())
+        return file.error();
+    return WriteError::None;
 #else
     Q_UNUSED(path);
     Q_UNUSED(sheet);
@@ -279,7 +265,7 @@ bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &
     Q_UNUSED(photo);
     Q_UNUSED(progress);
     Q_UNUSED(injected);
-    return false;
+    return WriteError::WriteFailed;
 #endif
 }
 

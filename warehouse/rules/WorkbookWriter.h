@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/FileReplace.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -19,26 +21,20 @@ bool available();
 
 /** Magazzino.xlsx in the program folder. */
 QString exportPath();
-/** The name the workbook is written under before it replaces exportPath(). */
-QString temporaryPath();
-
 /** The points a test can make fail. */
 enum class Step {
-    Close, ///< the library finishing the workbook file
-    Flush, ///< the flush of the finished file to the disk
-    Rename ///< the rename over the old workbook
+    Close ///< the library finishing the workbook file (the flush and the rename are FileReplace's)
 };
 
 /** Told how many rows are written; returning false stops the writing, which then fails. */
 using Progress = std::function<bool(qsizetype done, qsizetype total)>;
 
 /**
- * Writes the sheet, under the seventeen `headers`, to temporaryPath() and moves it over `path` only
- * once complete and on the disk; on any failure the old workbook stays as it was and no temporary file
- * is left. False on failure, when `progress` stopped it, and when `path` is a link that leads outside
- * the program folder.
+ * Writes the sheet, under the seventeen `headers`, through FileReplace over `path`; on any failure the
+ * old workbook stays as it was and no temporary file is left. Fails also when `progress` stopped it,
+ * and when `path` is a link that leads outside the program folder.
  */
-bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
+WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
     const std::function<QImage(qsizetype row)> &photo = {}, const Progress &progress = {});
 
 /**

@@ -83,6 +83,11 @@ Os::File Os::openExisting(const std::string &path)
     return openRetrying(path, O_RDWR | O_CLOEXEC);
 }
 
+Os::File Os::openNoLink(const std::string &path)
+{
+    return openRetrying(path, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+}
+
 Os::File Os::createNew(const std::string &path)
 {
     // O_EXCL never follows a dangling link, so nothing is created wherever such a link points.
@@ -199,6 +204,11 @@ bool Os::syncFolder(const std::string &folder)
 bool Os::replace(const std::string &from, const std::string &to)
 {
     return ::rename(from.c_str(), to.c_str()) == 0 || failed();
+}
+
+bool Os::remove(const std::string &path)
+{
+    return ::unlink(path.c_str()) == 0 || failed();
 }
 
 std::vector<std::string> Os::regularFiles(const std::string &folder, const std::string &ending)

@@ -140,6 +140,27 @@ Os::File Os::openExisting(const std::string &path)
     return openWith(path, OPEN_EXISTING);
 }
 
+Os::File Os::openNoLink(const std::string &path)
+{
+    const std::wstring name = wide(path);
+    SECURITY_ATTRIBUTES inherit { sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE };
+    // The link itself, not what it leads to; then refused, as a link is not the file asked for.
+    const HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, &inherit, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        failed();
+        return kNoFile;
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag {};
+    if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)
+        && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        CloseHandle(h);
+        failed(ERROR_CANT_ACCESS_FILE);
+        return kNoFile;
+    }
+    return fileOf(h);
+}
+
 Os::File Os::createNew(const std::string &path)
 {
     return openWith(path, CREATE_NEW);
@@ -269,6 +290,11 @@ bool Os::replace(const std::string &from, const std::string &to)
     if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     return failed();
+}
+
+bool Os::remove(const std::string &path)
+{
+    return DeleteFileW(wide(path).c_str()) || failed();
 }
 
 std::vector<std::string> Os::regularFiles(const std::string &folder, const std::string &ending)

@@ -250,7 +250,9 @@ private slots:
         QCOMPARE(Sandbox::readFile(warehousePath()), archive);
     }
 
-    void hostilePictureGivesThePlaceholderSilently_data()
+    // A damaged photo file of the card shows the placeholder; one chosen with "Carica foto" is refused
+    // with a word and never replaces the photo shown, which the next Salva would write.
+    void hostilePictureGivesThePlaceholderOrIsRefused_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray jpeg = encoded("JPG"), bmp = encoded("BMP");
@@ -264,7 +266,7 @@ private slots:
         QTest::newRow("bitmap declaring 30000 x 30000") << declaring30000(bmp, false);
     }
 
-    void hostilePictureGivesThePlaceholderSilently()
+    void hostilePictureGivesThePlaceholderOrIsRefused()
     {
         QFETCH(QByteArray, bytes);
         Sandbox::writeFile(warehousePath(), goodRecord("A1"));
@@ -283,7 +285,11 @@ private slots:
         QCOMPARE(editorPhoto().size(), QSize(200, 150));
         sb->nextFiles << hostile;
         click(editor(), "btnCaricaFoto");
-        QCOMPARE(editorPhoto(), placeholder());
+        QCOMPARE(editorPhoto().size(), QSize(200, 150));
+        QCOMPARE(sb->messages.size(), 1);
+        QCOMPARE(sb->messages[0].kind, Msg::Kind::Warning);
+        QVERIFY(sb->messages[0].text.startsWith(QStringLiteral("Impossibile mostrare la foto scelta")));
+        sb->clearMessages();
         // The zoom shows what the editor shows.
         QImage zoomed;
         onNextModal([&](QWidget *w) {
@@ -291,7 +297,7 @@ private slots:
             w->close();
         });
         click(editor(), "btnZoomFoto");
-        QTRY_COMPARE(zoomed, placeholder());
+        QTRY_COMPARE(zoomed.size(), QSize(200, 150));
 
         // A page slot.
         QWidget *page = Forms::listinoPrezzi();
@@ -301,7 +307,10 @@ private slots:
         QCOMPARE(named<PhotoBox>(page, "imgFoto_B")->picture().size(), QSize(200, 150));
         sb->nextFiles << hostile;
         QTest::mouseClick(named<PhotoBox>(page, "imgFoto_B"), Qt::LeftButton);
-        QCOMPARE(named<PhotoBox>(page, "imgFoto_B")->picture(), blank);
+        QCOMPARE(named<PhotoBox>(page, "imgFoto_B")->picture().size(), QSize(200, 150));
+        QCOMPARE(sb->messages.size(), 1);
+        QVERIFY(sb->messages[0].text.startsWith(QStringLiteral("Impossibile mostrare la foto scelta")));
+        sb->clearMessages();
         // Imported with the card: the slot takes the placeholder too.
         TfrmImportaMagazzino::showCardInSlot(page, 'C', WarehouseArchive::read(1), 1);
         QCOMPARE(named<PhotoBox>(page, "imgFoto_C")->picture(), blank);

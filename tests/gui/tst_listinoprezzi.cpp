@@ -433,11 +433,16 @@ private slots:
         click("imgFoto_B"); // cancelled: the photo stays
         QCOMPARE(photo('B')->picture().size(), QSize(1600, 900));
 
+        // A file that cannot be shown is refused with a word; the slot keeps its photo for the next Salva.
         Sandbox::writeFile(sb->path("rotta.jpg"), "non una foto");
         sb->nextFiles << sb->path("rotta.jpg");
         click("imgFoto_B");
-        QCOMPARE(photo('B')->picture(), blank);
-        QVERIFY(sb->messages.isEmpty());
+        QCOMPARE(photo('B')->picture().size(), QSize(1600, 900));
+        QCOMPARE(sb->messageTexts(),
+            QStringList { QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo "
+                                         "grande o non \u00e8 un'immagine JPEG o Bitmap. La foto del prodotto non "
+                                         "\u00e8 stata cambiata.") });
+        QCOMPARE(sb->messages.last().kind, Msg::Kind::Warning);
     }
 
     void savedPhotosAreStretchedAndComeBack()

@@ -87,6 +87,21 @@ QString problemMessage(SafetyCopy::Problem problem, bool restoring)
             + untouched;
     case Problem::RestoreFailed:
         return QStringLiteral("Il ripristino non è riuscito: la cartella del programma è rimasta com'era.");
+    case Problem::TooManyFiles:
+        return QStringLiteral("La copia contiene più di %1 file, il massimo che si può ripristinare: ripristino "
+                              "rifiutato.")
+                   .arg(QLocale(QLocale::Italian).toString(SafetyCopy::limits().files))
+            + untouched;
+    case Problem::FileTooLarge:
+        return QStringLiteral("Un file della copia supera %1 GB, il massimo che si può ripristinare: ripristino "
+                              "rifiutato.")
+                   .arg(SafetyCopy::limits().fileBytes >> 30)
+            + untouched;
+    case Problem::TooLargeInAll:
+        return QStringLiteral("I file della copia superano in tutto %1 GB, il massimo che si può ripristinare: "
+                              "ripristino rifiutato.")
+                   .arg(SafetyCopy::limits().totalBytes >> 30)
+            + untouched;
     }
     return QString();
 }

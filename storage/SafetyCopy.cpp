@@ -22,9 +22,9 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <vector>
-#include <cstdio>
 
 namespace SafetyCopy {
 namespace {
@@ -34,6 +34,7 @@ const char *const Heading = "Vetrinova copia di sicurezza";
 const QString PhotoFolder = QStringLiteral("Foto_Listino");
 const QString AttachmentFolder = QStringLiteral("Documenti_Allegati");
 const QString Staging = QStringLiteral("Ripristino-in-corso");
+Limits g_limits;
 
 std::function<bool(Step, const QString &)> &injector()
 {
@@ -492,13 +493,26 @@ Problem create(const QString &zipPath, const Progress &progress)
     return Problem::None;
 }
 
+Limits limits()
+{
+    return g_limits;
+}
+
+void setLimits(const Limits &bounds)
+{
+    g_limits = bounds;
+}
+
 Problem inspect(const QString &zipPath, Contents *contents)
 {
     *contents = Contents();
+    const Limits bounds = limits();
     Reader reader(zipPath);
     zip_t *zip = reader.zip;
     if (!zip || zip_get_num_entries(zip, 0) <= 0)
         return Problem::Unreadable;
+    if (zip_get_num_entries(zip, 0) > bounds.files + 1) // the files and their list
+        return Problem::TooManyFiles;
     const zip_int64_t listIndex = zip_name_locate(zip, manifestName().toUtf8().constData(), 0);
     if (listIndex < 0)
         return Problem::Foreign;
@@ -515,7 +529,7 @@ Problem inspect(const QString &zipPath, Contents *contents)
             if (got == 0)
                 break;
             text.append(buffer.constData(), got);
-            if (text.size() > (64 << 20))
+            if (text.size() > bounds.listBytes)
                 return Problem::Foreign;
         }
         if (zip_fclose(in.release()) != 0)
@@ -523,6 +537,16 @@ Problem inspect(const QString &zipPath, Contents *contents)
     }
     if (!parseManifest(text, contents))
         return Problem::Foreign;
+    if (contents->entries.size() > bounds.files)
+        return Problem::TooManyFiles;
+    qint64 total = 0;
+    for (const Entry &e : contents->entries) {
+        if (e.size > bounds.fileBytes)
+            return Problem::FileTooLarge;
+        total += e.size; // no overflow: each is within its bound and there are few
+        if (total > bounds.totalBytes)
+            return Problem::TooLargeInAll;
+    }
 
     QHash<QString, qint64> listed;
     for (const Entry &e : contents->entries) {

@@ -1,5 +1,6 @@
 #include "shell/CopiaSicurezza.h"
 
+#include "storage/ArchiveError.h"
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
 #include "widgets/FileDialogs.h"
@@ -69,8 +70,7 @@ QString problemMessage(SafetyCopy::Problem problem, bool restoring)
     case Problem::ReadFailed:
         return QStringLiteral("Impossibile leggere i file del programma. Nessuna copia è stata creata.");
     case Problem::Busy:
-        return QStringLiteral("Un'altra copia di Vetrinova sta usando l'archivio: riprovare tra qualche istante. "
-                              "Nessuna copia è stata creata.");
+        return archiveBusyText() + QStringLiteral(" Nessuna copia è stata creata.");
     case Problem::Unreadable:
         return QStringLiteral("Il file scelto è danneggiato o incompleto: non può essere ripristinato.") + untouched;
     case Problem::Foreign:

@@ -2,6 +2,8 @@
 #include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/TextField.h"
+#include "warehouse/rules/CardFilter.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/ImportRules.h"
 #include "warehouse/rules/ImportRun.h"
@@ -370,6 +372,77 @@ private slots:
         QCOMPARE(read.first.at(0), cell);
         QCOMPARE(read.first.at(1), cell);
         QCOMPARE(read.first.at(2), QStringLiteral("7"));
+    }
+
+    void oneRuleForLinesAndDates_data()
+    {
+        // What a box keeps of a pasted text and what the import keeps of a cell are one text; a due
+        // date means one day to the start window's badge, the workbook and the import.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name"); // the name kept, box and import alike
+        QTest::addColumn<QString>("due"); // the day as the program writes it, or empty: no date
+        QTest::newRow("CR LF") << "a\r\nb"
+                               << "a b" << QString();
+        QTest::newRow("LF CR") << "a\n\rb"
+                               << "a  b" << QString();
+        QTest::newRow("tab and unicode breaks") << "a\tb\u2028c\u0085d"
+                                                << "a b c d" << QString();
+        QTest::newRow("day first, short") << "5/1/2024"
+                                          << "5/1/2024"
+                                          << "05/01/2024";
+        QTest::newRow("day first, long") << "05/01/2024"
+                                         << "05/01/2024"
+                                         << "05/01/2024";
+        QTest::newRow("blanks around") << " 5/1/2024 "
+                                       << "5/1/2024"
+                                       << "05/01/2024";
+        QTest::newRow("no such day") << "31/2/2024"
+                                     << "31/2/2024" << QString();
+        QTest::newRow("month first is no day") << "1/13/2024"
+                                               << "1/13/2024" << QString();
+        QTest::newRow("short year") << "5/1/24"
+                                    << "5/1/24" << QString();
+    }
+
+    void oneRuleForLinesAndDates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QFETCH(QString, due);
+        // The box keeps one line; the field is trimmed when it is stored.
+        QCOMPARE(trimText(oneLine(text)), name);
+        QStringList cells { QStringLiteral("A"), QStringLiteral("10,00"), text, QStringLiteral("Ceramica"),
+            QStringLiteral("Casa"), QStringLiteral("Smaltato"), QStringLiteral("25,00"), text };
+        const ImportRules::Mapping mapping = ImportRules::guessMapping(
+            { "Codice", "Costo", "Nome", "Aspetto", "Categoria", "Caratteristiche", "Prezzo", "Data scadenza" });
+        const ImportRules::Checked imported = ImportRules::checkRow(cells, mapping);
+        QCOMPARE(imported.verdict, Verdict::Accepted);
+        QCOMPARE(imported.card[F::Nome], name);
+        QCOMPARE(imported.card[F::DataSca], due);
+
+        // The badge counts an unpaid card due on the 5th as overdue on the 6th, not on the 5th.
+        TSchedaProdotto card = goodCard(QStringLiteral("A"));
+        card[F::DataSca] = text;
+        QByteArray record(TSchedaProdotto::RecordSize, '\0');
+        card.store(record.data());
+        QCOMPARE(isOverdue(record.constData(), QDate(2024, 1, 6)), !due.isEmpty());
+        QVERIFY(!isOverdue(record.constData(), QDate(2024, 1, 5)));
+
+        if (text != oneLine(text) || !(WorkbookWriter::available() && ImportSource::readsWorkbooks()))
+            return;
+        // The workbook writes a day as a date, read back in the program's form; anything else as text.
+        WarehouseSheet sheet;
+        sheet.appendRecord(record.constData());
+        const QString path = m_source + QStringLiteral("/d.xlsx");
+        QVERIFY(WorkbookWriter::write(path, sheet, QStringList(17, QStringLiteral("h")), {}));
+        const ImportSource::Format format = ImportSource::detect(path);
+        QString error;
+        const auto reader = ImportSource::open(path, format, &error);
+        QVERIFY(reader);
+        QStringList cells2;
+        QVERIFY(reader->next(cells2));
+        QVERIFY(reader->next(cells2));
+        QCOMPARE(cells2.value(13), due.isEmpty() ? trimText(text) : due);
     }
 
     void headersMatchThemselves_data()

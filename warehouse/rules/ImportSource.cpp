@@ -563,7 +563,7 @@ public:
             }
         }
         QXmlStreamReader xml(book);
-        while (!xml.atEnd() && names.size() < MaxColumns) {
+        while (!xml.atEnd()) {
             xml.readNext();
             if (xml.isStartElement() && xml.name() == QLatin1String("sheet")) {
                 QString id;

@@ -45,7 +45,7 @@ public:
      * Writes the eight slot photos of the page shown, under its number, except those whose file could
      * not be shown whole. A slot that fails keeps its picture and its old file; false when any failed.
      */
-    bool savePagePhotos();
+    [[nodiscard]] bool savePagePhotos();
     /** Loads the eight slot photos of the page shown; a slot whose file is missing or unreadable shows blank. */
     void loadPagePhotos();
     /**

@@ -489,7 +489,11 @@ Problem create(const QString &zipPath, const Progress &progress)
         QFile::remove(zipPath);
         return Problem::WriteFailed;
     }
-    DiskSync::folderOf(zipPath);
+    // A copy whose name may vanish at a power cut is no copy: reported as failed, as a full disk is.
+    if (!DiskSync::folderOf(zipPath)) {
+        QFile::remove(zipPath);
+        return Problem::WriteFailed;
+    }
     return Problem::None;
 }
 
@@ -631,7 +635,9 @@ Problem restore(const QString &zipPath, const Progress &progress)
             return undo();
         moves.append({ staging + item, root + item });
     }
-    DiskSync::folderOf(root + QStringLiteral("Magazzino.pro"));
+    // The moves last only once the folder is on the disk; until then the old files are the ones to keep.
+    if (!DiskSync::folderOf(root + QStringLiteral("Magazzino.pro")))
+        return undo();
     removeTree(aside);
     removeTree(root + Staging);
     return Problem::None;

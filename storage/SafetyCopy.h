@@ -16,7 +16,7 @@
 namespace SafetyCopy {
 
 /** What went wrong; None when all went well. */
-enum class Problem {
+enum class [[nodiscard]] Problem {
     None,
     Cancelled, ///< the progress callback asked to stop
     WriteFailed, ///< the copy could not be written (disk full, folder not writable)

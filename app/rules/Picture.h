@@ -33,4 +33,4 @@ constexpr qint64 MaxJpegPixels = 64LL * 1024 * 1024;
  * checked replacement, as every photo of the program is written. False on any failure, and when `path`
  * is a link that leads outside the program folder; the old file then stays as it was.
  */
-bool savePictureJpeg(const QImage &picture, const QString &path);
+[[nodiscard]] bool savePictureJpeg(const QImage &picture, const QString &path);

@@ -47,5 +47,5 @@ Outcome paintPages(
     QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress);
 
 /** Writes the report as a PDF file. False on failure. */
-bool writePdf(const PreparedReport &report, const QString &path);
+[[nodiscard]] bool writePdf(const PreparedReport &report, const QString &path);
 } // namespace ReportPainter

@@ -39,7 +39,7 @@ File openExisting(const std::string &path);
  */
 File createNew(const std::string &path);
 /** Closes; false if the system reported an error (data may not have been written). */
-bool close(File file);
+[[nodiscard]] bool close(File file);
 
 struct Status
 {
@@ -55,15 +55,15 @@ bool tryLock(File file);
 /** Reads up to `n` bytes at `offset`, going on after interruptions; the count read (short at the end), or -1. */
 std::int64_t readAt(File file, std::int64_t offset, char *buffer, std::int64_t n);
 /** Writes all `n` bytes at `offset`; false if any could not be written. */
-bool writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n);
+[[nodiscard]] bool writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n);
 
 /** Flushes a file's data to the disk; true when done or when the file system cannot (nothing to wait for). */
-bool syncFile(File file);
+[[nodiscard]] bool syncFile(File file);
 /** Flushes a folder's entries (a rename or a new name in it); true when done or not possible there. */
-bool syncFolder(const std::string &folder);
+[[nodiscard]] bool syncFolder(const std::string &folder);
 
 /** Puts `from` in place of `to` in one step, replacing `to` if it exists. */
-bool replace(const std::string &from, const std::string &to);
+[[nodiscard]] bool replace(const std::string &from, const std::string &to);
 
 /**
  * Names of the regular files (or links to one) in `folder` ending in `ending`, compared ignoring

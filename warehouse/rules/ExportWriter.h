@@ -29,7 +29,7 @@ QByteArray cellText(const QString &text);
  * complete, so a failure leaves any earlier file whole. False on failure, and when `path` is a link
  * that leads outside the program folder.
  */
-bool write(const QString &path, const WarehouseSheet &sheet);
+[[nodiscard]] bool write(const QString &path, const WarehouseSheet &sheet);
 
 /** Test seam: called before each block is written; returning true makes that write fail. */
 void setFaultInjector(std::function<bool()> injector);

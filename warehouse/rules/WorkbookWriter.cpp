@@ -270,8 +270,8 @@ bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &
         return dropTemporary();
     if (injected(Step::Rename) || !Os::replace(temporaryName.toStdString(), QFile::encodeName(path).toStdString()))
         return dropTemporary();
-    DiskSync::folderOf(path);
-    return true;
+    // In place, but not yet on the disk until its folder is: not reported as saved before then.
+    return DiskSync::folderOf(path);
 #else
     Q_UNUSED(path);
     Q_UNUSED(sheet);

@@ -38,7 +38,7 @@ using Progress = std::function<bool(qsizetype done, qsizetype total)>;
  * is left. False on failure, when `progress` stopped it, and when `path` is a link that leads outside
  * the program folder.
  */
-bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
+[[nodiscard]] bool write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
     const std::function<QImage(qsizetype row)> &photo = {}, const Progress &progress = {});
 
 /**

@@ -1,5 +1,6 @@
 #include "shell/CopiaSicurezza.h"
 
+#include "storage/ArchiveError.h"
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
 #include "widgets/FileDialogs.h"
@@ -69,8 +70,7 @@ QString problemMessage(SafetyCopy::Problem problem, bool restoring)
     case Problem::ReadFailed:
         return QStringLiteral("Impossibile leggere i file del programma. Nessuna copia è stata creata.");
     case Problem::Busy:
-        return QStringLiteral("Un'altra copia di Vetrinova sta usando l'archivio: riprovare tra qualche istante. "
-                              "Nessuna copia è stata creata.");
+        return archiveBusyText() + QStringLiteral(" Nessuna copia è stata creata.");
     case Problem::Unreadable:
         return QStringLiteral("Il file scelto è danneggiato o incompleto: non può essere ripristinato.") + untouched;
     case Problem::Foreign:
@@ -87,6 +87,21 @@ QString problemMessage(SafetyCopy::Problem problem, bool restoring)
             + untouched;
     case Problem::RestoreFailed:
         return QStringLiteral("Il ripristino non è riuscito: la cartella del programma è rimasta com'era.");
+    case Problem::TooManyFiles:
+        return QStringLiteral("La copia contiene più di %1 file, il massimo che si può ripristinare: ripristino "
+                              "rifiutato.")
+                   .arg(QLocale(QLocale::Italian).toString(SafetyCopy::limits().files))
+            + untouched;
+    case Problem::FileTooLarge:
+        return QStringLiteral("Un file della copia supera %1 GB, il massimo che si può ripristinare: ripristino "
+                              "rifiutato.")
+                   .arg(SafetyCopy::limits().fileBytes >> 30)
+            + untouched;
+    case Problem::TooLargeInAll:
+        return QStringLiteral("I file della copia superano in tutto %1 GB, il massimo che si può ripristinare: "
+                              "ripristino rifiutato.")
+                   .arg(SafetyCopy::limits().totalBytes >> 30)
+            + untouched;
     }
     return QString();
 }

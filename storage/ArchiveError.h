@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <stdexcept>
 
 /** Any failure to use an archive file: open, create, position, read, write, close. */
@@ -21,3 +23,9 @@ public:
 private:
     Reason m_reason;
 };
+
+/** The one text for an archive held by another copy of the program, wherever it is shown. */
+inline QString archiveBusyText()
+{
+    return QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma. Riprovare tra qualche istante.");
+}

@@ -46,7 +46,7 @@ ArchiveFile::ArchiveFile(const QString &path, int recordSize, Access access)
 ArchiveFile::~ArchiveFile()
 {
     if (m_fd != Os::kNoFile)
-        Os::close(m_fd);
+        static_cast<void>(Os::close(m_fd)); // after a failure already thrown, or a read: close() reports the rest
 }
 
 void ArchiveFile::setFaultInjector(std::function<bool(Step)> f)
@@ -90,13 +90,14 @@ void ArchiveFile::open(const QString &path, int recordSize, Access access)
     if (fd == Os::kNoFile)
         fail("open");
     Os::Status st;
+    // Closing a file only opened cannot lose a write; the failure to report is the open's.
     if (!Os::status(fd, st) || !st.regularFile) {
-        Os::close(fd);
+        static_cast<void>(Os::close(fd));
         fail("open", "Is a directory");
     }
     // A file marked read-only stays untouchable even for an administrator, whom the system lets write.
     if (st.readOnly) {
-        Os::close(fd);
+        static_cast<void>(Os::close(fd));
         fail("open", "Permission denied");
     }
     m_fd = fd;
@@ -104,7 +105,7 @@ void ArchiveFile::open(const QString &path, int recordSize, Access access)
     try {
         lock();
     } catch (...) {
-        Os::close(m_fd);
+        static_cast<void>(Os::close(m_fd));
         m_fd = Os::kNoFile;
         throw;
     }
@@ -210,8 +211,8 @@ void ArchiveFile::write(qint64 index, const char *buffer)
     if (m_fd != Os::kNoFile && !m_staysInside)
         m_staysInside = writeStaysInside(m_path);
     if (m_fd != Os::kNoFile && !*m_staysInside)
-        throw ArchiveError("write: the archive is a link outside the program folder",
-            ArchiveError::Reason::LinkedOutside);
+        throw ArchiveError(
+            "write: the archive is a link outside the program folder", ArchiveError::Reason::LinkedOutside);
     check(Step::Seek);
     if (m_fd == Os::kNoFile || index < 0 || index > count())
         fail("seek", "Invalid argument");

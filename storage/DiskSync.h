@@ -12,11 +12,11 @@ void setEnabled(bool enabled);
 bool enabled();
 
 /** Flushes the data of an open file; true when done, or when the file system cannot (nothing to wait for). */
-bool file(Os::File file);
+[[nodiscard]] bool file(Os::File file);
 /** The same for a file Qt opened (QFileDevice::handle()). */
-bool qtFile(int handle);
+[[nodiscard]] bool qtFile(int handle);
 /** Flushes the folder holding `path`, so a rename or a new name in it is on the disk. */
-bool folderOf(const QString &path);
+[[nodiscard]] bool folderOf(const QString &path);
 
 /** How many flushes have been asked for since the start, for tests that check a save waits for them. */
 int count();

@@ -202,3 +202,56 @@ QString formatDate(const QDate &date)
 {
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
+
+namespace {
+int codeOf(QChar c)
+{
+    return c.unicode();
+}
+int codeOf(char c)
+{
+    return uchar(c);
+}
+
+// Read straight from the text (or a record's bytes) with no copy: the start window reads the due date
+// of every unpaid card of the archive.
+template <typename View> QDate readDayFirst(View text)
+{
+    qsizetype at = 0;
+    qsizetype end = text.size();
+    while (at < end && codeOf(text[at]) == ' ')
+        ++at;
+    while (end > at && codeOf(text[end - 1]) == ' ')
+        --end;
+    const auto number = [&](int least, int most) {
+        int value = 0;
+        int digits = 0;
+        while (at < end && digits < most && codeOf(text[at]) >= '0' && codeOf(text[at]) <= '9') {
+            value = value * 10 + (codeOf(text[at++]) - '0');
+            ++digits;
+        }
+        return digits >= least ? value : -1;
+    };
+    const auto slash = [&] { return at < end && codeOf(text[at++]) == '/'; };
+    const int day = number(1, 2);
+    if (day < 0 || !slash())
+        return {};
+    const int month = number(1, 2);
+    if (month < 0 || !slash())
+        return {};
+    const int year = number(4, 4);
+    if (year < 0 || at != end)
+        return {};
+    return QDate(year, month, day); // invalid for 31/02 and the like
+}
+} // namespace
+
+QDate readDate(QStringView text)
+{
+    return readDayFirst(text);
+}
+
+QDate readDate(QByteArrayView text)
+{
+    return readDayFirst(text);
+}

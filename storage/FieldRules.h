@@ -2,7 +2,10 @@
 
 #include "storage/Result.h"
 
+#include <QByteArrayView>
+#include <QDate>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 #include <stdexcept>
@@ -48,3 +51,12 @@ QString lastChars(const QString &text, int n);
 
 /** The program's date form dd/mm/yyyy. */
 QString formatDate(const class QDate &date);
+
+/**
+ * A day in the program's form, day first as in Italy, the zeros before day and month optional:
+ * "05/01/2024" and "5/1/2024" are both 5 January 2024. Blanks around are ignored; anything else is an
+ * invalid date. Every reading of a stored date goes through here, so the start window's badges, the
+ * workbook and the import agree on what a date is.
+ */
+QDate readDate(QStringView text);
+QDate readDate(QByteArrayView text);

@@ -6,13 +6,14 @@
 
 /** The value of an operation that succeeded with nothing to give back. */
 struct Done
-{ };
+{
+};
 
 /**
  * A value, or the failure that stopped the operation giving it. Windows test it and decide what to
  * show; nothing unwinds through Qt's event handling.
  */
-template <typename T, typename Failure> class Result
+template <typename T, typename Failure> class [[nodiscard]] Result
 {
 public:
     Result(T value)

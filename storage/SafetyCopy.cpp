@@ -37,6 +37,7 @@ const char *const Heading = "Vetrinova copia di sicurezza";
 const QString PhotoFolder = ProgramFiles::photoFolder();
 const QString AttachmentFolder = ProgramFiles::attachmentFolder();
 const QString Staging = QStringLiteral("Ripristino-in-corso");
+Limits g_limits;
 
 std::function<bool(Step, const QString &)> &injector()
 {
@@ -511,13 +512,26 @@ Problem create(const QString &zipPath, const Progress &progress)
     return Problem::None;
 }
 
+Limits limits()
+{
+    return g_limits;
+}
+
+void setLimits(const Limits &bounds)
+{
+    g_limits = bounds;
+}
+
 Problem inspect(const QString &zipPath, Contents *contents)
 {
     *contents = Contents();
+    const Limits bounds = limits();
     Reader reader(zipPath);
     zip_t *zip = reader.zip;
     if (!zip || zip_get_num_entries(zip, 0) <= 0)
         return Problem::Unreadable;
+    if (zip_get_num_entries(zip, 0) > bounds.files + 1) // the files and their list
+        return Problem::TooManyFiles;
     const zip_int64_t listIndex = zip_name_locate(zip, manifestName().toUtf8().constData(), 0);
     if (listIndex < 0)
         return Problem::Foreign;
@@ -534,7 +548,7 @@ Problem inspect(const QString &zipPath, Contents *contents)
             if (got == 0)
                 break;
             text.append(buffer.constData(), got);
-            if (text.size() > (64 << 20))
+            if (text.size() > bounds.listBytes)
                 return Problem::Foreign;
         }
         if (zip_fclose(in.release()) != 0)
@@ -542,6 +556,16 @@ Problem inspect(const QString &zipPath, Contents *contents)
     }
     if (!parseManifest(text, contents))
         return Problem::Foreign;
+    if (contents->entries.size() > bounds.files)
+        return Problem::TooManyFiles;
+    qint64 total = 0;
+    for (const Entry &e : contents->entries) {
+        if (e.size > bounds.fileBytes)
+            return Problem::FileTooLarge;
+        total += e.size; // no overflow: each is within its bound and there are few
+        if (total > bounds.totalBytes)
+            return Problem::TooLargeInAll;
+    }
 
     QHash<QString, qint64> listed;
     for (const Entry &e : contents->entries) {
@@ -638,7 +662,9 @@ Problem restore(const QString &zipPath, const Progress &progress)
         moves.append({ staging + item, root + item });
         Journal::step("put in place");
     }
-    DiskSync::folderOf(root + QStringLiteral("Magazzino.pro"));
+    // The moves last only once the folder is on the disk; until then the old files are the ones to keep.
+    if (!DiskSync::folderOf(root + QStringLiteral("Magazzino.pro")))
+        return undo();
     removeTree(asidePath);
     Journal::step("old files removed");
     removeTree(root + Staging);

@@ -18,7 +18,7 @@
 namespace SafetyCopy {
 
 /** What went wrong; None when all went well. */
-enum class Problem {
+enum class [[nodiscard]] Problem {
     None,
     Cancelled, ///< the progress callback asked to stop
     WriteFailed, ///< the copy could not be written (disk full, folder not writable)
@@ -29,8 +29,27 @@ enum class Problem {
     UnsafeName, ///< a name that would land outside the program folder, or is not a program file
     Link, ///< a symbolic link inside the archive
     Mismatch, ///< a file whose size or checksum differs from the list, or missing from it
-    RestoreFailed ///< a step of putting the files in place failed; the folder is as it was
+    RestoreFailed, ///< a step of putting the files in place failed; the folder is as it was
+    TooManyFiles, ///< more files than limits().files
+    FileTooLarge, ///< a file larger than limits().fileBytes
+    TooLargeInAll ///< files larger in all than limits().totalBytes
 };
+
+/**
+ * What a copy may hold at most. The sizes are those of the list, which every entry must match byte
+ * for byte as it is unpacked, so a copy within these bounds never unpacks to more.
+ */
+struct Limits
+{
+    qint64 files = 100000;
+    qint64 fileBytes = qint64(4) << 30;
+    qint64 totalBytes = qint64(64) << 30;
+    qint64 listBytes = qint64(64) << 20; ///< the list itself
+};
+/** The bounds in force. */
+Limits limits();
+/** Test seam: other bounds, to reach them with small copies; limits() back with Limits(). */
+void setLimits(const Limits &bounds);
 
 /** One file of a copy, its name relative to the program folder with "/" separators. */
 struct Entry

@@ -41,3 +41,23 @@ QString readTextField(const char *field, int width)
 {
     return trimText(readRawTextField(field, width));
 }
+
+QString oneLine(const QString &text)
+{
+    const auto breaksTheLine = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029;
+    };
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!breaksTheLine(text.at(i))) {
+            out += text.at(i);
+            continue;
+        }
+        if (text.at(i) == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        out += QLatin1Char(' ');
+    }
+    return out;
+}

@@ -2,6 +2,12 @@
 
 #include <QString>
 
+/**
+ * `text` as one line: each line break (CR LF counted once), tab or other control character becomes
+ * a blank. Every field is one line, whether typed into a box or imported.
+ */
+QString oneLine(const QString &text);
+
 /** Removes leading and trailing blanks and control characters (every code up to 32). */
 QString trimText(const QString &text);
 

@@ -303,9 +303,12 @@ void TfrmImportaSchede::reloadPreview(bool guess)
         combo->setCurrentIndex(column >= 0 && column < columns ? column + 1 : 0);
     }
     m_loading = false;
-    if (!reader)
+    // A file past a bound is refused here, at the preview, not after a whole check.
+    if (reader && !reader->error().isEmpty())
+        error = reader->error();
+    if (!error.isEmpty() || !reader)
         Msg::warning(this, error);
-    btnVerifica->setEnabled(reader != nullptr);
+    btnVerifica->setEnabled(reader != nullptr && reader->error().isEmpty());
     invalidate();
     panInfo->setText(QStringLiteral("Controllare le colonne scelte per i campi, poi premere Verifica."));
 }

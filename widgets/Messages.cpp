@@ -110,8 +110,9 @@ void Msg::errorReport(QWidget *parent, const QString &text)
 
 QString Msg::archiveMessage()
 {
-    return QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
-                          "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
+    return QStringLiteral(
+        "Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
+        "Accertarsi di possedere i privilegi di scrittura nella cartella di installazione del programma.");
 }
 
 void Msg::archiveError(QWidget *parent, bool plainBox)
@@ -143,8 +144,7 @@ QString Msg::archiveMessage(const ArchiveError &failure)
 {
     switch (failure.reason()) {
     case ArchiveError::Reason::Busy:
-        return QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma. Riprovare tra qualche "
-                              "istante.");
+        return archiveBusyText();
     case ArchiveError::Reason::LinkedOutside:
         return QStringLiteral("L'archivio \u00e8 un collegamento a un file fuori dalla cartella del programma: "
                               "pu\u00f2 essere consultato ma non modificato.");

@@ -4,12 +4,6 @@
 #include <QStyledItemDelegate>
 
 namespace {
-bool breaksTheLine(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029;
-}
-
 class OneLineCells : public QStyledItemDelegate
 {
 public:
@@ -24,22 +18,6 @@ public:
     }
 };
 } // namespace
-
-QString oneLine(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!breaksTheLine(text.at(i))) {
-            out += text.at(i);
-            continue;
-        }
-        if (text.at(i) == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        out += QLatin1Char(' ');
-    }
-    return out;
-}
 
 void keepOneLine(QLineEdit *box)
 {

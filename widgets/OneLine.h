@@ -1,16 +1,12 @@
 #pragma once
 
+#include "storage/TextField.h"
+
 #include <QString>
 
 class QLineEdit;
 class QObject;
 class QStyledItemDelegate;
-
-/**
- * `text` as one line: each line break (CR LF counted once), tab or other control character becomes
- * a blank.
- */
-QString oneLine(const QString &text);
 
 /**
  * Keeps `box` to one line: what the user types, pastes or drops into it goes through oneLine() at

@@ -41,7 +41,7 @@ File openNoLink(const std::string &path);
  */
 File createNew(const std::string &path);
 /** Closes; false if the system reported an error (data may not have been written). */
-bool close(File file);
+[[nodiscard]] bool close(File file);
 
 struct Status
 {
@@ -64,20 +64,20 @@ bool unlock(File file);
 /** Reads up to `n` bytes at `offset`, going on after interruptions; the count read (short at the end), or -1. */
 std::int64_t readAt(File file, std::int64_t offset, char *buffer, std::int64_t n);
 /** Writes all `n` bytes at `offset`; false if any could not be written. */
-bool writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n);
+[[nodiscard]] bool writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n);
 
 /** Makes the file exactly `size` bytes long, cutting what lies past it (or adding zeros). */
-bool truncate(File file, std::int64_t size);
+[[nodiscard]] bool truncate(File file, std::int64_t size);
 
 /** Flushes a file's data to the disk; true when done or when the file system cannot (nothing to wait for). */
-bool syncFile(File file);
+[[nodiscard]] bool syncFile(File file);
 /** Flushes a folder's entries (a rename or a new name in it); true when done or not possible there. */
-bool syncFolder(const std::string &folder);
+[[nodiscard]] bool syncFolder(const std::string &folder);
 
 /** Puts `from` in place of `to` in one step, replacing `to` if it exists. */
-bool replace(const std::string &from, const std::string &to);
+[[nodiscard]] bool replace(const std::string &from, const std::string &to);
 /** Removes a file's name (a link itself, never what it points to); false if it could not be removed. */
-bool remove(const std::string &path);
+[[nodiscard]] bool remove(const std::string &path);
 
 /**
  * Names of the regular files (or links to one) in `folder` ending in `ending`, compared ignoring

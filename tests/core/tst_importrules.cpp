@@ -2,6 +2,8 @@
 #include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/TextField.h"
+#include "warehouse/rules/CardFilter.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/ImportRules.h"
 #include "warehouse/rules/ImportRun.h"
@@ -14,6 +16,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <zip.h>
 
 #include <memory>
 
@@ -78,6 +82,58 @@ QByteArray archiveBytes()
 {
     return readAll(warehousePath());
 }
+
+// A workbook of one sheet with the given shared strings and sheet body, the way any writer lays it out.
+void writeWorkbook(const QString &path, const QByteArray &sharedStrings, const QByteArray &sheet)
+{
+    int error = 0;
+    zip_t *zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(zip);
+    const QList<QPair<const char *, QByteArray>> members = {
+        { "xl/workbook.xml", "<workbook><sheets><sheet name=\"Foglio1\" sheetId=\"1\"/></sheets></workbook>" },
+        { "xl/sharedStrings.xml", "<sst>" + sharedStrings + "</sst>" },
+        { "xl/worksheets/sheet1.xml", "<worksheet><sheetData>" + sheet + "</sheetData></worksheet>" },
+    };
+    for (const auto &[name, bytes] : members) {
+        zip_source_t *src = zip_source_buffer(zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        QVERIFY(zip_file_add(zip, name, src, ZIP_FL_ENC_UTF_8) >= 0);
+    }
+    QCOMPARE(zip_close(zip), 0); // the buffers are read here, while `members` still holds them
+}
+
+QByteArray repeated(const QByteArray &piece, qint64 times)
+{
+    QByteArray out;
+    out.reserve(piece.size() * times);
+    for (qint64 i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// How a file reads to its end: the rows it gave and the first row, or the reason it was refused.
+struct Outcome
+{
+    qint64 rows = 0;
+    QStringList first;
+    QString error;
+};
+
+Outcome readThrough(const QString &path)
+{
+    Outcome out;
+    const ImportSource::Format format = ImportSource::detect(path);
+    out.error = format.error;
+    if (!out.error.isEmpty())
+        return out;
+    const auto reader = ImportSource::open(path, format, &out.error);
+    if (!reader)
+        return out;
+    for (QStringList cells; reader->next(cells); ++out.rows)
+        if (out.rows == 0)
+            out.first = cells;
+    out.error = reader->error();
+    return out;
+}
 } // namespace
 
 class TestImportRules : public QObject
@@ -123,6 +179,7 @@ private slots:
         ArchiveFile::setFaultInjector({});
         FileReplace::setFaultInjector({});
         ArchiveFile::setLockWait(2000);
+        ImportSource::setLimits({});
         setProgramFolderOverride(QString());
         m_dir.reset();
     }
@@ -193,6 +250,199 @@ private slots:
         QCOMPARE(cells.first().size(), ImportSource::MaxCellChars);
         QVERIFY(reader->next(cells));
         QCOMPARE(cells, QStringList({ "1", "2" }));
+    }
+
+    void boundsAreReachedAndNotPassed_data()
+    {
+        // Each file sits exactly at one bound, or one step past it; past it the file is refused
+        // with a message that names the bound. The byte bounds are lowered so the files stay small.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("strings");
+        QTest::addColumn<QByteArray>("sheet");
+        QTest::addColumn<qint64>("partBytes");
+        QTest::addColumn<qint64>("workbookBytes");
+        QTest::addColumn<QString>("refusal"); // empty: read to the end
+        const qint64 noPart = ImportSource::Limits().partBytes;
+        const qint64 noWhole = ImportSource::Limits().workbookBytes;
+        const QByteArray oneRow = "<row><c t=\"s\"><v>0</v></c></row>";
+        const qint64 rows = ImportSource::Limits().rows;
+        const qint64 strings = ImportSource::Limits().sharedStrings;
+        const QByteArray full = "<si><t>" + QByteArray(ImportSource::MaxCellChars, 'x') + "</t></si>";
+        const qint64 fullStrings = ImportSource::Limits().sharedChars / ImportSource::MaxCellChars;
+
+        QTest::newRow("text rows at the bound")
+            << "csv" << QByteArray() << repeated("a\n", rows) << noPart << noWhole << QString();
+        QTest::newRow("text rows past it")
+            << "csv" << QByteArray() << repeated("a\n", rows + 1) << noPart << noWhole << "1.048.576 righe";
+        QTest::newRow("shared strings at the bound")
+            << "xlsx" << repeated("<si><t>a</t></si>", strings) << oneRow << noPart << noWhole << QString();
+        QTest::newRow("shared strings past it") << "xlsx" << repeated("<si><t>a</t></si>", strings + 1) << oneRow
+                                                << noPart << noWhole << "1.048.576 testi condivisi";
+        const QByteArray atChars = "<si><t>a</t></si>" + repeated(full, fullStrings - 1) + "<si><t>"
+            + QByteArray(ImportSource::MaxCellChars - 1, 'x') + "</t></si>";
+        QTest::newRow("shared characters at the bound")
+            << "xlsx" << atChars << oneRow << noPart << noWhole << QString();
+        QTest::newRow("shared characters past it")
+            << "xlsx" << atChars + "<si><t>y</t></si>" << oneRow << noPart << noWhole << "33.554.432 caratteri";
+        // The parts are written as <sst>…</sst> and <worksheet><sheetData>…</sheetData></worksheet>.
+        const QByteArray sheetFrame = "<worksheet><sheetData></sheetData></worksheet>";
+        const QByteArray filler = "<row/>";
+        const qint64 part = 1 << 20;
+        const QByteArray sheetAtPart = oneRow + QByteArray(part - sheetFrame.size() - oneRow.size(), ' ');
+        QTest::newRow("part at the bound")
+            << "xlsx" << QByteArray("<si><t>a</t></si>") << sheetAtPart << part << noWhole << QString();
+        QTest::newRow("part past it") << "xlsx" << QByteArray("<si><t>a</t></si>") << sheetAtPart + ' ' << part
+                                      << noWhole << "una sua parte, decompressa, supera 1 MB";
+        const QByteArray book = "<workbook><sheets><sheet name=\"Foglio1\" sheetId=\"1\"/></sheets></workbook>";
+        const QByteArray strings1 = "<sst><si><t>a</t></si></sst>";
+        const qint64 whole = 2 << 20;
+        const QByteArray sheetAtWhole
+            = oneRow + QByteArray(whole - book.size() - strings1.size() - sheetFrame.size() - oneRow.size(), ' ');
+        QTest::newRow("workbook at the bound")
+            << "xlsx" << QByteArray("<si><t>a</t></si>") << sheetAtWhole << noPart << whole << QString();
+        QTest::newRow("workbook past it") << "xlsx" << QByteArray("<si><t>a</t></si>") << sheetAtWhole + ' ' << noPart
+                                          << whole << "decompressa supera 2 MB";
+        // One tag is 64 KB at most, counted from after its "<" to its ">" included.
+        const QByteArray open = "<row><c t=\"s\" x=\"";
+        const QByteArray tagAtBound = open + QByteArray(65536 - (open.size() - 6) - 2, 'q') + "\">";
+        QTest::newRow("tag at the bound") << "xlsx" << QByteArray("<si><t>a</t></si>")
+                                          << tagAtBound + "<v>0</v></c></row>" << noPart << noWhole << QString();
+        QTest::newRow("tag past it") << "xlsx" << QByteArray("<si><t>a</t></si>")
+                                     << open + QByteArray(65536 - (open.size() - 6) - 1, 'q') + "\"><v>0</v></c></row>"
+                                     << noPart << noWhole << "un elemento lungo pi\u00f9 di 64 KB";
+    }
+
+    void boundsAreReachedAndNotPassed()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, strings);
+        QFETCH(QByteArray, sheet);
+        QFETCH(qint64, partBytes);
+        QFETCH(qint64, workbookBytes);
+        QFETCH(QString, refusal);
+        if (file == QLatin1String("xlsx") && !ImportSource::readsWorkbooks())
+            QSKIP("This build does not read .xlsx workbooks");
+        ImportSource::Limits bounds;
+        bounds.partBytes = partBytes;
+        bounds.workbookBytes = workbookBytes;
+        ImportSource::setLimits(bounds);
+        const QString path = m_source + QStringLiteral("/f.") + file;
+        if (file == QLatin1String("csv"))
+            writeAll(path, sheet);
+        else
+            writeWorkbook(path, strings, sheet);
+        const Outcome read = readThrough(path);
+        if (refusal.isEmpty()) {
+            QCOMPARE(read.error, QString());
+            QVERIFY(read.rows >= 1);
+            QCOMPARE(read.first.value(0), QStringLiteral("a"));
+        } else {
+            QVERIFY2(read.error.contains(refusal), qPrintable(read.error));
+        }
+    }
+
+    void workbookTextsAreCutAsTheyAreRead_data()
+    {
+        // A text longer than a cell, however it is spelled, gives a whole cell and the rest of the row.
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("cell");
+        const int n = ImportSource::MaxCellChars;
+        QTest::newRow("plain, 8 MB") << QByteArray(8 << 20, 'x') << QString(n, QLatin1Char('x'));
+        QTest::newRow("entities") << repeated("&amp;", 3 * n) << QString(n, QLatin1Char('&'));
+        QTest::newRow("numeric entities")
+            << repeated("&#x10348;", 3 * n) << QString::fromUcs4(U"\U00010348").repeated(n).left(n);
+        QTest::newRow("accented") << repeated("\xc3\xa8", 30 * n) << QString(n, QChar(0xe8));
+        QTest::newRow("in runs") << "</t></r><r><t>" + QByteArray(3 * n, 'y') << QString(n, QLatin1Char('y'));
+    }
+
+    void workbookTextsAreCutAsTheyAreRead()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, cell);
+        if (!ImportSource::readsWorkbooks())
+            QSKIP("This build does not read .xlsx workbooks");
+        const QString path = m_source + QStringLiteral("/t.xlsx");
+        writeWorkbook(path, "<si><r><t>" + text + "</t></r></si>",
+            "<row><c t=\"s\"><v>0</v></c><c t=\"inlineStr\"><is><r><t>" + text
+                + "</t></r></is></c><c><v>7</v></c></row>");
+        const Outcome read = readThrough(path);
+        QCOMPARE(read.error, QString());
+        QCOMPARE(read.rows, 1);
+        QCOMPARE(read.first.size(), 3);
+        QCOMPARE(read.first.at(0), cell);
+        QCOMPARE(read.first.at(1), cell);
+        QCOMPARE(read.first.at(2), QStringLiteral("7"));
+    }
+
+    void oneRuleForLinesAndDates_data()
+    {
+        // What a box keeps of a pasted text and what the import keeps of a cell are one text; a due
+        // date means one day to the start window's badge, the workbook and the import.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name"); // the name kept, box and import alike
+        QTest::addColumn<QString>("due"); // the day as the program writes it, or empty: no date
+        QTest::newRow("CR LF") << "a\r\nb"
+                               << "a b" << QString();
+        QTest::newRow("LF CR") << "a\n\rb"
+                               << "a  b" << QString();
+        QTest::newRow("tab and unicode breaks") << "a\tb\u2028c\u0085d"
+                                                << "a b c d" << QString();
+        QTest::newRow("day first, short") << "5/1/2024"
+                                          << "5/1/2024"
+                                          << "05/01/2024";
+        QTest::newRow("day first, long") << "05/01/2024"
+                                         << "05/01/2024"
+                                         << "05/01/2024";
+        QTest::newRow("blanks around") << " 5/1/2024 "
+                                       << "5/1/2024"
+                                       << "05/01/2024";
+        QTest::newRow("no such day") << "31/2/2024"
+                                     << "31/2/2024" << QString();
+        QTest::newRow("month first is no day") << "1/13/2024"
+                                               << "1/13/2024" << QString();
+        QTest::newRow("short year") << "5/1/24"
+                                    << "5/1/24" << QString();
+    }
+
+    void oneRuleForLinesAndDates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QFETCH(QString, due);
+        // The box keeps one line; the field is trimmed when it is stored.
+        QCOMPARE(trimText(oneLine(text)), name);
+        QStringList cells { QStringLiteral("A"), QStringLiteral("10,00"), text, QStringLiteral("Ceramica"),
+            QStringLiteral("Casa"), QStringLiteral("Smaltato"), QStringLiteral("25,00"), text };
+        const ImportRules::Mapping mapping = ImportRules::guessMapping(
+            { "Codice", "Costo", "Nome", "Aspetto", "Categoria", "Caratteristiche", "Prezzo", "Data scadenza" });
+        const ImportRules::Checked imported = ImportRules::checkRow(cells, mapping);
+        QCOMPARE(imported.verdict, Verdict::Accepted);
+        QCOMPARE(imported.card[F::Nome], name);
+        QCOMPARE(imported.card[F::DataSca], due);
+
+        // The badge counts an unpaid card due on the 5th as overdue on the 6th, not on the 5th.
+        TSchedaProdotto card = goodCard(QStringLiteral("A"));
+        card[F::DataSca] = text;
+        QByteArray record(TSchedaProdotto::RecordSize, '\0');
+        card.store(record.data());
+        QCOMPARE(isOverdue(record.constData(), QDate(2024, 1, 6)), !due.isEmpty());
+        QVERIFY(!isOverdue(record.constData(), QDate(2024, 1, 5)));
+
+        if (text != oneLine(text) || !(WorkbookWriter::available() && ImportSource::readsWorkbooks()))
+            return;
+        // The workbook writes a day as a date, read back in the program's form; anything else as text.
+        WarehouseSheet sheet;
+        sheet.appendRecord(record.constData());
+        const QString path = m_source + QStringLiteral("/d.xlsx");
+        QVERIFY(WorkbookWriter::write(path, sheet, QStringList(17, QStringLiteral("h")), {}));
+        const ImportSource::Format format = ImportSource::detect(path);
+        QString error;
+        const auto reader = ImportSource::open(path, format, &error);
+        QVERIFY(reader);
+        QStringList cells2;
+        QVERIFY(reader->next(cells2));
+        QVERIFY(reader->next(cells2));
+        QCOMPARE(cells2.value(13), due.isEmpty() ? trimText(text) : due);
     }
 
     void headersMatchThemselves_data()

@@ -37,7 +37,7 @@ struct Opened
     ~Opened()
     {
         if (file != Os::kNoFile)
-            Os::close(file);
+            static_cast<void>(Os::close(file));
     }
 };
 } // namespace

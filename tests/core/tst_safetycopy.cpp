@@ -190,6 +190,7 @@ private slots:
     void cleanup()
     {
         SafetyCopy::setFaultInjector({});
+        SafetyCopy::setLimits({});
         setProgramFolderOverride(QString());
         m_dir.reset();
     }
@@ -375,6 +376,78 @@ private slots:
         QCOMPARE(SafetyCopy::restore(zipPath()), expected);
         QCOMPARE(snapshot(m_dir->path() + QLatin1Char('/')), before);
         QVERIFY(!QFile::exists(QStringLiteral("/tmp/vetrinova-fuori.lis")));
+    }
+
+    void copiesPastTheBoundsAreRefusedBeforeUnpacking_data()
+    {
+        // Only the list is in these copies: the bounds are checked on what it claims, before any
+        // name or file is looked at, so a copy at a bound goes on to find its files missing.
+        QTest::addColumn<qint64>("files");
+        QTest::addColumn<qint64>("size"); // of each file listed
+        QTest::addColumn<qint64>("extra"); // a further file of this size, when not 0
+        QTest::addColumn<Problem>("expected");
+        const SafetyCopy::Limits bounds;
+        const qint64 perFile = bounds.totalBytes / bounds.fileBytes;
+        QTest::newRow("files at the bound") << bounds.files << qint64(0) << qint64(0) << Problem::Mismatch;
+        QTest::newRow("files past it") << bounds.files + 1 << qint64(0) << qint64(0) << Problem::TooManyFiles;
+        QTest::newRow("file at the bound") << qint64(1) << bounds.fileBytes << qint64(0) << Problem::Mismatch;
+        QTest::newRow("file past it") << qint64(1) << bounds.fileBytes + 1 << qint64(0) << Problem::FileTooLarge;
+        QTest::newRow("whole at the bound") << perFile << bounds.fileBytes << qint64(0) << Problem::Mismatch;
+        QTest::newRow("whole past it") << perFile << bounds.fileBytes << qint64(1) << Problem::TooLargeInAll;
+    }
+
+    void copiesPastTheBoundsAreRefusedBeforeUnpacking()
+    {
+        QFETCH(qint64, files);
+        QFETCH(qint64, size);
+        QFETCH(qint64, extra);
+        QFETCH(Problem, expected);
+        QByteArray manifest = "Vetrinova copia di sicurezza\nversione 1\ncreata 2025-01-07T10:30:00\n";
+        const QByteArray sum = QByteArray(64, 'a');
+        for (qint64 i = 0; i < files; ++i)
+            manifest += sum + ' ' + QByteArray::number(size) + " Documenti_Allegati/f" + QByteArray::number(i) + '\n';
+        if (extra > 0)
+            manifest += sum + ' ' + QByteArray::number(extra) + " Documenti_Allegati/altro\n";
+        makeZip(zipPath(), {}, manifest);
+        const auto before = snapshot(m_dir->path() + QLatin1Char('/'));
+        SafetyCopy::Contents contents;
+        QCOMPARE(SafetyCopy::inspect(zipPath(), &contents), expected);
+        QCOMPARE(SafetyCopy::restore(zipPath()), expected);
+        QCOMPARE(snapshot(m_dir->path() + QLatin1Char('/')), before);
+    }
+
+    void zipBombsAreBoundedByTheirList_data()
+    {
+        // Zeros inflate a thousandfold: a copy small on disk that unpacks to the bound, or just past it.
+        QTest::addColumn<int>("files");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<Problem>("expected");
+        QTest::newRow("one file at the bound") << 1 << qint64(1 << 20) << Problem::None;
+        QTest::newRow("one file past it") << 1 << qint64(1 << 20) + 1 << Problem::FileTooLarge;
+        QTest::newRow("all at the bound") << 3 << qint64(1 << 20) << Problem::None;
+        QTest::newRow("all past it") << 4 << qint64(1 << 20) << Problem::TooLargeInAll;
+    }
+
+    void zipBombsAreBoundedByTheirList()
+    {
+        QFETCH(int, files);
+        QFETCH(qint64, size);
+        QFETCH(Problem, expected);
+        SafetyCopy::Limits bounds;
+        bounds.fileBytes = 1 << 20;
+        bounds.totalBytes = 3 << 20;
+        SafetyCopy::setLimits(bounds);
+        QList<ZipItem> items;
+        for (int i = 0; i < files; ++i)
+            items << ZipItem { QStringLiteral("Documenti_Allegati/zeri%1.bin").arg(i), QByteArray(size, '\0') };
+        makeZip(zipPath(), items);
+        QVERIFY(QFileInfo(zipPath()).size() < 64 << 10);
+        const auto before = snapshot(m_dir->path() + QLatin1Char('/'));
+        QCOMPARE(SafetyCopy::restore(zipPath()), expected);
+        if (expected == Problem::None)
+            QCOMPARE(QFileInfo(m_folder + QStringLiteral("Documenti_Allegati/zeri0.bin")).size(), size);
+        else
+            QCOMPARE(snapshot(m_dir->path() + QLatin1Char('/')), before);
     }
 
     void damagedArchiveChangesNothing_data()

@@ -81,25 +81,6 @@ bool isOverdue(const char *record, const QDate &today)
         return false;
     // Read from the bytes: the start window runs this over every unpaid card of the archive.
     const TSchedaProdotto::FieldInfo &info = TSchedaProdotto::info(TSchedaProdotto::DataSca);
-    const QByteArrayView text = storedText(record + info.offset, info.width);
-    qsizetype at = 0;
-    const auto number = [&](int least, int most) {
-        int value = 0;
-        int digits = 0;
-        while (at < text.size() && digits < most && text[at] >= '0' && text[at] <= '9') {
-            value = value * 10 + (text[at++] - '0');
-            ++digits;
-        }
-        return digits >= least ? value : -1;
-    };
-    const auto slash = [&] { return at < text.size() && text[at++] == '/'; };
-    const int day = number(1, 2);
-    if (day < 0 || !slash())
-        return false;
-    const int month = number(1, 2);
-    if (month < 0 || !slash())
-        return false;
-    const int year = number(4, 4);
-    const QDate due(year, month, day);
-    return year >= 0 && at == text.size() && due.isValid() && due < today;
+    const QDate due = readDate(storedText(record + info.offset, info.width));
+    return due.isValid() && due < today;
 }

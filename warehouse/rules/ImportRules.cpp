@@ -73,20 +73,13 @@ QString quoted(const QString &text)
     return QStringLiteral("\u00ab") + firstChars(text, 40) + QStringLiteral("\u00bb");
 }
 
-// Inner line breaks and tabs become blanks: every card field is one line.
-QString oneLine(const QString &text)
+// The program's own form first, as every other reader of a due date takes it; then the other ways a
+// spreadsheet writes a day, day first too except the ISO form.
+QDate readImportedDate(const QString &text)
 {
-    QString out = text;
-    for (QChar &c : out)
-        if (c.unicode() < 0x20)
-            c = QLatin1Char(' ');
-    return trimText(out);
-}
-
-QDate readDate(const QString &text)
-{
-    for (const char *form :
-        { "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd", "dd-MM-yyyy", "d-M-yyyy", "dd.MM.yyyy", "d.M.yyyy" }) {
+    if (const QDate day = readDate(text); day.isValid())
+        return day;
+    for (const char *form : { "yyyy-MM-dd", "dd-MM-yyyy", "d-M-yyyy", "dd.MM.yyyy", "d.M.yyyy" }) {
         const QDate day = QDate::fromString(text, QLatin1String(form));
         if (day.isValid())
             return day;
@@ -174,7 +167,7 @@ Checked checkRow(const QStringList &cells, const Mapping &mapping)
     bool any = false;
     for (int i = 0; i < TSchedaProdotto::FieldCount; ++i) {
         if (mapping[i] != NoColumn) {
-            result.card.values[i] = oneLine(cells.value(mapping[i]));
+            result.card.values[i] = trimText(oneLine(cells.value(mapping[i])));
             any = any || !result.card.values[i].isEmpty();
         }
     }
@@ -216,7 +209,7 @@ Checked checkRow(const QStringList &cells, const Mapping &mapping)
         result.card[quantity] = text;
     }
     if (!result.card[F::DataSca].isEmpty()) {
-        const QDate day = readDate(result.card[F::DataSca]);
+        const QDate day = readImportedDate(result.card[F::DataSca]);
         if (!day.isValid())
             result.notes.append(
                 QStringLiteral("data scadenza %1 non valida, lasciata vuota").arg(quoted(result.card[F::DataSca])));

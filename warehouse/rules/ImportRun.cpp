@@ -161,7 +161,7 @@ Report write(const Options &options, const Progress &progress)
     } catch (const ArchiveError &e) {
         report.added = report.updated = 0;
         report.failure = e.reason() == ArchiveError::Reason::Busy
-            ? QStringLiteral("L'archivio \u00e8 in uso da un'altra copia del programma: riprovare tra poco.")
+            ? archiveBusyText()
             : QStringLiteral("Impossibile scrivere nell'archivio: nessuna scheda \u00e8 stata importata "
                              "e l'archivio \u00e8 rimasto com'era.");
         return report;

@@ -11,12 +11,31 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <limits>
+
 #ifdef VETRINOVA_XLSX_READ
 #include <zip.h>
 #endif
 
 namespace ImportSource {
 namespace {
+Limits g_limits;
+
+QString number(qint64 n)
+{
+    return QLocale(QLocale::Italian).toString(n);
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes % (qint64(1) << 20) == 0)
+        return number(bytes >> 20) + QStringLiteral(" MB");
+    if (bytes % 1024 == 0)
+        return number(bytes >> 10) + QStringLiteral(" KB");
+    return number(bytes) + QStringLiteral(" byte");
+}
+
 constexpr qint64 SampleBytes = 64 * 1024;
 constexpr qint64 ChunkBytes = 256 * 1024;
 
@@ -62,7 +81,7 @@ public:
     { }
     bool openFile() { return m_file.open(QIODevice::ReadOnly); }
 
-    bool next(QStringList &cells) override
+    bool read(QStringList &cells) override
     {
         RowBuilder row;
         enum class State { Start, Plain, Quoted, QuoteSeen } state = State::Start;
@@ -205,7 +224,7 @@ public:
     { }
     bool openFile() { return m_file.open(QIODevice::ReadOnly); }
 
-    bool next(QStringList &cells) override
+    bool read(QStringList &cells) override
     {
         RowBuilder row;
         bool inRow = false;
@@ -333,7 +352,8 @@ QString numberText(const QString &value, bool date)
     return generalForm(number);
 }
 
-// The text of an element with runs (<si>, <is>): every <t> inside it but the phonetic guides.
+// The text of an element with runs (<si>, <is>): every <t> inside it but the phonetic guides, cut
+// to a cell's length as it is read.
 QString runText(QXmlStreamReader &xml)
 {
     const QString end = xml.name().toString();
@@ -345,7 +365,7 @@ QString runText(QXmlStreamReader &xml)
             if (xml.name() == QLatin1String("rPh"))
                 ++phonetic;
             else if (xml.name() == QLatin1String("t") && phonetic == 0)
-                text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                text += xml.readElementText(QXmlStreamReader::IncludeChildElements).left(MaxCellChars - text.size());
         } else if (xml.isEndElement()) {
             if (xml.name() == QLatin1String("rPh"))
                 --phonetic;
@@ -356,17 +376,27 @@ QString runText(QXmlStreamReader &xml)
     return text;
 }
 
-// One member of the ZIP file as a device, read as it is inflated.
+// The XML reader holds a whole text between two tags: a run longer than any cell can show is cut
+// here, before it is parsed. An entity (at most 10 bytes, "&#x10FFFF;") makes one character, so this
+// many bytes always give a whole cell.
+constexpr qint64 MaxTextBytes = qint64(MaxCellChars) * 10;
+
+// One member of the ZIP file as a device, read as it is inflated, within the bounds of a part and of
+// the whole workbook (counted in `inflated`), with overlong texts cut.
 class ZipEntry : public QIODevice
 {
 public:
-    ZipEntry(zip_t *zip, const QString &name)
+    ZipEntry(zip_t *zip, const QString &name, qint64 *inflated, qint64 partBytes)
+        : m_inflated(inflated)
+        , m_partBytes(partBytes)
     {
         zip_stat_t st;
         zip_stat_init(&st);
         const QByteArray n = name.toUtf8();
         if (zip_stat(zip, n.constData(), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
-            m_size = qint64(st.size);
+            m_size = qint64(std::min<zip_uint64_t>(st.size, std::numeric_limits<qint64>::max()));
+        if (!checkBounds(m_size, *m_inflated + m_size))
+            return; // refused before a byte is inflated
         m_file = zip_fopen(zip, n.constData(), 0);
         if (m_file)
             QIODevice::open(QIODevice::ReadOnly);
@@ -379,21 +409,121 @@ public:
     bool isSequential() const override { return true; }
     qint64 done() const { return m_done; }
     qint64 total() const { return m_size; }
+    /** Why the part was refused, in Italian; empty when it was not. */
+    QString refusal() const { return m_refusal; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        const zip_int64_t got = zip_fread(m_file, data, zip_uint64_t(maxSize));
-        if (got > 0)
-            m_done += got;
-        return got < 0 ? -1 : qint64(got);
+        if (!m_refusal.isEmpty())
+            return -1;
+        qint64 out = 0;
+        while (out == 0 && maxSize > 0) {
+            if (m_at == m_raw.size()) {
+                m_raw.resize(64 << 10);
+                const zip_int64_t got = zip_fread(m_file, m_raw.data(), zip_uint64_t(m_raw.size()));
+                m_raw.resize(std::max<zip_int64_t>(got, 0));
+                m_at = 0;
+                if (got <= 0)
+                    return got < 0 ? -1 : 0;
+                m_done += got;
+                *m_inflated += got;
+                // The sizes written in the ZIP may lie: what is inflated counts.
+                if (!checkBounds(m_done, *m_inflated))
+                    return -1;
+            }
+            const char *raw = m_raw.constData();
+            while (m_at < m_raw.size() && out < maxSize) {
+                const char c = raw[m_at++];
+                if (keep(c))
+                    data[out++] = c;
+                if (!m_refusal.isEmpty())
+                    return -1;
+            }
+        }
+        return out;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
+    bool checkBounds(qint64 part, qint64 whole)
+    {
+        const Limits bounds = limits();
+        if (part > m_partBytes)
+            m_refusal = QStringLiteral("La cartella di lavoro \u00e8 troppo grande: una sua parte, decompressa, "
+                                       "supera %1, il massimo ammesso.")
+                            .arg(sizeText(m_partBytes));
+        else if (whole > bounds.workbookBytes)
+            m_refusal = QStringLiteral("La cartella di lavoro \u00e8 troppo grande: decompressa supera %1, il "
+                                       "massimo ammesso.")
+                            .arg(sizeText(bounds.workbookBytes));
+        return m_refusal.isEmpty();
+    }
+
+    // Whether a byte goes on to the XML reader: tags whole (within their bound), texts up to
+    // MaxTextBytes, then to the end of the entity or character they were in.
+    bool keep(char c)
+    {
+        if (m_inTag) {
+            if (++m_tagBytes > limits().markupBytes) {
+                m_refusal
+                    = QStringLiteral("La cartella di lavoro contiene un elemento lungo pi\u00f9 di %1: non \u00e8 "
+                                     "un file leggibile.")
+                          .arg(sizeText(limits().markupBytes));
+                return false;
+            }
+            if (m_quote != 0) {
+                if (c == m_quote)
+                    m_quote = 0;
+            } else if (c == '>') {
+                m_inTag = false;
+                m_textBytes = 0;
+                m_entity = false;
+            } else if (m_tagBytes == 1 && (c == '!' || c == '?')) {
+                m_plainTag = true; // comments and declarations: a quote in them opens nothing
+            } else if ((c == '"' || c == '\'') && !m_plainTag) {
+                m_quote = c;
+            }
+            return true;
+        }
+        if (c == '<') {
+            m_inTag = true;
+            m_cut = false;
+            m_plainTag = false;
+            m_tagBytes = 0;
+            m_quote = 0;
+            return true;
+        }
+        if (m_cut)
+            return false;
+        const bool within = m_textBytes++ < MaxTextBytes;
+        const bool partOfLast = m_entity || (uchar(c) & 0xC0) == 0x80;
+        if (!within && !(partOfLast && m_textBytes <= MaxTextBytes + 12)) {
+            m_cut = true;
+            return false;
+        }
+        if (c == '&')
+            m_entity = true;
+        else if (c == ';')
+            m_entity = false;
+        return true;
+    }
+
     zip_file_t *m_file = nullptr;
+    qint64 *m_inflated;
+    qint64 m_partBytes;
     qint64 m_size = 0;
     qint64 m_done = 0;
+    QByteArray m_raw;
+    qsizetype m_at = 0;
+    QString m_refusal;
+    bool m_inTag = false;
+    bool m_plainTag = false;
+    char m_quote = 0;
+    qint64 m_tagBytes = 0;
+    qint64 m_textBytes = 0;
+    bool m_entity = false;
+    bool m_cut = false;
 };
 
 class Workbook
@@ -440,29 +570,37 @@ public:
                 for (const QXmlStreamAttribute &a : xml.attributes())
                     if (a.name() == QLatin1String("id"))
                         id = a.value().toString();
-                names.append(xml.attributes().value(QLatin1String("name")).toString());
+                names.append(xml.attributes().value(QLatin1String("name")).toString().left(MaxCellChars));
                 parts.append(targets.value(id, QStringLiteral("xl/worksheets/sheet%1.xml").arg(names.size())));
             }
         }
-        return !names.isEmpty();
+        return !names.isEmpty() && refusal.isEmpty();
     }
-    /** A small member whole; the index files are a few kilobytes. */
+    /** A small member whole; the index files are a few kilobytes and may not pass 16 MB. */
     QByteArray entry(const QString &name)
     {
-        ZipEntry e(m_zip, name);
-        return e.isOpen() ? e.read(16 << 20) : QByteArray();
+        ZipEntry e(m_zip, name, &m_inflated, std::min<qint64>(IndexBytes, limits().partBytes));
+        const QByteArray bytes = e.isOpen() ? e.readAll() : QByteArray();
+        if (refusal.isEmpty())
+            refusal = e.refusal();
+        return refusal.isEmpty() ? bytes : QByteArray();
     }
     std::unique_ptr<ZipEntry> stream(const QString &name)
     {
-        auto e = std::make_unique<ZipEntry>(m_zip, name);
+        auto e = std::make_unique<ZipEntry>(m_zip, name, &m_inflated, limits().partBytes);
+        if (refusal.isEmpty())
+            refusal = e->refusal();
         return e->isOpen() ? std::move(e) : nullptr;
     }
 
     QStringList names;
     QStringList parts;
+    QString refusal; ///< the first bound passed, in Italian
 
 private:
+    static constexpr qint64 IndexBytes = 16 << 20;
     zip_t *m_zip = nullptr;
+    qint64 m_inflated = 0;
 };
 
 class WorkbookReader : public Reader
@@ -476,7 +614,8 @@ public:
     {
         if (!m_book.open() || sheet < 0 || sheet >= m_book.parts.size())
             return false;
-        readStrings();
+        if (!readStrings())
+            return false;
         readStyles();
         m_sheet = m_book.stream(m_book.parts.at(sheet));
         if (!m_sheet)
@@ -484,15 +623,19 @@ public:
         m_xml.setDevice(m_sheet.get());
         return true;
     }
+    /** Why the workbook was refused, when a bound was passed. */
+    QString refusal() const { return m_book.refusal; }
 
-    bool next(QStringList &cells) override
+    bool read(QStringList &cells) override
     {
         while (!m_xml.atEnd()) {
             m_xml.readNext();
             if (m_xml.isStartElement() && m_xml.name() == QLatin1String("row"))
                 return readRow(cells);
         }
-        if (m_xml.hasError())
+        if (m_sheet && !m_sheet->refusal().isEmpty())
+            m_error = m_sheet->refusal();
+        else if (m_xml.hasError())
             m_error = QStringLiteral("Il foglio di lavoro \u00e8 danneggiato: %1.").arg(m_xml.errorString());
         return false;
     }
@@ -527,7 +670,7 @@ private:
                 if (!m_xml.isStartElement())
                     continue;
                 if (m_xml.name() == QLatin1String("v")) {
-                    value = m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                    value = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).left(MaxCellChars);
                 } else if (m_xml.name() == QLatin1String("is")) {
                     value = runText(m_xml);
                     inline_ = true;
@@ -550,21 +693,45 @@ private:
                 cells.append(QString());
             cells[column] = text.left(MaxCellChars);
         }
-        return !m_xml.hasError();
+        if (m_sheet && !m_sheet->refusal().isEmpty())
+            m_error = m_sheet->refusal();
+        else if (m_xml.hasError())
+            m_error = QStringLiteral("Il foglio di lavoro \u00e8 danneggiato: %1.").arg(m_xml.errorString());
+        return m_error.isEmpty();
     }
 
-    // Shared strings are held whole: the cells point at them in any order.
-    void readStrings()
+    // Shared strings are held, each cut to a cell: the cells point at them in any order. Their number
+    // and their characters in all are bounded too, as a table of many long texts would not be.
+    bool readStrings()
     {
         const auto file = m_book.stream(QStringLiteral("xl/sharedStrings.xml"));
         if (!file)
-            return;
+            return m_book.refusal.isEmpty();
+        const Limits bounds = limits();
+        qint64 chars = 0;
         QXmlStreamReader xml(file.get());
         while (!xml.atEnd()) {
             xml.readNext();
-            if (xml.isStartElement() && xml.name() == QLatin1String("si"))
-                m_strings.append(runText(xml).left(MaxCellChars));
+            if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
+                if (m_strings.size() == bounds.sharedStrings) {
+                    m_book.refusal = QStringLiteral("La cartella di lavoro contiene pi\u00f9 di %1 testi condivisi, "
+                                                    "il massimo ammesso.")
+                                         .arg(number(bounds.sharedStrings));
+                    return false;
+                }
+                m_strings.append(runText(xml));
+                chars += m_strings.last().size();
+                if (chars > bounds.sharedChars) {
+                    m_book.refusal = QStringLiteral("I testi condivisi della cartella di lavoro superano in tutto %1 "
+                                                    "caratteri, il massimo ammesso.")
+                                         .arg(number(bounds.sharedChars));
+                    return false;
+                }
+            }
         }
+        if (!file->refusal().isEmpty())
+            m_book.refusal = file->refusal();
+        return m_book.refusal.isEmpty();
     }
 
     void readStyles()
@@ -643,6 +810,28 @@ QChar guessSeparator(const QString &sample)
 }
 } // namespace
 
+Limits limits()
+{
+    return g_limits;
+}
+
+void setLimits(const Limits &bounds)
+{
+    g_limits = bounds;
+}
+
+bool Reader::next(QStringList &cells)
+{
+    if (!m_error.isEmpty() || !read(cells))
+        return false;
+    if (++m_rows > limits().rows) {
+        m_error = QStringLiteral("Il file contiene pi\u00f9 di %1 righe, il massimo che si pu\u00f2 importare.")
+                      .arg(number(limits().rows));
+        return false;
+    }
+    return true;
+}
+
 bool readsWorkbooks()
 {
 #ifdef VETRINOVA_XLSX_READ
@@ -668,7 +857,9 @@ Format detect(const QString &path)
 #ifdef VETRINOVA_XLSX_READ
         Workbook book(path);
         if (!book.open())
-            format.error = QStringLiteral("Il file non \u00e8 una cartella di lavoro .xlsx leggibile.");
+            format.error = !book.refusal.isEmpty()
+                ? book.refusal
+                : QStringLiteral("Il file non \u00e8 una cartella di lavoro .xlsx leggibile.");
         format.sheets = book.names;
 #else
         format.error = QStringLiteral("Questa versione del programma non legge le cartelle di lavoro .xlsx.");
@@ -735,7 +926,9 @@ std::unique_ptr<Reader> open(const QString &path, const Format &format, QString 
         if (reader->openSheet(format.sheet))
             return reader;
         if (error)
-            *error = QStringLiteral("Il file non \u00e8 una cartella di lavoro .xlsx leggibile.");
+            *error = !reader->refusal().isEmpty()
+                ? reader->refusal()
+                : QStringLiteral("Il file non \u00e8 una cartella di lavoro .xlsx leggibile.");
         return nullptr;
 #else
         if (error)

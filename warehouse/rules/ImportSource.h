@@ -18,6 +18,24 @@ enum class Encoding { Utf8, Windows1252 };
 constexpr int MaxColumns = 256;
 constexpr int MaxCellChars = 4096;
 
+/**
+ * What a file may hold at most, so that choosing one never takes more than a little memory and a few
+ * seconds. Past any of these the file is refused with a message naming the bound.
+ */
+struct Limits
+{
+    qint64 rows = 1 << 20; ///< rows of any file (a spreadsheet's own maximum)
+    qint64 partBytes = qint64(256) << 20; ///< workbooks: one part, inflated
+    qint64 workbookBytes = qint64(512) << 20; ///< workbooks: every part read, inflated
+    qint64 sharedStrings = 1 << 20; ///< workbooks: texts in the shared table
+    qint64 sharedChars = qint64(32) << 20; ///< workbooks: characters kept of them all
+    qint64 markupBytes = 64 << 10; ///< workbooks: one tag with its attributes
+};
+/** The bounds in force. */
+Limits limits();
+/** Test seam: other bounds, to reach them with small files; limits() back with Limits(). */
+void setLimits(const Limits &bounds);
+
 /** How to read a file; detect() fills it in and the user may change the text choices. */
 struct Format
 {
@@ -42,14 +60,18 @@ class Reader
 public:
     virtual ~Reader() = default;
     /** The next row's cells; false at the end or on failure (then error() says why). */
-    virtual bool next(QStringList &cells) = 0;
+    bool next(QStringList &cells);
     /** Bytes of the file read so far and in all, for progress. */
     virtual qint64 position() const = 0;
     virtual qint64 size() const = 0;
     QString error() const { return m_error; }
 
 protected:
+    virtual bool read(QStringList &cells) = 0;
     QString m_error;
+
+private:
+    qint64 m_rows = 0;
 };
 
 /** Opens the file as `format` says; on failure returns nothing and sets `error` (in Italian). */

@@ -77,11 +77,11 @@ std::vector<int> fittedWidths(const WarehouseSheet &sheet, const QStringList &he
     return widths;
 }
 
-// The program's dates are dd/mm/yyyy; anything else, and a day the spreadsheet's calendar (from 1900)
+// The program's dates, day first; anything else, and a day the spreadsheet's calendar (from 1900)
 // cannot hold, stays text.
 QDate programDate(const QString &text)
 {
-    const QDate day = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate day = readDate(text);
     return day.isValid() && day.year() >= 1900 ? day : QDate();
 }
 

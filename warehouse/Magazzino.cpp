@@ -485,7 +485,13 @@ void TfrmMagazzino::btnDuplicaClick()
         panel()->findChild<QLabel *>(labelName(field))->clear();
     lblPosizione->clear();
     imgFoto->setPicture(placeholderPicture());
-    txtCodice->setFocus();
+    // Every box shows its beginning, and the code is chosen as Enter chooses it: the new code the
+    // message asks for replaces the old one instead of going in front of it.
+    for (QLineEdit *edit : panel()->findChildren<QLineEdit *>())
+        if (edit->window() == this)
+            edit->setCursorPosition(0);
+    txtCodice->setFocus(Qt::TabFocusReason);
+    txtCodice->selectAll();
     Msg::information(this,
         QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.\n\r\n\r"
                        "Al termine premere Salva per inserire la scheda in archivio."));

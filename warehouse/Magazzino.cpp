@@ -491,7 +491,8 @@ void TfrmMagazzino::btnDuplicaClick()
         if (edit->window() == this)
             edit->setCursorPosition(0);
     txtCodice->setFocus(Qt::TabFocusReason);
-    txtCodice->selectAll();
+    // Selected from its end back to its start, so a long code too shows its beginning.
+    txtCodice->setSelection(int(txtCodice->text().size()), -int(txtCodice->text().size()));
     Msg::information(this,
         QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.\n\r\n\r"
                        "Al termine premere Salva per inserire la scheda in archivio."));

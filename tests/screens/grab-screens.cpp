@@ -320,10 +320,10 @@ void grabStart()
             QFile file(csv);
             if (file.open(QIODevice::WriteOnly))
                 file.write("Codice;Descrizione;Costo;Prezzo;Aspetto esteriore del bene;Categoria merceologica;"
-                           "Collocazione in magazzino;Quantit\xC3\xA0\r\n"
-                           "V-100;Vaso in ceramica smaltata;12,50;29,90;Scatola;Casa;Scaffale 3;4\r\n"
-                           "V-101;Ciotola;4;9,90;Sfuso;Casa;Scaffale 3;12\r\n"
-                           "V-102;Piatto fondo;;7,50;Sfuso;Casa;Scaffale 4;\r\n");
+                           "Caratteristiche;Collocazione in magazzino;Quantit\xC3\xA0\r\n"
+                           "V-100;Vaso in ceramica smaltata;12,50;29,90;Scatola;Casa;Smaltato blu;Scaffale 3;4\r\n"
+                           "V-101;Ciotola;4;9,90;Sfuso;Casa;Bordo dorato;Scaffale 3;12\r\n"
+                           "V-102;Piatto fondo;;7,50;Sfuso;Casa;Bianco;Scaffale 4;\r\n");
             file.close();
             static_cast<TfrmImportaSchede *>(m)->loadFile(csv);
             shot(m, QStringLiteral("07-importa-prodotti"));

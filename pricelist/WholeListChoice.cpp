@@ -3,6 +3,7 @@
 #include "pricelist/rules/WholeList.h"
 #include "report/EditorControls.h"
 #include "storage/ArchiveResult.h"
+#include "storage/FieldRules.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
 #include "widgets/Messages.h"
@@ -30,13 +31,28 @@ Control *choiceControl(
     return control;
 }
 
-const QString kPaginaHint = QStringLiteral("Stampa soltanto la scheda mostrata nella finestra del listino.");
-const QString kListinoHint
-    = QStringLiteral("Stampa tutte le schede salvate del listino, in ordine, in un solo lavoro.");
+// The status texts name what the window does: print, or show in the preview.
+struct Hints
+{
+    QString pagina;
+    QString listino;
+    QString empty;
+};
+
+Hints hintsFor(const QString &verb)
+{
+    const bool print = verb == QLatin1String("stampare");
+    return {
+        print ? QStringLiteral("Stampa soltanto la scheda mostrata nella finestra del listino.")
+              : QStringLiteral("Mostra in anteprima soltanto la scheda aperta nella finestra del listino."),
+        print ? QStringLiteral("Stampa tutte le schede salvate del listino, in ordine, in un solo lavoro.")
+              : QStringLiteral("Mostra in anteprima tutte le schede salvate del listino, in ordine."),
+        QStringLiteral("Il listino non contiene nessuna scheda salvata: si può %1 solo la pagina corrente.").arg(verb)
+    };
+}
+
 const QString kIndiceHint
     = QStringLiteral("Dopo l'ultima scheda aggiunge l'elenco dei prodotti in ordine di nome, con la pagina di ognuno.");
-const QString kEmptyHint
-    = QStringLiteral("Il listino non contiene nessuna scheda salvata: si può stampare solo la pagina corrente.");
 } // namespace
 
 WholeListChoice::WholeListChoice(QWidget *window, QWidget *editor, const QString &verb)
@@ -52,23 +68,28 @@ WholeListChoice::WholeListChoice(QWidget *window, QWidget *editor, const QString
         pages = counted ? *counted : 0;
     }
     const int top = window->height() - ExtraHeight;
+    const Hints hints = hintsFor(verb);
     optPagina = choiceControl<QRadioButton>(window, QStringLiteral("optPagina"),
-        QStringLiteral("Solo la pagina corrente"), QRect(18, top, 326, 20), kPaginaHint);
+        QStringLiteral("Solo la pagina corrente"), QRect(18, top, 326, 20), hints.pagina);
     optListino = choiceControl<QRadioButton>(window, QStringLiteral("optListino"),
-        QStringLiteral("Tutto il listino (%1 pagine)").arg(pages), QRect(18, top + 21, 326, 20),
-        pages > 0 ? kListinoHint : kEmptyHint);
+        QStringLiteral("Tutto il listino (%1 %2)")
+            .arg(formatCount(pages), pages == 1 ? QStringLiteral("pagina") : QStringLiteral("pagine")),
+        QRect(18, top + 21, 326, 20), pages > 0 ? hints.listino : hints.empty);
     chkIndice = choiceControl<QCheckBox>(window, QStringLiteral("chkIndice"),
         QStringLiteral("Aggiungi indice dei prodotti"), QRect(38, top + 42, 306, 20), kIndiceHint);
     panInfo = new QLabel(window);
     panInfo->setObjectName(QStringLiteral("panInfo"));
-    panInfo->setGeometry(18, top + 65, 326, 18);
+    // Two lines: the longest status texts do not fit in one at this width.
+    panInfo->setGeometry(18, top + 64, 326, 34);
+    panInfo->setWordWrap(true);
+    panInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panInfo->setFont(QFont(QStringLiteral("Tahoma"), 8));
     panInfo->setAccessibleDescription(QStringLiteral("Riga di stato"));
     optPagina->setChecked(true);
     optListino->setEnabled(pages > 0);
     chkIndice->setEnabled(false);
     if (pages == 0)
-        panInfo->setText(kEmptyHint);
+        panInfo->setText(hints.empty);
     connect(optListino, &QRadioButton::toggled, chkIndice, &QCheckBox::setEnabled);
     installStatusHints(window, panInfo);
 }
@@ -126,7 +147,7 @@ std::optional<PreparedReport> WholeListChoice::prepare()
         }
     }
     // Photos of a long list take a while to read: the progress window says how far it got.
-    ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral("Preparazione"),
+    ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral(" Preparazione del listino"),
         QStringLiteral("Avanzamento della preparazione del listino"));
     ArchiveResult<std::optional<PreparedReport>> report = archiveResult([&] {
         return WholeList::report(listPath(), EditorControls::text(m_editor, QStringLiteral("lblNome")),
@@ -134,7 +155,8 @@ std::optional<PreparedReport> WholeListChoice::prepare()
             [&](qint64 done, qint64 total) {
                 return total < 10
                     || progress.step(done, total,
-                        QStringLiteral("Preparazione del listino: pagina %1 di %2").arg(done + 1).arg(total));
+                        QStringLiteral("Preparazione del listino: pagina %1 di %2")
+                            .arg(formatCount(done + 1), formatCount(total)));
             });
     });
     if (!report) {

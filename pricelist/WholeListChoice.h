@@ -21,7 +21,7 @@ class WholeListChoice : public QObject
     Q_DISABLE_COPY_MOVE(WholeListChoice)
 public:
     /** How much taller the print window is to hold the choice. */
-    static constexpr int ExtraHeight = 88;
+    static constexpr int ExtraHeight = 104;
 
     /** Adds the controls to `window`, whose page editor `editor` names the list in lblFile. */
     WholeListChoice(QWidget *window, QWidget *editor, const QString &verb);

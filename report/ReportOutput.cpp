@@ -2,11 +2,11 @@
 
 #include "report/ReportPreview.h"
 #include "report/engine/ReportPainter.h"
+#include "storage/FieldRules.h"
 #include "storage/FileReplace.h"
 #include "widgets/Messages.h"
 #include "widgets/ProgressWindow.h"
 
-#include <QLocale>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrintEngine>
@@ -25,14 +25,6 @@ ReportOutput::DialogHandler &dialogHandler()
 {
     static ReportOutput::DialogHandler h;
     return h;
-}
-
-/** A page count as the program writes large numbers: 1 789. */
-QString pageNumber(int n)
-{
-    QLocale locale = QLocale::c();
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    return locale.toString(n).replace(QLatin1Char(','), QLatin1Char(' '));
 }
 
 QString pdfNotSavedMessage()
@@ -143,15 +135,16 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
     }
     // A long job keeps the program alive and says how far it got; Annulla stops it after the page
     // being printed. The window is made only for a job of more than one page.
-    ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral("Stampa"),
+    ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral(" Stampa"),
         QStringLiteral("Avanzamento della stampa"));
     bool stopped = false;
     const ReportPainter::Outcome outcome = ReportPainter::paintPages(
         printer, report, first, last, [&](int done, int total) {
             if (total < 2)
                 return true;
-            if (!progress.step(done, total,
-                    QStringLiteral("Stampa in corso: pagina %1 di %2").arg(pageNumber(done + 1), pageNumber(total)))) {
+            const QString label
+                = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
+            if (!progress.step(done, total, label)) {
                 stopped = true;
                 if (!toFile)
                     dropJob(printer);

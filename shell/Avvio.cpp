@@ -59,6 +59,9 @@ QPushButton *badge(QWidget *parent, const char *name, const QColor &colour, cons
     return b;
 }
 
+// The vertical middle of the bottom strip: the credits icon's.
+constexpr int kStripMiddle = 671;
+
 bool &countsAttention()
 {
     static bool on = true;
@@ -118,13 +121,21 @@ TfrmAvvio::TfrmAvvio()
     auto *imgCrediti = new PictureButton(p, QStringLiteral("imgCrediti"), QStringLiteral("icona-crediti"),
         QRect(16, 660, 23, 22), QStringLiteral("Riconoscimenti"));
     connect(imgCrediti, &PictureButton::clicked, this, &TfrmAvvio::imgCreditiClick);
-    // Bringing an existing product list in, in the free space beside the credits.
+    // Bringing an existing product list in, in the free space beside the credits. The bottom strip is one
+    // row centred on the credits icon, its words in one font; the start window has no status line, so a
+    // control's status text is its tooltip.
     const QString importStatus = QStringLiteral("Importa le schede prodotto da un file CSV, da una cartella di lavoro "
                                                 "Excel o dal file Magazzino.xls.");
     auto *imgImporta = new PictureButton(p, QStringLiteral("imgImporta"), QStringLiteral("icona-importa"),
         QRect(52, 660, 23, 22), QStringLiteral("Importa prodotti da un file"), importStatus);
     auto *lnkImporta
         = new LinkLabel(p, QStringLiteral("lnkImporta"), QStringLiteral("Importa prodotti"), QPoint(80, 661));
+    QFont stripFont(QStringLiteral("Tahoma"), 9);
+    stripFont.setUnderline(true);
+    lnkImporta->setFont(stripFont);
+    lnkImporta->adjustSize();
+    lnkImporta->move(82, kStripMiddle - lnkImporta->height() / 2);
+    lnkImporta->setKeyboardReachable();
     lnkImporta->setAccessibleName(QStringLiteral("Importa prodotti da un file"));
     lnkImporta->setAccessibleDescription(importStatus);
     lnkImporta->setProperty("statusText", importStatus);
@@ -141,19 +152,28 @@ TfrmAvvio::TfrmAvvio()
 
     // Safety copies, in the free strip along the bottom between the credits and the exit icons.
     auto *imgCopia = new PictureButton(p, QStringLiteral("imgCopia"), QStringLiteral("avvio-copia"),
-        QRect(236, 658, 212, 26), QStringLiteral("Crea copia di sicurezza"),
-        QStringLiteral("Salva in un unico file ZIP tutti i dati del programma: schede, foto, listini e allegati"));
+        QRect(236, kStripMiddle - 13, 212, 26), QStringLiteral("Crea copia di sicurezza"),
+        QStringLiteral("Salva in un unico file ZIP tutti i dati del programma: schede, foto, listini e allegati."));
     connect(imgCopia, &PictureButton::clicked, this, &TfrmAvvio::imgCopiaClick);
     auto *imgRipristina = new PictureButton(p, QStringLiteral("imgRipristina"), QStringLiteral("avvio-ripristina"),
-        QRect(460, 658, 212, 26), QStringLiteral("Ripristina da una copia"),
-        QStringLiteral("Sostituisce i dati del programma con quelli di una copia di sicurezza"));
+        QRect(460, kStripMiddle - 13, 212, 26), QStringLiteral("Ripristina da una copia"),
+        QStringLiteral("Sostituisce i dati del programma con quelli di una copia di sicurezza."));
     connect(imgRipristina, &PictureButton::clicked, this, &TfrmAvvio::imgRipristinaClick);
+    for (PictureButton *b : { imgCopia, imgRipristina }) {
+        b->setKeyboardReachable();
+        b->setToolTip(b->statusText());
+    }
     auto *chkCopiaUscita = new QCheckBox(QStringLiteral("Copia automatica all'uscita"), p);
     chkCopiaUscita->setObjectName(QStringLiteral("chkCopiaUscita"));
-    chkCopiaUscita->setGeometry(688, 660, 220, 22);
-    chkCopiaUscita->setFocusPolicy(Qt::NoFocus);
+    stripFont.setUnderline(false);
+    chkCopiaUscita->setFont(stripFont);
+    QPalette dark = chkCopiaUscita->palette();
+    dark.setColor(QPalette::WindowText, LinkLabel::Normal);
+    chkCopiaUscita->setPalette(dark);
+    chkCopiaUscita->setGeometry(684, kStripMiddle - 11, 224, 22);
+    chkCopiaUscita->setFocusPolicy(Qt::TabFocus);
     const QString hint = QStringLiteral("All'uscita, se qualcosa è cambiato, crea una copia di sicurezza nella "
-                                        "cartella Copie e tiene le ultime dieci");
+                                        "cartella Copie e tiene le ultime dieci.");
     chkCopiaUscita->setProperty("statusText", hint);
     chkCopiaUscita->setAccessibleName(QStringLiteral("Copia automatica all'uscita"));
     chkCopiaUscita->setAccessibleDescription(hint);
@@ -190,6 +210,14 @@ TfrmAvvio::TfrmAvvio()
     row->addStretch();
     connect(btnAvvisoSottoscorta, &QPushButton::clicked, this, &TfrmAvvio::btnAvvisoSottoscortaClick);
     connect(btnAvvisoScaduti, &QPushButton::clicked, this, &TfrmAvvio::btnAvvisoScadutiClick);
+
+    // Tab goes from the top down; the window itself holds the cursor at first, so Enter opens nothing.
+    setTabOrder(btnAvvisoSottoscorta, btnAvvisoScaduti);
+    setTabOrder(btnAvvisoScaduti, lnkImporta);
+    setTabOrder(lnkImporta, imgCopia);
+    setTabOrder(imgCopia, imgRipristina);
+    setTabOrder(imgRipristina, chkCopiaUscita);
+    setFocus(Qt::OtherFocusReason);
 }
 
 TfrmAvvio::~TfrmAvvio()

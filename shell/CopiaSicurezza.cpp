@@ -2,6 +2,7 @@
 
 #include "storage/ArchiveError.h"
 #include "storage/Clock.h"
+#include "storage/FieldRules.h"
 #include "storage/ProgramFolder.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 
 namespace CopiaSicurezza {
 namespace {
@@ -30,14 +30,13 @@ QString copyFilter()
 
 QString number(qint64 n, const char *one, const char *many)
 {
-    return QStringLiteral("%1 %2").arg(QLocale().toString(n), QLatin1String(n == 1 ? one : many));
+    return QStringLiteral("%1 %2").arg(formatCount(n), QLatin1String(n == 1 ? one : many));
 }
 
 QString confirmationText(const SafetyCopy::Contents &c)
 {
     const QString made = c.made.isValid()
-        ? QStringLiteral("del %1 alle %2")
-              .arg(c.made.toString(QStringLiteral("dd/MM/yyyy")), c.made.toString(QStringLiteral("HH:mm")))
+        ? QStringLiteral("%1 alle %2").arg(ofDate(c.made.date()), c.made.toString(QStringLiteral("HH:mm")))
         : QStringLiteral("di data sconosciuta");
     QString text
         = QStringLiteral("Copia di sicurezza %1.\n\nContiene %2, %3 (%4), %5 e %6.\n\n")
@@ -118,7 +117,7 @@ void crea(QWidget *parent)
     SafetyCopy::Settings::setLastFolder(QFileInfo(path).absolutePath());
     SafetyCopy::Problem problem;
     {
-        ProgressWindow progress(parent, QStringLiteral("dlgCopiaInCorso"), QStringLiteral("Crea copia di sicurezza"),
+        ProgressWindow progress(parent, QStringLiteral("dlgCopiaInCorso"), QStringLiteral(" Crea copia di sicurezza"),
             QStringLiteral("Avanzamento della copia di sicurezza"));
         problem = SafetyCopy::create(path, progressIn(progress, QStringLiteral("Copia di sicurezza in corso...")));
     }
@@ -145,7 +144,7 @@ void ripristina(QWidget *parent)
     SafetyCopy::Problem problem;
     {
         ProgressWindow progress(parent, QStringLiteral("dlgRipristinoInCorso"),
-            QStringLiteral("Ripristina da una copia"), QStringLiteral("Avanzamento del ripristino"));
+            QStringLiteral(" Ripristina da una copia"), QStringLiteral("Avanzamento del ripristino"));
         problem = SafetyCopy::restore(
             path, progressIn(progress, QStringLiteral("Ripristino in corso: controllo dei file della copia...")));
     }
@@ -167,7 +166,8 @@ void copiaAllUscita()
         return;
     SafetyCopy::Problem problem;
     {
-        ProgressWindow progress(nullptr, QStringLiteral("dlgCopiaUscita"), QStringLiteral("Vetrinova"),
+        ProgressWindow progress(nullptr, QStringLiteral("dlgCopiaUscita"),
+            QStringLiteral(" Copia di sicurezza automatica"),
             QStringLiteral("Avanzamento della copia automatica"));
         problem = SafetyCopy::makeAutomaticCopy(
             Clock::now(), progressIn(progress, QStringLiteral("Copia di sicurezza automatica in corso...")));

@@ -255,3 +255,20 @@ QDate readDate(QByteArrayView text)
 {
     return readDayFirst(text);
 }
+
+QString ofDate(const QDate &date)
+{
+    const int day = date.day();
+    const bool vowel = day == 1 || day == 8 || day == 11;
+    return (vowel ? QStringLiteral("dell'") : QStringLiteral("del ")) + formatDate(date);
+}
+
+QString formatCount(qint64 n)
+{
+    // Written by hand: the program's locale omits the group separator for the numbers in its boxes.
+    QString digits = QString::number(n);
+    const qsizetype first = n < 0 ? 1 : 0;
+    for (qsizetype at = digits.size() - 3; at > first; at -= 3)
+        digits.insert(at, QLatin1Char('.'));
+    return digits;
+}

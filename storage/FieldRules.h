@@ -60,3 +60,7 @@ QString formatDate(const class QDate &date);
  */
 QDate readDate(QStringView text);
 QDate readDate(QByteArrayView text);
+/** "del 07/01/2025", "dell'11/12/2026": the date with the article its spoken day takes (uno, otto, undici). */
+QString ofDate(const class QDate &date);
+/** A count as the program writes it in sentences, with the thousands point: 18.881. */
+QString formatCount(qint64 n);

@@ -16,6 +16,7 @@
 #include <QStyledItemDelegate>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableView>
 
@@ -61,6 +62,20 @@ class RecordsGrid : public QTableView
 public:
     using QTableView::QTableView;
 
+protected:
+    // Tab goes from cell to cell, as in a spreadsheet; Ctrl+Tab leaves the grid for the next control.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+        if (tab && (event->modifiers() & Qt::ControlModifier)) {
+            const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+            QWidget::focusNextPrevChild(!back);
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+
+public:
     void commitOpenEditor()
     {
         if (state() != QAbstractItemView::EditingState)
@@ -190,6 +205,9 @@ TfrmExpMagazzino::TfrmExpMagazzino(QWidget *owner)
     m_grdRecords->horizontalHeader()->setHighlightSections(false);
     for (int c = 0; c < static_cast<int>(kColumns.size()); ++c)
         m_grdRecords->setColumnWidth(c, kColumns[c].width);
+    // The workbook's option comes after the grid in the Tab order.
+    if (auto *chkFoto = panel->findChild<QWidget *>(QStringLiteral("chkFoto")))
+        setTabOrder(m_grdRecords, chkFoto);
 
     auto *shpInfo = new ShapeWidget(panel, QRect(8, 493, 821, 32), QColor(0x6A, 0x5A, 0xCD));
     shpInfo->setObjectName(QStringLiteral("shpInfo"));
@@ -214,6 +232,8 @@ void TfrmExpMagazzino::showExport(QWidget *owner)
 
 void TfrmExpMagazzino::formShow()
 {
+    // The window opens in the grid, as it did before it had any other control.
+    m_grdRecords->setFocus();
     QString busy;
     m_model->reset([this, &busy] {
         WarehouseSheet &sheet = m_model->sheet();

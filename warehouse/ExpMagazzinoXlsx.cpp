@@ -2,6 +2,7 @@
 #include "warehouse/ExpMagazzino.h"
 
 #include "app/rules/Picture.h"
+#include "storage/FieldRules.h"
 #include "storage/ProgramFolder.h"
 #include "warehouse/rules/WorkbookWriter.h"
 #include "widgets/Messages.h"
@@ -22,12 +23,20 @@ void TfrmExpMagazzino::addWorkbookButton(QWidget *panel)
         QStringLiteral("Esporta la tabella nella cartella di lavoro Magazzino.xlsx, con numeri e date come tali."));
     connect(cmdEsportaXlsx, &PictureButton::clicked, this, &TfrmExpMagazzino::cmdEsportaXlsxClick);
 
-    // The white banner right of the title's words is empty; the option for the workbook goes there.
-    auto *chkFoto = new QCheckBox(QStringLiteral("Includi le foto"), panel);
+    // The option for the workbook sits in the free space between Guida and Esci, on their captions' line
+    // and in their letters: the title picture keeps its whole rectangle.
+    auto *chkFoto = new QCheckBox(QStringLiteral("Foto"), panel);
     chkFoto->setObjectName(QStringLiteral("chkFoto"));
-    chkFoto->setGeometry(QRect(412, 48, 112, 20));
+    chkFoto->setGeometry(QRect(722, 50, 44, 18));
+    QFont caption(QStringLiteral("Arial"));
+    caption.setPixelSize(11);
+    caption.setBold(true);
+    chkFoto->setFont(caption);
+    chkFoto->setStyleSheet(QStringLiteral("QCheckBox { color: #1F3F66; spacing: 3px; }"));
+    chkFoto->setCursor(Qt::PointingHandCursor);
     const QString hint = QStringLiteral("Aggiunge a Magazzino.xlsx una prima colonna con la foto di ogni scheda.");
     chkFoto->setProperty("statusText", hint);
+    chkFoto->setToolTip(QStringLiteral("Includi le foto in Magazzino.xlsx"));
     chkFoto->setAccessibleName(QStringLiteral("Includi le foto"));
     chkFoto->setAccessibleDescription(hint);
 }
@@ -48,7 +57,7 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
     }
     // A big warehouse, or photos, take a while: the progress window says how far it got, and Annulla
     // leaves the previous workbook as it was.
-    ProgressWindow progress(this, QStringLiteral("dlgEsportazione"), QStringLiteral("Esportazione"),
+    ProgressWindow progress(this, QStringLiteral("dlgEsportazione"), QStringLiteral(" Esportazione in Magazzino.xlsx"),
         QStringLiteral("Avanzamento dell'esportazione"));
     bool stopped = false;
     const qsizetype bigEnough = photo ? 50 : 20000;
@@ -57,7 +66,8 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
               if (total < bigEnough)
                   return true;
               stopped = !progress.step(
-                  done, total, QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2").arg(done + 1).arg(total));
+                  done, total, QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2")
+                                       .arg(formatCount(done + 1), formatCount(total)));
               return !stopped;
           });
     QApplication::restoreOverrideCursor();

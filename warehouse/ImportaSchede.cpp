@@ -1,5 +1,6 @@
 #include "warehouse/ImportaSchede.h"
 
+#include "storage/FieldRules.h"
 #include "storage/FileReplace.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -49,9 +51,14 @@ template <typename W> W *named(W *w, const char *name, const QString &word, cons
 } // namespace
 
 TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
-    : DialogWindow(owner, QStringLiteral("Importa prodotti da un file"), QSize(980, 700), QColor(0xD6, 0xE8, 0xF7))
+    : DialogWindow(owner, QStringLiteral(" Importa prodotti da un file"), QSize(980, 700), QColor(0xD6, 0xE8, 0xF7))
 {
     setObjectName(QStringLiteral("frmImportaSchede"));
+    // Unlike the program's other dialogs this one may grow: the preview and the columns take the room.
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setMinimumSize(820, 600);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     auto *grid = new QVBoxLayout(this);
     grid->setContentsMargins(12, 12, 12, 8);
 
@@ -63,8 +70,8 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     txtFile->setReadOnly(true);
     fileRow->addWidget(txtFile, 1);
     auto *btnScegliFile
-        = named(new QPushButton(QStringLiteral("Scegli file..."), this), "btnScegliFile", QStringLiteral("Scegli file"),
-            QStringLiteral("Sceglie un file CSV o di testo, una cartella di lavoro .xlsx o il file Magazzino.xls."));
+        = named(new QPushButton(QStringLiteral("Sfoglia..."), this), "btnScegliFile", QStringLiteral("Sfoglia"),
+            QStringLiteral("Seleziona un file CSV o di testo, una cartella di lavoro .xlsx o il file Magazzino.xls."));
     fileRow->addWidget(btnScegliFile);
     grid->addLayout(fileRow);
 
@@ -102,6 +109,8 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     tblAnteprima = named(new QTableWidget(this), "tblAnteprima", QStringLiteral("Prime righe del file"),
         QStringLiteral("Le prime righe del file, come vengono lette."));
     tblAnteprima->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the tables: inside them the arrow keys move.
+    tblAnteprima->setTabKeyNavigation(false);
     left->addWidget(tblAnteprima, 1);
     middle->addLayout(left, 3);
     auto *right = new QVBoxLayout;
@@ -114,10 +123,13 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     tblCampi->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     tblCampi->horizontalHeader()->setStretchLastSection(true);
     tblCampi->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblCampi->setTabKeyNavigation(false);
+    tblCampi->setFocusPolicy(Qt::NoFocus);
     for (int i = 0; i < TSchedaProdotto::FieldCount; ++i) {
         const auto field = static_cast<F>(i);
         tblCampi->setItem(i, 0, new QTableWidgetItem(ImportRules::fieldTitle(field)));
         auto *combo = new QComboBox(tblCampi);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->setObjectName(QStringLiteral("cboCampo") + QLatin1String(TSchedaProdotto::info(field).name));
         combo->setAccessibleName(QStringLiteral("Colonna per ") + ImportRules::fieldTitle(field));
         combo->setProperty("statusText",
@@ -129,7 +141,7 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     }
     right->addWidget(tblCampi, 1);
     middle->addLayout(right, 2);
-    grid->addLayout(middle, 3);
+    grid->addLayout(middle, 4);
 
     // Options.
     auto *optionRow = new QHBoxLayout;
@@ -145,10 +157,12 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         QStringLiteral("La cartella con le foto chiamate come il codice articolo (ART001.jpg)."));
     txtCartellaFoto->setReadOnly(true);
     txtCartellaFoto->setPlaceholderText(QStringLiteral("nessuna cartella"));
+    txtCartellaFoto->setMinimumWidth(
+        txtCartellaFoto->fontMetrics().horizontalAdvance(QStringLiteral("nessuna cartella")) + 24);
     optionRow->addWidget(txtCartellaFoto, 1);
     auto *btnCartellaFoto = named(new QPushButton(QStringLiteral("Cartella foto..."), this), "btnCartellaFoto",
         QStringLiteral("Cartella foto"),
-        QStringLiteral("Sceglie la cartella delle foto chiamate come il codice articolo; Annulla la toglie."));
+        QStringLiteral("Seleziona la cartella delle foto chiamate come il codice articolo; Annulla la toglie."));
     optionRow->addWidget(btnCartellaFoto);
     grid->addLayout(optionRow);
 
@@ -156,7 +170,8 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     txtRapporto = named(new QPlainTextEdit(this), "txtRapporto", QStringLiteral("Rapporto"),
         QStringLiteral("Le righe che verrebbero rifiutate o modificate, e il rapporto dell'importazione."));
     txtRapporto->setReadOnly(true);
-    grid->addWidget(txtRapporto, 2);
+    txtRapporto->setMinimumHeight(90);
+    grid->addWidget(txtRapporto, 1);
 
     auto *buttons = new QHBoxLayout;
     btnVerifica = named(new QPushButton(QStringLiteral("Verifica"), this), "btnVerifica", QStringLiteral("Verifica"),
@@ -174,7 +189,7 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     buttons->addWidget(btnChiudi);
     grid->addLayout(buttons);
 
-    panInfo = new QLabel(QStringLiteral("Scegliere il file con l'elenco dei prodotti da importare."), this);
+    panInfo = new QLabel(QStringLiteral("Selezionare il file con l'elenco dei prodotti da importare."), this);
     panInfo->setObjectName(QStringLiteral("panInfo"));
     panInfo->setIndent(8);
     panInfo->setMinimumHeight(26);
@@ -202,6 +217,13 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
             static_cast<QWidget *>(btnImporta), static_cast<QWidget *>(btnSalvaRapporto) })
         w->setEnabled(false);
     installStatusHints(this, panInfo);
+
+    // Tab reaches a column choice the table has scrolled away.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+            if (now == m_columns[size_t(i)])
+                tblCampi->scrollTo(tblCampi->model()->index(i, 1));
+    });
 }
 
 void TfrmImportaSchede::showFor(QWidget *owner)
@@ -212,7 +234,7 @@ void TfrmImportaSchede::showFor(QWidget *owner)
 
 void TfrmImportaSchede::btnScegliFileClick()
 {
-    const QString path = FileDialogs::openFile(this, QStringLiteral("Scegli il file da importare"),
+    const QString path = FileDialogs::openFile(this, QStringLiteral("Selezionare il file da importare."),
         QStringLiteral("Elenchi di prodotti|*.csv;*.txt;*.tsv;*.xlsx;*.xls|Tutti i file|*"));
     if (!path.isEmpty())
         loadFile(path);
@@ -302,6 +324,7 @@ void TfrmImportaSchede::reloadPreview(bool guess)
         const int column = guess ? guessed[size_t(i)] : chosen;
         combo->setCurrentIndex(column >= 0 && column < columns ? column + 1 : 0);
     }
+    fitColumnChoices();
     m_loading = false;
     // A file past a bound is refused here, at the preview, not after a whole check.
     if (reader && !reader->error().isEmpty())
@@ -311,6 +334,25 @@ void TfrmImportaSchede::reloadPreview(bool guess)
     btnVerifica->setEnabled(reader != nullptr && reader->error().isEmpty());
     invalidate();
     panInfo->setText(QStringLiteral("Controllare le colonne scelte per i campi, poi premere Verifica."));
+}
+
+void TfrmImportaSchede::fitColumnChoices()
+{
+    // Each choice shown whole, up to a width that leaves the preview its room; a longer header keeps
+    // its whole text in the tooltip.
+    constexpr int kWidest = 380;
+    int widest = 0;
+    for (QComboBox *combo : m_columns)
+        widest = std::max(widest, combo->sizeHint().width());
+    widest = std::min(widest, kWidest);
+    // The last column stretches: the table's width gives it the rest.
+    int titles = tblCampi->horizontalHeader()->sectionSizeHint(0);
+    for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+        titles = std::max(titles, tblCampi->fontMetrics().horizontalAdvance(tblCampi->item(i, 0)->text()) + 12);
+    tblCampi->setMinimumWidth(
+        titles + widest + tblCampi->verticalScrollBar()->sizeHint().width() + 2 * tblCampi->frameWidth());
+    for (QComboBox *combo : m_columns)
+        combo->setToolTip(combo->sizeHint().width() > widest ? combo->currentText() : QString());
 }
 
 ImportRun::Options TfrmImportaSchede::options() const
@@ -345,7 +387,7 @@ bool TfrmImportaSchede::progress(qint64 done, qint64 total)
 
 void TfrmImportaSchede::btnCartellaFotoClick()
 {
-    const QString folder = FileDialogs::openFolder(this, QStringLiteral("Scegli la cartella delle foto"));
+    const QString folder = FileDialogs::openFolder(this, QStringLiteral("Selezionare la cartella delle foto."));
     txtCartellaFoto->setText(QDir::toNativeSeparators(folder));
 }
 
@@ -365,7 +407,7 @@ void TfrmImportaSchede::btnVerificaClick()
         panInfo->setText(QStringLiteral("Nessuna riga pu\u00f2 essere importata: controllare le colonne scelte."));
     else
         panInfo->setText(QStringLiteral("Righe pronte da importare: %1. Premere Importa per scriverle in archivio.")
-                             .arg(report.accepted));
+                             .arg(formatCount(report.accepted)));
 }
 
 void TfrmImportaSchede::btnImportaClick()
@@ -394,9 +436,7 @@ void TfrmImportaSchede::btnImportaClick()
     panInfo->setText(QStringLiteral("Importazione completata."));
     Msg::information(this,
         QStringLiteral("Importazione completata: %1 schede aggiunte, %2 aggiornate, %3 righe rifiutate.")
-            .arg(report.added)
-            .arg(report.updated)
-            .arg(report.refused));
+            .arg(formatCount(report.added), formatCount(report.updated), formatCount(report.refused)));
 }
 
 void TfrmImportaSchede::btnSalvaRapportoClick()

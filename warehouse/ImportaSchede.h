@@ -40,6 +40,8 @@ private:
 
     /** Reads the first rows again with the format on screen; `guess` maps the fields from the headers. */
     void reloadPreview(bool guess);
+    /** Widens the column of the field choices so that each shows its whole text. */
+    void fitColumnChoices();
     ImportRun::Options options() const;
     /** Something changed after a check: a new check is needed before importing. */
     void invalidate();

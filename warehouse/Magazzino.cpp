@@ -485,7 +485,14 @@ void TfrmMagazzino::btnDuplicaClick()
         panel()->findChild<QLabel *>(labelName(field))->clear();
     lblPosizione->clear();
     imgFoto->setPicture(placeholderPicture());
-    txtCodice->setFocus();
+    // Every box shows its beginning, and the code is chosen as Enter chooses it: the new code the
+    // message asks for replaces the old one instead of going in front of it.
+    for (QLineEdit *edit : panel()->findChildren<QLineEdit *>())
+        if (edit->window() == this)
+            edit->setCursorPosition(0);
+    txtCodice->setFocus(Qt::TabFocusReason);
+    // Selected from its end back to its start, so a long code too shows its beginning.
+    txtCodice->setSelection(int(txtCodice->text().size()), -int(txtCodice->text().size()));
     Msg::information(this,
         QStringLiteral("E' ora possibile apportare le proprie modifiche alla scheda corrente.\n\r\n\r"
                        "Al termine premere Salva per inserire la scheda in archivio."));

@@ -63,6 +63,7 @@ void showFromStart(QLineEdit *box, const QString &text)
 void BoxBehaviour::textChanged()
 {
     m_before = m_box->text();
+    m_untouched = setByProgram(m_box);
 }
 
 BoxBehaviour *BoxBehaviour::attach(QLineEdit *box, QWidget *highlight)
@@ -173,10 +174,13 @@ bool BoxBehaviour::keyAllowed(Filter filter, int key, const QString &text)
 
 void BoxBehaviour::tidy()
 {
+    // The rule's rewriting of what the user typed is still the user's value.
+    const bool untouched = m_untouched;
     if (m_normaliseMoney)
         m_box->setText(normaliseMoney(m_box->text()));
     else if (m_normaliseQuantity)
         m_box->setText(normaliseQuantity(m_box->text()));
+    m_untouched = untouched;
     if (m_exit)
         m_exit();
 }
@@ -196,6 +200,7 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::FocusIn:
+        m_clickedIn = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
         disconnect(m_pendingTidy);
         if (m_highlight)
             m_highlight->show();
@@ -219,6 +224,13 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
         tidy();
         break;
     }
+    case QEvent::MouseButtonRelease:
+        // Typing then replaces the untouched 0,00 instead of going in front of it; a drag that chose
+        // part of the text, and every later click, keep QLineEdit's own behaviour.
+        if (m_clickedIn && selectsOnClick() && m_untouched && !m_box->hasSelectedText())
+            m_box->selectAll();
+        m_clickedIn = false;
+        break;
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
         if (m_key && m_key(key->key(), key->text()))

@@ -61,6 +61,8 @@ private:
     void tidy();
     void textChanged();
     void focusChanged(QWidget *now);
+    /** Money and quantity boxes: a click into one holding the program's own value selects that value. */
+    bool selectsOnClick() const { return m_filter != Filter::None; }
 
     QLineEdit *m_box;
     QWidget *m_highlight;
@@ -70,6 +72,8 @@ private:
     bool m_normaliseQuantity = false;
     QList<int> m_discard;
     int m_limit = 0;
+    bool m_untouched = true; // the text is the one the program put there, not yet edited by the user
+    bool m_clickedIn = false; // the cursor came in with a mouse press, whose release is still to come
     QString m_before; // the text before the change being checked
     // Left for another window: watches where the cursor comes back, to tidy if that is elsewhere.
     QMetaObject::Connection m_pendingTidy;

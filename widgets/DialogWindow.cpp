@@ -41,12 +41,18 @@ void DialogWindow::showEvent(QShowEvent *event)
         return;
     // A maximised dialog (the photo zoom) already fills the screen; moving it would undo that.
     if (!(windowState() & Qt::WindowMaximized)) {
-        const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-        const QRect area = owner && owner->isVisible() ? owner->frameGeometry()
-                                                        : QGuiApplication::primaryScreen()->availableGeometry();
-        move(area.center() - rect().center());
+        move(centringArea(parentWidget()).center() - rect().center());
     }
     formShow();
+}
+
+QRect centringArea(const QWidget *owner)
+{
+    const QWidget *window = owner ? owner->window() : nullptr;
+    if (window && window->isVisible() && !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return window->frameGeometry();
+    const QScreen *screen = window && window->isVisible() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 QWidget *centredPanel(QWidget *window, const QSize &clientSize, const QSize &size, const QString &name)

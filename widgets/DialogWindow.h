@@ -41,5 +41,11 @@ template <typename T> T *ownControl(QWidget *window, const QString &name)
     return nullptr;
 }
 
+/**
+ * The area a window opened over `owner` is centred on: the owner's window, or the screen when there is
+ * none. A window just maximised may not have its new size yet; the screen it fills is already right.
+ */
+QRect centringArea(const QWidget *owner);
+
 /** Adds a centred panel of `size` to a window of `clientSize`. */
 QWidget *centredPanel(QWidget *window, const QSize &clientSize, const QSize &size, const QString &name);

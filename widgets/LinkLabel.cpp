@@ -2,7 +2,9 @@
 
 #include "widgets/PictureButton.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 const QColor LinkLabel::Normal(0x00, 0x00, 0x8B);
 const QColor LinkLabel::Pressed(0xFF, 0xA5, 0x00);
@@ -60,4 +62,30 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
     setColor(Normal);
     if (rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void LinkLabel::setKeyboardReachable()
+{
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (focusPolicy() != Qt::NoFocus && !event->isAutoRepeat()
+        && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter p(this);
+    p.setPen(QPen(QColor(0xFF, 0xA5, 0x00), 1, Qt::DotLine));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }

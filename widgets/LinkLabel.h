@@ -21,6 +21,8 @@ public:
     void attachIcon(PictureButton *icon);
 
     QColor color() const;
+    /** Tab reaches the link, which is then drawn with a focus frame, and Space or Enter follows it. */
+    void setKeyboardReachable();
 
 signals:
     void clicked();
@@ -28,6 +30,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void setColor(const QColor &color);

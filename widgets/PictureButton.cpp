@@ -2,6 +2,7 @@
 
 #include "widgets/Resources.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -42,6 +43,33 @@ void PictureButton::paintEvent(QPaintEvent *)
     p.drawPixmap(0, 0, Resources::pixmap(m_art, size()));
     if (m_down)
         p.fillRect(rect(), QColor(0, 0, 0, 40));
+    if (hasFocus()) {
+        p.setPen(QPen(QColor(0xFF, 0xA5, 0x00), 2));
+        p.setRenderHint(QPainter::Antialiasing);
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+    }
+}
+
+void PictureButton::setKeyboardReachable()
+{
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (focusPolicy() != Qt::NoFocus && !event->isAutoRepeat()) {
+            emit clicked();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PictureButton::mousePressEvent(QMouseEvent *event)

@@ -20,6 +20,11 @@ public:
     QString art() const { return m_art; }
     void setStatusText(const QString &text);
     QString statusText() const;
+    /**
+     * For the controls added to windows that had none: Tab reaches the picture, which then shows a
+     * focus frame, and Space or Enter clicks it.
+     */
+    void setKeyboardReachable();
 
 signals:
     void clicked();
@@ -30,6 +35,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QString m_art;

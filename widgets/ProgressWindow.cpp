@@ -1,6 +1,10 @@
 #include "widgets/ProgressWindow.h"
 
+#include "widgets/DialogWindow.h"
+
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QProgressDialog>
 
 ProgressWindow::ProgressWindow(
@@ -28,6 +32,14 @@ bool ProgressWindow::step(qint64 done, qint64 total, const QString &label)
         m_dialog->setAutoClose(false);
         m_dialog->setMinimumDuration(0);
         m_dialog->setMaximum(kScale);
+        m_dialog->setLabelText(label);
+        // Wide enough for the whole title beside the title-bar buttons, and for a label that grows.
+        const QFontMetrics title(QGuiApplication::font());
+        m_dialog->setMinimumWidth(std::max(360, title.horizontalAdvance(m_title) + 160));
+        m_dialog->adjustSize();
+        const QRect area = centringArea(m_parent);
+        if (area.isValid())
+            m_dialog->move(area.center() - m_dialog->rect().center());
         m_dialog->show();
     }
     if (m_dialog->wasCanceled())

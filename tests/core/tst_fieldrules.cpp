@@ -217,6 +217,34 @@ private slots:
     }
 
     void dateForm() { QCOMPARE(formatDate(QDate(2024, 3, 5)), QStringLiteral("05/03/2024")); }
+
+    // Sentences name a date with the article its spoken day takes, and write counts one way.
+    void wording_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("uno") << ofDate(QDate(2026, 12, 1)) << "dell'01/12/2026";
+        QTest::newRow("otto") << ofDate(QDate(2026, 12, 8)) << "dell'08/12/2026";
+        QTest::newRow("undici") << ofDate(QDate(2026, 12, 11)) << "dell'11/12/2026";
+        QTest::newRow("sette") << ofDate(QDate(2025, 1, 7)) << "del 07/01/2025";
+        QTest::newRow("diciotto") << ofDate(QDate(2025, 1, 18)) << "del 18/01/2025";
+        QTest::newRow("ventuno") << ofDate(QDate(2025, 1, 21)) << "del 21/01/2025";
+        QTest::newRow("ventotto") << ofDate(QDate(2025, 2, 28)) << "del 28/02/2025";
+        QTest::newRow("zero") << formatCount(0) << "0";
+        QTest::newRow("three digits") << formatCount(999) << "999";
+        QTest::newRow("four digits") << formatCount(1789) << "1.789";
+        QTest::newRow("five digits") << formatCount(18881) << "18.881";
+        QTest::newRow("six digits") << formatCount(100000) << "100.000";
+        QTest::newRow("seven digits") << formatCount(1234567) << "1.234.567";
+        QTest::newRow("negative") << formatCount(-1234) << "-1.234";
+        QTest::newRow("negative short") << formatCount(-123) << "-123";
+    }
+    void wording()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, expected);
+        QCOMPARE(written, expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFieldRules)

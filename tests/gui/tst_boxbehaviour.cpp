@@ -266,6 +266,52 @@ private slots:
         QCOMPARE(m_quantity->text(), QStringLiteral("12"));
     }
 
+    // A click into a box puts the caret where it lands; into a money or quantity box still holding the
+    // program's value it chooses that value, so what is typed replaces it.
+    void clickChoosesOnlyTheProgramsValue_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("before"); // how the user left the box: "" untouched, "typed", "focused"
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("left"); // the text once the box is left
+        const auto row
+            = [](const char *name, const char *kind, const char *before, const char *typed, const char *left) {
+                  QTest::newRow(name) << QString(kind) << QString(before) << QString(typed) << QString(left);
+              };
+        row("money, program's 0,00", "money", "", "49,9", "49,90");
+        row("quantity, program's 0", "quantity", "", "12", "12");
+        row("money, the user's own price", "money", "typed", "5", "512,00");
+        row("money, cursor already there", "money", "focused", "5", "50,00");
+        row("plain box", "plain", "", "x", "xabc");
+    }
+    void clickChoosesOnlyTheProgramsValue()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(QString, left);
+        QLineEdit *b = box(kind);
+        b->setText(kind == QLatin1String("money")   ? QStringLiteral("0,00")
+                : kind == QLatin1String("quantity") ? QStringLiteral("0")
+                                                    : QStringLiteral("abc"));
+        if (before == QLatin1String("typed")) {
+            focus(b);
+            b->selectAll();
+            QTest::keyClicks(b, "12");
+            focus(m_plain);
+            QCOMPARE(b->text(), QStringLiteral("12,00"));
+        } else if (before == QLatin1String("focused")) {
+            focus(b);
+        } else {
+            focus(b == m_plain ? m_money : m_plain);
+        }
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(4, b->height() / 2));
+        QTRY_COMPARE(QApplication::focusWidget(), b);
+        QTest::keyClicks(b, qPrintable(typed));
+        focus(b == m_plain ? m_money : m_plain);
+        QCOMPARE(b->text(), left);
+    }
+
     void typingStopsAtTheLimitButTheProgramsTextIsWhole()
     {
         BoxBehaviour::of(m_money)->limit(12);

@@ -610,6 +610,26 @@ private slots:
         QCOMPARE(loadPicture(sb->path(QStringLiteral("4.jpg"))).size(), QSize(120, 90));
     }
 
+    void duplicaChoosesTheCodeAndShowsEveryBoxFromItsBeginning()
+    {
+        WarehouseArchive::append(card(QStringLiteral("CORTO-1")));
+        click(QStringLiteral("cmdUltimo"));
+        // The user has read one box to its end.
+        QLineEdit *nome = box(QStringLiteral("txtNome"));
+        nome->setFocus();
+        nome->end(false);
+        QVERIFY(nome->cursorPosition() > 0);
+        click(QStringLiteral("btnDuplica"));
+        QCOMPARE(focusName(), QStringLiteral("txtCodice"));
+        QCOMPARE(box(QStringLiteral("txtCodice"))->selectedText(), QStringLiteral("CORTO-1"));
+        for (QLineEdit *other : m->findChildren<QLineEdit *>())
+            if (other->window() == m && other->objectName() != QLatin1String("txtCodice"))
+                QVERIFY2(other->cursorPosition() == 0, qPrintable(other->objectName()));
+        // The new code the message asks for replaces the old one.
+        QTest::keyClicks(box(QStringLiteral("txtCodice")), "NUOVO-1");
+        QCOMPARE(box(QStringLiteral("txtCodice"))->text(), QStringLiteral("NUOVO-1"));
+    }
+
     void aRequiredFieldWarningTidiesTheBoxItLeaves()
     {
         // The real warning box comes in front and the cursor moves on to the missing name.

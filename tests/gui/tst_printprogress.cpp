@@ -218,7 +218,7 @@ private slots:
         ProgressWatcher watcher(QStringLiteral("pagina 1 di"));
         QVERIFY(!ReportOutput::printOn(nullptr, printer, report));
         QCOMPARE(watcher.labels.constFirst(),
-            QStringLiteral("Stampa in corso: pagina 1 di 1 %1")
+            QStringLiteral("Stampa in corso: pagina 1 di 1.%1")
                 .arg(report.pages.size() - 1000, 3, 10, QLatin1Char('0')));
     }
 };

@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(window->metaObject()->className(), print ? "TfrmStampaProdotto" : "TfrmAnteprimaProdotto");
         QCOMPARE(
             window->windowTitle(), print ? QStringLiteral(" Stampa scheda") : QStringLiteral(" Anteprima di stampa"));
-        QCOMPARE(window->size(), QSize(364, 375));
+        QCOMPARE(window->size(), QSize(364, 391));
         QCOMPARE(window->parentWidget(), editor.get());
         QCOMPARE(window->findChild<QWidget *>(QStringLiteral("panSpiega"))->geometry(), QRect(18, 18, 326, 215));
         auto *annulla = window->findChild<QPushButton *>(QStringLiteral("btnAnnulla"));

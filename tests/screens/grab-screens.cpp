@@ -21,12 +21,15 @@
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/ProgramFolder.h"
+#include "warehouse/ImportaSchede.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/ProgressWindow.h"
 
 #include <QAbstractButton>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +39,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 
@@ -310,6 +314,33 @@ void grabStart()
     modal(QStringLiteral("04-info"), [start] { click(start, QStringLiteral("imgInfo")); });
     modal(QStringLiteral("05-crediti"), [start] { click(start, QStringLiteral("imgCrediti")); });
     modal(QStringLiteral("06-guida-avvio"), [start] { click(start, QStringLiteral("imgGuida")); });
+    modal(QStringLiteral("07-importa-prodotti"), [start] { click(start, QStringLiteral("lnkImporta")); },
+        [](QWidget *m) {
+            const QString csv = programPath(QStringLiteral("elenco-da-importare.csv"));
+            QFile file(csv);
+            if (file.open(QIODevice::WriteOnly))
+                file.write("Codice;Descrizione;Costo;Prezzo;Aspetto esteriore del bene;Categoria merceologica;"
+                           "Caratteristiche;Collocazione in magazzino;Quantit\xC3\xA0\r\n"
+                           "V-100;Vaso in ceramica smaltata;12,50;29,90;Scatola;Casa;Smaltato blu;Scaffale 3;4\r\n"
+                           "V-101;Ciotola;4;9,90;Sfuso;Casa;Bordo dorato;Scaffale 3;12\r\n"
+                           "V-102;Piatto fondo;;7,50;Sfuso;Casa;Bianco;Scaffale 4;\r\n");
+            file.close();
+            static_cast<TfrmImportaSchede *>(m)->loadFile(csv);
+            shot(m, QStringLiteral("07-importa-prodotti"));
+            click(m, QStringLiteral("btnVerifica"));
+            shot(m, QStringLiteral("08-importa-verificato"));
+            QFile::remove(csv);
+            closeModal(m);
+            return false;
+        });
+    {
+        // The progress window every long job shows, here as a safety copy shows it.
+        ProgressWindow progress(start, QStringLiteral("dlgCopiaInCorso"), QStringLiteral(" Crea copia di sicurezza"),
+            QStringLiteral("Avanzamento della copia di sicurezza"));
+        progress.step(37, 100, QStringLiteral("Copia di sicurezza in corso..."));
+        if (auto *window = start->findChild<QProgressDialog *>(QStringLiteral("dlgCopiaInCorso")))
+            shot(window, QStringLiteral("09-avanzamento"));
+    }
 }
 
 void grabWarehouse()

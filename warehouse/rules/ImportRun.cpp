@@ -2,6 +2,7 @@
 
 #include "app/rules/Picture.h"
 #include "storage/ArchiveError.h"
+#include "storage/FieldRules.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -196,19 +197,19 @@ QString Report::text() const
     QStringList out;
     if (!failure.isEmpty())
         out << failure << QString();
-    out << QStringLiteral("Righe di prodotti lette: %1").arg(rows);
+    out << QStringLiteral("Righe di prodotti lette: %1").arg(formatCount(rows));
     if (written) {
-        out << QStringLiteral("Schede aggiunte: %1").arg(added);
-        out << QStringLiteral("Schede aggiornate: %1").arg(updated);
+        out << QStringLiteral("Schede aggiunte: %1").arg(formatCount(added));
+        out << QStringLiteral("Schede aggiornate: %1").arg(formatCount(updated));
     } else {
-        out << QStringLiteral("Righe accettate: %1").arg(accepted);
+        out << QStringLiteral("Righe accettate: %1").arg(formatCount(accepted));
     }
-    out << QStringLiteral("Righe rifiutate: %1").arg(refused);
-    out << QStringLiteral("Righe con testi tagliati o dati lasciati vuoti: %1").arg(noted);
-    out << QStringLiteral("Caratteri non memorizzabili scritti come \"?\": %1").arg(replaced);
+    out << QStringLiteral("Righe rifiutate: %1").arg(formatCount(refused));
+    out << QStringLiteral("Righe con testi tagliati o dati lasciati vuoti: %1").arg(formatCount(noted));
+    out << QStringLiteral("Caratteri non memorizzabili scritti come \"?\": %1").arg(formatCount(replaced));
     if (written && (photosMatched > 0 || photosSkipped > 0)) {
-        out << QStringLiteral("Foto abbinate: %1").arg(photosMatched);
-        out << QStringLiteral("Foto saltate: %1").arg(photosSkipped);
+        out << QStringLiteral("Foto abbinate: %1").arg(formatCount(photosMatched));
+        out << QStringLiteral("Foto saltate: %1").arg(formatCount(photosSkipped));
     }
     if (!backupPath.isEmpty())
         out << QStringLiteral("Copia dell'archivio precedente: %1").arg(QDir::toNativeSeparators(backupPath));
@@ -218,7 +219,7 @@ QString Report::text() const
         out << QString() << title;
         out += lines;
         if (count > lines.size())
-            out << QStringLiteral("... e altre %1 righe.").arg(count - lines.size());
+            out << QStringLiteral("... e altre %1 righe.").arg(formatCount(count - lines.size()));
     };
     section(QStringLiteral("Righe rifiutate:"), refusals, refused);
     section(QStringLiteral("Righe modificate:"), notes, noted);

@@ -99,8 +99,17 @@ bool FileReplace::open()
     }
     if (QFileInfo(m_target).isDir())
         return fail(WriteError::NameRefused);
+    // The temporary carries the file's name, cut where that is already as long as the folder allows.
+    const QFileInfo target(m_target);
+    const int longest = Os::nameMax(systemName(target.absolutePath()));
+    QString base = target.fileName();
+    while (base.size() > 1 && QFile::encodeName(base).size() + 7 > longest)
+        base.chop(1);
+    if (base.back().isHighSurrogate())
+        base.chop(1);
+    const QString stem = target.absolutePath() + QLatin1Char('/') + base;
     for (int tries = 0; tries < kNameTries; ++tries) {
-        const QString name = m_target + QLatin1Char('.') + randomLetters();
+        const QString name = stem + QLatin1Char('.') + randomLetters();
         // Exclusive: never a name that exists, a link planted there included, and never another copy's.
         const Os::File file = Os::createNew(systemName(name));
         if (file != Os::kNoFile) {

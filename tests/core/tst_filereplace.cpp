@@ -93,6 +93,16 @@ private slots:
         QVERIFY(!FileReplace::replace(m_dir->filePath(QStringLiteral("manca/3.jpg")), "new"));
     }
 
+    // A name already as long as the folder allows still leaves room for the temporary's letters.
+    void aNameAsLongAsAllowedIsReplaced()
+    {
+        const QString longest = m_dir->filePath(QString(255, QLatin1Char('n')));
+        QVERIFY(FileReplace::replace(longest, "old"));
+        QVERIFY(FileReplace::replace(longest, "new"));
+        QCOMPARE(contents(longest), QByteArray("new"));
+        QCOMPARE(files().size(), 2); // 1.jpg and the long one, nothing beside them
+    }
+
     // Each refusal carries its own reason, for the caller's message.
     void aRefusalSaysWhy_data()
     {

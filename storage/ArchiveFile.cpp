@@ -197,7 +197,7 @@ void ArchiveFile::yieldToWriters()
     try {
         lock();
     } catch (...) {
-        Os::close(m_fd);
+        (void)Os::close(m_fd); // a read-only opening: nothing written to lose
         m_fd = Os::kNoFile;
         throw;
     }

@@ -57,7 +57,7 @@ bool readAll(Os::File file, QByteArray &out)
 Journal::~Journal()
 {
     if (m_file != Os::kNoFile)
-        Os::close(m_file);
+        (void)Os::close(m_file); // only read or locked: nothing of ours to lose
 }
 
 QString Journal::path()
@@ -77,7 +77,7 @@ bool Journal::begin(Kind kind, const QStringList &lines)
     m_file = Os::openExisting(native(path()));
     if (m_file == Os::kNoFile || !Os::tryLock(m_file)) {
         if (m_file != Os::kNoFile)
-            Os::close(m_file);
+            (void)Os::close(m_file); // only read or locked: nothing of ours to lose
         m_file = Os::kNoFile;
         removeJournal();
         return false;
@@ -91,7 +91,7 @@ bool Journal::finish()
     if (m_file == Os::kNoFile)
         return true;
     // Closed first: some systems keep an open file's name.
-    Os::close(m_file);
+    (void)Os::close(m_file); // only read or locked: nothing of ours to lose
     m_file = Os::kNoFile;
     const bool removed = removeJournal();
     step("journal removed");
@@ -120,7 +120,7 @@ QString Journal::recover()
         return {};
     // Held: the change is running in another copy of the program sharing the folder.
     if (!Os::tryLock(file)) {
-        Os::close(file);
+        (void)Os::close(file); // only read or locked: nothing of ours to lose
         return {};
     }
     QByteArray text;
@@ -129,7 +129,7 @@ QString Journal::recover()
     if (!parts.isEmpty() && parts.last().isEmpty())
         parts.removeLast();
     if (!read || parts.size() < 2 || parts[0] != Heading) {
-        Os::close(file);
+        (void)Os::close(file); // only read or locked: nothing of ours to lose
         return unreadable();
     }
     QStringList lines;
@@ -161,7 +161,7 @@ QString Journal::recover()
                                      "stato possibile n\u00e9 completarlo n\u00e9 annullarlo: i file di prima sono "
                                      "nelle cartelle \"Ripristino-precedente\" della cartella del programma.");
     }
-    Os::close(file);
+    (void)Os::close(file); // only read or locked: nothing of ours to lose
     if (settled && !removeJournal())
         settled = false;
     return message;

@@ -716,9 +716,9 @@ Settled settleInterruptedRestore(const QStringList &lines)
             ok = ok && renamePath(staging + name, root + name);
         }
     }
-    if (!ok)
+    // Settled only once the moves are on the disk; otherwise the journal stays for the next start.
+    if (!ok || !DiskSync::folderOf(root + QStringLiteral("Magazzino.pro")))
         return Settled::Failed;
-    DiskSync::folderOf(root + QStringLiteral("Magazzino.pro"));
     removeTree(root + aside);
     removeTree(root + Staging);
     return puttingInPlace ? Settled::Completed : Settled::Undone;

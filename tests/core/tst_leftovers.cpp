@@ -23,6 +23,7 @@ const Item kItems[] = {
     { "Magazzino.xlsx.kLmNoP", true },
     { "Magazzino.xlsx.tmp", true },
     { "Vetrinova.ini.aBcDeF", true },
+    { "Vetrinova.diario.aBcDeF", true }, // a journal killed while written: its change never began
     { "unins000.dll.pQrStU", true },
     { "12.jpg.gHiJkL", true },
     { "Rose.LIS.aBcDeF", true },

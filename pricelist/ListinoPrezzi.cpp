@@ -399,9 +399,7 @@ void TfrmListinoPrezzi::imgFotoClick(QChar slot)
     const QImage photo = loadPicture(path);
     // The blank would take the place of the slot's photo at the next Salva: the photo stays instead.
     if (photo.isNull()) {
-        Msg::warning(this,
-            QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo grande o non "
-                           "\u00e8 un'immagine JPEG o Bitmap. La foto del prodotto non \u00e8 stata cambiata."));
+        Msg::photoNotShown(this, QStringLiteral("La foto del prodotto"));
         return;
     }
     setSlotPicture(slotIndex(slot), photo);

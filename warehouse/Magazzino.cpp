@@ -643,9 +643,7 @@ void TfrmMagazzino::btnCaricaFotoClick()
     const QImage photo = loadPicture(path);
     // The stand-in would take the place of the card's photo at the next Salva: the photo stays instead.
     if (photo.isNull()) {
-        Msg::warning(this,
-            QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo grande o non "
-                           "\u00e8 un'immagine JPEG o Bitmap. La foto della scheda non \u00e8 stata cambiata."));
+        Msg::photoNotShown(this, QStringLiteral("La foto della scheda"));
         return;
     }
     showLoadedPhoto(photo);

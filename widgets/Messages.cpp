@@ -140,6 +140,14 @@ void Msg::photoNotSaved(QWidget *parent)
     warning(parent, photoNotSavedMessage());
 }
 
+void Msg::photoNotShown(QWidget *parent, const QString &kept)
+{
+    warning(parent,
+        QStringLiteral("Impossibile mostrare la foto scelta: il file \u00e8 danneggiato, troppo grande o non "
+                       "\u00e8 un'immagine JPEG o Bitmap. %1 non \u00e8 stata cambiata.")
+            .arg(kept));
+}
+
 QString Msg::archiveMessage(const ArchiveError &failure)
 {
     switch (failure.reason()) {

@@ -62,6 +62,8 @@ QString linkOutsideMessage(const QString &file);
 /** The warning for a photo that could not be written to the file chosen for it. */
 QString photoNotSavedMessage();
 void photoNotSaved(QWidget *parent);
+/** The warning for a photo chosen with "Carica foto" that cannot be shown; `kept` names the photo that stays. */
+void photoNotShown(QWidget *parent, const QString &kept);
 /**
  * The warning of an editor's Salva that wrote its record but not every photo: `appended` says whether
  * the record was new, `several` whether the window has several photos (the page editor's eight).

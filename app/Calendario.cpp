@@ -1,8 +1,8 @@
 #include "app/Calendario.h"
 
-#include "widgets/ShapeWidget.h"
 #include "storage/Clock.h"
 #include "storage/FieldRules.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QCalendarWidget>
 #include <QLabel>

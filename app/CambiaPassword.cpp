@@ -1,16 +1,16 @@
 #include "app/CambiaPassword.h"
 
-#include "widgets/BoxBehaviour.h"
-#include "widgets/Fonts.h"
-#include "widgets/WindowSet.h"
-#include "widgets/HighlightRect.h"
-#include "widgets/Messages.h"
 #include "app/Password.h"
-#include "widgets/Resources.h"
-#include "widgets/ShapeWidget.h"
 #include "app/rules/AccessRules.h"
 #include "app/rules/PasswordStore.h"
 #include "storage/TextField.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/Fonts.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Messages.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/WindowSet.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/DialogWindow.h"
 #include "app/rules/HelpTopics.h"
+#include "widgets/DialogWindow.h"
 
 class QLabel;
 class QPlainTextEdit;

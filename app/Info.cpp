@@ -1,11 +1,11 @@
 #include "app/Info.h"
 
+#include "app/rules/Links.h"
 #include "widgets/ArtLabel.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
 #include "widgets/ShapeWidget.h"
-#include "app/rules/Links.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,15 +1,15 @@
 #include "app/Password.h"
 
-#include "widgets/BoxBehaviour.h"
 #include "app/CambiaPassword.h"
+#include "app/rules/AccessRules.h"
+#include "storage/TextField.h"
+#include "widgets/BoxBehaviour.h"
 #include "widgets/Fonts.h"
-#include "widgets/WindowSet.h"
 #include "widgets/HighlightRect.h"
 #include "widgets/Messages.h"
 #include "widgets/Resources.h"
 #include "widgets/ShapeWidget.h"
-#include "app/rules/AccessRules.h"
-#include "storage/TextField.h"
+#include "widgets/WindowSet.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
 #include "app/Splash.h"
 
+#include "app/rules/Links.h"
 #include "widgets/ArtLabel.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
-#include "app/rules/Links.h"
 
 #include <QPushButton>
 

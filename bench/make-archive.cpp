@@ -1,14 +1,14 @@
 // Writes a program folder full of realistic data for benchmarks and screenshots:
 //   make-archive FOLDER [--cards N] [--photos K] [--photo-size WxH] [--lists L] [--pages P] [--seed S]
 // Deterministic for a given seed.
-#include "storage/PaginaListino.h"
-#include "storage/SchedaProdotto.h"
 #include "storage/FieldRules.h"
+#include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
 
 #include <QCommandLineParser>
-#include <QGuiApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -17,28 +17,25 @@
 #include <vector>
 
 namespace {
-const char *const kNames[] = {"Vaso", "Ciotola", "Lampada", "Sedia", "Tavolo", "Cuscino", "Tazza", "Bicchiere",
-                              "Piatto", "Candela", "Cornice", "Specchio", "Orologio", "Borsa", "Sciarpa",
-                              "Cappello", "Quaderno", "Penna", "Zaino", "Ombrello", "Teiera", "Caffettiera",
-                              "Tovaglia", "Coperta", "Grembiule", "Cestino", "Scatola", "Mensola"};
-const char *const kAdjectives[] = {"in ceramica", "in vetro soffiato", "in legno di noce", "in ottone",
-                                   "in lino", "in cotone", "di ferro battuto", "in porcellana",
-                                   "fatto a mano", "decorato", "artigianale", "in pelle", "in rame",
-                                   "con manici", "smaltato", "dipinto a mano", "in pietra lavica",
-                                   "à la française", "con motivo floreale", "stile liberty"};
-const char *const kCategories[] = {"Casalinghi", "Arredamento", "Illuminazione", "Tessili", "Cartoleria",
-                                   "Accessori", "Oggettistica", "Bomboniere", "Articoli da regalo", "Cucina"};
-const char *const kAppearance[] = {"Confezione regalo", "Scatola di cartone", "Sfuso", "Blister",
-                                   "Sacchetto di juta", "Cassetta in legno", "Busta trasparente"};
-const char *const kSuppliers[] = {"Ceramiche Vietresi S.r.l.", "Vetreria Muranese S.n.c.", "Falegnameria Bortolin",
-                                  "Tessiture Comasche S.p.A.", "Ottoni & Rami di Lumezzane", "Cartiere Fabrianesi",
-                                  "Pelletterie Fiorentine", "Distribuzione Nord-Est", "Artigianato Sardo Soc. Coop.",
-                                  "Forniture Ingrosso Città di Castello"};
-const char *const kAgents[] = {"Mario Rossi", "Giulia Bianchi", "Luca Ferrari", "Chiara Esposito", "Niccolò Greco",
-                               "Francesca Romano", "Andrea Colombo", "Sofia Ricci"};
-const char *const kPayments[] = {"Bonifico 30 gg d.f.", "Ri.Ba. 60 gg", "Contanti", "Assegno", "Bonifico 90 gg f.m.",
-                                 "Carta di credito"};
-const char *const kPlaces[] = {"Scaffale A", "Scaffale B", "Scaffale C", "Magazzino retro", "Soppalco", "Vetrina"};
+const char *const kNames[] = { "Vaso", "Ciotola", "Lampada", "Sedia", "Tavolo", "Cuscino", "Tazza", "Bicchiere",
+    "Piatto", "Candela", "Cornice", "Specchio", "Orologio", "Borsa", "Sciarpa", "Cappello", "Quaderno", "Penna",
+    "Zaino", "Ombrello", "Teiera", "Caffettiera", "Tovaglia", "Coperta", "Grembiule", "Cestino", "Scatola", "Mensola" };
+const char *const kAdjectives[]
+    = { "in ceramica", "in vetro soffiato", "in legno di noce", "in ottone", "in lino", "in cotone", "di ferro battuto",
+          "in porcellana", "fatto a mano", "decorato", "artigianale", "in pelle", "in rame", "con manici", "smaltato",
+          "dipinto a mano", "in pietra lavica", "à la française", "con motivo floreale", "stile liberty" };
+const char *const kCategories[] = { "Casalinghi", "Arredamento", "Illuminazione", "Tessili", "Cartoleria", "Accessori",
+    "Oggettistica", "Bomboniere", "Articoli da regalo", "Cucina" };
+const char *const kAppearance[] = { "Confezione regalo", "Scatola di cartone", "Sfuso", "Blister", "Sacchetto di juta",
+    "Cassetta in legno", "Busta trasparente" };
+const char *const kSuppliers[] = { "Ceramiche Vietresi S.r.l.", "Vetreria Muranese S.n.c.", "Falegnameria Bortolin",
+    "Tessiture Comasche S.p.A.", "Ottoni & Rami di Lumezzane", "Cartiere Fabrianesi", "Pelletterie Fiorentine",
+    "Distribuzione Nord-Est", "Artigianato Sardo Soc. Coop.", "Forniture Ingrosso Città di Castello" };
+const char *const kAgents[] = { "Mario Rossi", "Giulia Bianchi", "Luca Ferrari", "Chiara Esposito", "Niccolò Greco",
+    "Francesca Romano", "Andrea Colombo", "Sofia Ricci" };
+const char *const kPayments[]
+    = { "Bonifico 30 gg d.f.", "Ri.Ba. 60 gg", "Contanti", "Assegno", "Bonifico 90 gg f.m.", "Carta di credito" };
+const char *const kPlaces[] = { "Scaffale A", "Scaffale B", "Scaffale C", "Magazzino retro", "Soppalco", "Vetrina" };
 
 template <size_t N> QString pick(QRandomGenerator &r, const char *const (&list)[N])
 {
@@ -55,7 +52,8 @@ using F = TSchedaProdotto;
 TSchedaProdotto makeCard(QRandomGenerator &r, int i)
 {
     TSchedaProdotto c;
-    c[TSchedaProdotto::Codice] = QStringLiteral("%1-%2").arg(QChar('A' + r.bounded(26))).arg(r.bounded(1000000), 6, 10, QLatin1Char('0'));
+    c[TSchedaProdotto::Codice]
+        = QStringLiteral("%1-%2").arg(QChar('A' + r.bounded(26))).arg(r.bounded(1000000), 6, 10, QLatin1Char('0'));
     c[TSchedaProdotto::Costo] = money(r, 500);
     c[TSchedaProdotto::Nome] = pick(r, kNames) + QLatin1Char(' ') + pick(r, kAdjectives);
     c[TSchedaProdotto::Giacenza] = QString::number(r.bounded(200));
@@ -71,14 +69,16 @@ TSchedaProdotto makeCard(QRandomGenerator &r, int i)
     c[TSchedaProdotto::Ditta] = pick(r, kSuppliers);
     c[TSchedaProdotto::Agente] = pick(r, kAgents);
     c[TSchedaProdotto::Recapito] = QStringLiteral("0%1 %2").arg(r.bounded(10, 99)).arg(r.bounded(1000000, 9999999));
-    c[TSchedaProdotto::Documento] = QStringLiteral("Fattura n. %1/%2").arg(1 + r.bounded(999)).arg(2015 + r.bounded(11));
+    c[TSchedaProdotto::Documento]
+        = QStringLiteral("Fattura n. %1/%2").arg(1 + r.bounded(999)).arg(2015 + r.bounded(11));
     c[TSchedaProdotto::Pagamento] = pick(r, kPayments);
     if (r.bounded(3))
         c[TSchedaProdotto::DataSca] = QStringLiteral("%1/%2/%3")
                                           .arg(1 + r.bounded(28), 2, 10, QLatin1Char('0'))
                                           .arg(1 + r.bounded(12), 2, 10, QLatin1Char('0'))
                                           .arg(2020 + r.bounded(8));
-    c[TSchedaProdotto::Note] = i % 7 == 0 ? QString(250, QLatin1Char('n')) : QStringLiteral("Nota n. %1 — è così").arg(i);
+    c[TSchedaProdotto::Note]
+        = i % 7 == 0 ? QString(250, QLatin1Char('n')) : QStringLiteral("Nota n. %1 — è così").arg(i);
     c[TSchedaProdotto::Prezzo] = money(r, 900);
     c[TSchedaProdotto::Pagato] = TSchedaProdotto::paidText(r.bounded(4) != 0);
     if (i % 5 == 0) {
@@ -122,12 +122,18 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv); // the photos draw text
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("program folder to fill"));
-    parser.addOption({QStringLiteral("cards"), QStringLiteral("number of cards"), QStringLiteral("N"), QStringLiteral("1000")});
-    parser.addOption({QStringLiteral("photos"), QStringLiteral("cards with a photo"), QStringLiteral("K"), QStringLiteral("0")});
-    parser.addOption({QStringLiteral("photo-size"), QStringLiteral("photo size"), QStringLiteral("WxH"), QStringLiteral("800x600")});
-    parser.addOption({QStringLiteral("lists"), QStringLiteral("price lists"), QStringLiteral("L"), QStringLiteral("0")});
-    parser.addOption({QStringLiteral("pages"), QStringLiteral("pages per list"), QStringLiteral("P"), QStringLiteral("0")});
-    parser.addOption({QStringLiteral("seed"), QStringLiteral("random seed"), QStringLiteral("S"), QStringLiteral("1")});
+    parser.addOption(
+        { QStringLiteral("cards"), QStringLiteral("number of cards"), QStringLiteral("N"), QStringLiteral("1000") });
+    parser.addOption(
+        { QStringLiteral("photos"), QStringLiteral("cards with a photo"), QStringLiteral("K"), QStringLiteral("0") });
+    parser.addOption({ QStringLiteral("photo-size"), QStringLiteral("photo size"), QStringLiteral("WxH"),
+        QStringLiteral("800x600") });
+    parser.addOption(
+        { QStringLiteral("lists"), QStringLiteral("price lists"), QStringLiteral("L"), QStringLiteral("0") });
+    parser.addOption(
+        { QStringLiteral("pages"), QStringLiteral("pages per list"), QStringLiteral("P"), QStringLiteral("0") });
+    parser.addOption(
+        { QStringLiteral("seed"), QStringLiteral("random seed"), QStringLiteral("S"), QStringLiteral("1") });
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "usage: make-archive FOLDER [--cards N] [--photos K] [--lists L] [--pages P]\n");
@@ -175,11 +181,14 @@ int main(int argc, char **argv)
                 page.voci[s][TVoceListino::Caratteristiche] = c[TSchedaProdotto::Caratteristiche];
                 page.voci[s][TVoceListino::Prezzo] = c[TSchedaProdotto::Prezzo];
                 makePhoto(r, QSize(366, 274), s)
-                    .save(programPath(QStringLiteral("Foto_Listino/%1_Foto_%2_%3.jpg").arg(title).arg(QChar('A' + s)).arg(p)), "JPG");
+                    .save(programPath(
+                              QStringLiteral("Foto_Listino/%1_Foto_%2_%3.jpg").arg(title).arg(QChar('A' + s)).arg(p)),
+                        "JPG");
             }
             PriceListFile::append(path, page);
         }
     }
-    std::printf("%s: %d cards, %d photos, %d lists of %d pages\n", qPrintable(folder), cards, qMin(photos, cards), lists, pages);
+    std::printf("%s: %d cards, %d photos, %d lists of %d pages\n", qPrintable(folder), cards, qMin(photos, cards),
+        lists, pages);
     return 0;
 }

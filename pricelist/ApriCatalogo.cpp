@@ -1,14 +1,14 @@
 #include "pricelist/ApriCatalogo.h"
 
-#include "widgets/WindowSet.h"
 #include "app/Guida.h"
-#include "widgets/Messages.h"
-#include "widgets/PictureButton.h"
-#include "widgets/ShapeWidget.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "pricelist/rules/ListFiles.h"
 #include "storage/ProgramFolder.h"
 #include "storage/TextField.h"
+#include "widgets/Messages.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/WindowSet.h"
 
 #include <QFileInfo>
 #include <QLabel>

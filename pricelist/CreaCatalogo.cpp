@@ -1,12 +1,12 @@
 #include "pricelist/CreaCatalogo.h"
 
-#include "widgets/BoxBehaviour.h"
 #include "app/Guida.h"
+#include "pricelist/rules/ListFiles.h"
+#include "storage/TextField.h"
+#include "widgets/BoxBehaviour.h"
 #include "widgets/Messages.h"
 #include "widgets/PictureButton.h"
 #include "widgets/ShapeWidget.h"
-#include "pricelist/rules/ListFiles.h"
-#include "storage/TextField.h"
 
 #include <QLabel>
 #include <QLineEdit>

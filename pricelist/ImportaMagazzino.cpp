@@ -1,13 +1,13 @@
 #include "pricelist/ImportaMagazzino.h"
 
-#include "widgets/WindowSet.h"
-#include "widgets/Controls.h"
-#include "widgets/Messages.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/ResultList.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
+#include "widgets/WindowSet.h"
 
 #include <QLabel>
 

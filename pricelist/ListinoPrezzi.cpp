@@ -1,15 +1,6 @@
 #include "pricelist/ListinoPrezzi.h"
 
-#include "widgets/BoxBehaviour.h"
-#include "widgets/FileDialogs.h"
 #include "app/Guida.h"
-#include "widgets/Messages.h"
-#include "widgets/OneLine.h"
-#include "widgets/PhotoBox.h"
-#include "widgets/PictureButton.h"
-#include "widgets/Resources.h"
-#include "widgets/ShapeWidget.h"
-#include "widgets/StatusHints.h"
 #include "pricelist/AnteprimaProdotto.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/StampaProdotto.h"
@@ -17,6 +8,15 @@
 #include "storage/ArchiveResult.h"
 #include "storage/PaginaListino.h"
 #include "storage/TextField.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/StatusHints.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -163,14 +163,14 @@ void TfrmListinoPrezzi::buildSlot(QWidget *pan, int index)
 
     Slot &s = m_slots[index];
     s.imgFoto = new PhotoBox(pan, QStringLiteral("imgFoto_") + x, place(10, 8, 136, 104));
-    const QString hint = QStringLiteral("Carica una foto esistente. Puoi anche incollarla con Ctrl+V o trascinarla qui.");
+    const QString hint
+        = QStringLiteral("Carica una foto esistente. Puoi anche incollarla con Ctrl+V o trascinarla qui.");
     s.imgFoto->setProperty("statusText", hint);
     s.imgFoto->setAccessibleName(QStringLiteral("Foto del prodotto ") + x);
     s.imgFoto->setAccessibleDescription(hint);
     s.imgFoto->acceptPictures();
-    connect(s.imgFoto, &PhotoBox::pictureGiven, this, [this, index](const QImage &picture) {
-        setSlotPicture(index, picture);
-    });
+    connect(s.imgFoto, &PhotoBox::pictureGiven, this,
+        [this, index](const QImage &picture) { setSlotPicture(index, picture); });
     s.imgFoto->setCursor(Qt::PointingHandCursor);
     s.imgFoto->setPicture(imgBianco->picture());
     connect(s.imgFoto, &PhotoBox::clicked, this, [this, x] { imgFotoClick(x.at(0)); });

@@ -1,11 +1,11 @@
 #include "pricelist/StampaProdotto.h"
 
-#include "widgets/ShapeWidget.h"
 #include "pricelist/WholeListChoice.h"
 #include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"
 #include "report/engine/PriceListReport.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QPushButton>
 
@@ -39,7 +39,8 @@ Texts textsFor(PagePrintWindow::Output output)
 } // namespace
 
 PagePrintWindow::PagePrintWindow(QWidget *editor, Output output)
-    : DialogWindow(editor, textsFor(output).caption, QSize(364, 287 + WholeListChoice::ExtraHeight), QColor(0x42, 0x7A, 0xA8))
+    : DialogWindow(
+        editor, textsFor(output).caption, QSize(364, 287 + WholeListChoice::ExtraHeight), QColor(0x42, 0x7A, 0xA8))
     , m_editor(editor)
     , m_output(output)
     , m_repDocumento(makeRepDocumento())

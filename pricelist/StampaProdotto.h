@@ -1,7 +1,7 @@
 #pragma once
 
-#include "widgets/DialogWindow.h"
 #include "report/engine/ReportTemplate.h"
+#include "widgets/DialogWindow.h"
 
 class WholeListChoice;
 

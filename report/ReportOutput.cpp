@@ -138,20 +138,20 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
     ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral(" Stampa"),
         QStringLiteral("Avanzamento della stampa"));
     bool stopped = false;
-    const ReportPainter::Outcome outcome = ReportPainter::paintPages(
-        printer, report, first, last, [&](int done, int total) {
-            if (total < 2)
-                return true;
-            const QString label
-                = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
-            if (!progress.step(done, total, label)) {
-                stopped = true;
-                if (!toFile)
-                    dropJob(printer);
-                return false;
-            }
-            return true;
-        });
+    const ReportPainter::Outcome outcome
+        = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
+              if (total < 2)
+                  return true;
+              const QString label
+                  = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
+              if (!progress.step(done, total, label)) {
+                  stopped = true;
+                  if (!toFile)
+                      dropJob(printer);
+                  return false;
+              }
+              return true;
+          });
     if (toFile) {
         printer.setOutputFileName(chosenFile);
         if (stopped) {

@@ -1,10 +1,10 @@
 #include "report/ReportPreview.h"
 
+#include "report/ReportOutput.h"
+#include "report/engine/ReportPainter.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
 #include "widgets/Resources.h"
-#include "report/ReportOutput.h"
-#include "report/engine/ReportPainter.h"
 
 #include <QAction>
 #include <QLabel>

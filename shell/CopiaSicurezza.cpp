@@ -167,8 +167,7 @@ void copiaAllUscita()
     SafetyCopy::Problem problem;
     {
         ProgressWindow progress(nullptr, QStringLiteral("dlgCopiaUscita"),
-            QStringLiteral(" Copia di sicurezza automatica"),
-            QStringLiteral("Avanzamento della copia automatica"));
+            QStringLiteral(" Copia di sicurezza automatica"), QStringLiteral("Avanzamento della copia automatica"));
         problem = SafetyCopy::makeAutomaticCopy(
             Clock::now(), progressIn(progress, QStringLiteral("Copia di sicurezza automatica in corso...")));
     }

@@ -1,16 +1,16 @@
 #include "shell/Forms.h"
 
-#include "shell/Avvio.h"
 #include "app/CambiaPassword.h"
 #include "app/Password.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "shell/Avvio.h"
 #include "storage/Journal.h"
 #include "storage/Leftovers.h"
+#include "warehouse/Magazzino.h"
 #include "widgets/Messages.h"
 #include "widgets/WindowSet.h"
-#include "warehouse/Magazzino.h"
 
 void Forms::createAll()
 {
@@ -72,10 +72,31 @@ void Forms::endProgram()
     WindowSet::endProgram();
 }
 
-TfrmPassword *Forms::password() { return WindowSet::instance<TfrmPassword>(); }
-TfrmCambiaPassword *Forms::cambiaPassword() { return WindowSet::instance<TfrmCambiaPassword>(); }
-TfrmAvvio *Forms::avvio() { return WindowSet::instance<TfrmAvvio>(); }
-TfrmMagazzino *Forms::magazzino() { return WindowSet::instance<TfrmMagazzino>(); }
-TfrmCreaCatalogo *Forms::creaCatalogo() { return WindowSet::instance<TfrmCreaCatalogo>(); }
-TfrmApriCatalogo *Forms::apriCatalogo() { return WindowSet::instance<TfrmApriCatalogo>(); }
-TfrmListinoPrezzi *Forms::listinoPrezzi() { return WindowSet::instance<TfrmListinoPrezzi>(); }
+TfrmPassword *Forms::password()
+{
+    return WindowSet::instance<TfrmPassword>();
+}
+TfrmCambiaPassword *Forms::cambiaPassword()
+{
+    return WindowSet::instance<TfrmCambiaPassword>();
+}
+TfrmAvvio *Forms::avvio()
+{
+    return WindowSet::instance<TfrmAvvio>();
+}
+TfrmMagazzino *Forms::magazzino()
+{
+    return WindowSet::instance<TfrmMagazzino>();
+}
+TfrmCreaCatalogo *Forms::creaCatalogo()
+{
+    return WindowSet::instance<TfrmCreaCatalogo>();
+}
+TfrmApriCatalogo *Forms::apriCatalogo()
+{
+    return WindowSet::instance<TfrmApriCatalogo>();
+}
+TfrmListinoPrezzi *Forms::listinoPrezzi()
+{
+    return WindowSet::instance<TfrmListinoPrezzi>();
+}

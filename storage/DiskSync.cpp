@@ -8,11 +8,11 @@
 namespace {
 std::atomic<bool> &enabledFlag()
 {
-    static std::atomic<bool> flag{ true };
+    static std::atomic<bool> flag { true };
     return flag;
 }
 
-std::atomic<int> flushes{ 0 };
+std::atomic<int> flushes { 0 };
 } // namespace
 
 void DiskSync::setEnabled(bool enabled)

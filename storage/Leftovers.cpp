@@ -40,8 +40,8 @@ bool looksLikeZipLibrary(QStringView letters)
 bool savedHere(const QString &folder, const QString &target)
 {
     if (folder.isEmpty()) {
-        static const QStringList written
-            = { QStringLiteral("Magazzino.pro.bak"), QStringLiteral("Vetrinova.ini"), QStringLiteral("Vetrinova.diario") };
+        static const QStringList written = { QStringLiteral("Magazzino.pro.bak"), QStringLiteral("Vetrinova.ini"),
+            QStringLiteral("Vetrinova.diario") };
         return ProgramFiles::isProgramFile(target) || written.contains(target) || ProgramFiles::isCopyName(target)
             || (isPlainFileName(target) && target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive));
     }

@@ -5,13 +5,13 @@
 
 const std::array<TVoceListino::FieldInfo, TVoceListino::FieldCount> &TVoceListino::layout()
 {
-    static const std::array<FieldInfo, FieldCount> fields = {{
-        {"Codice", 0, 25},
-        {"Nome", 26, 50},
-        {"UM", 77, 120},
-        {"Caratteristiche", 198, 250},
-        {"Prezzo", 449, 12},
-    }};
+    static const std::array<FieldInfo, FieldCount> fields = { {
+        { "Codice", 0, 25 },
+        { "Nome", 26, 50 },
+        { "UM", 77, 120 },
+        { "Caratteristiche", 198, 250 },
+        { "Prezzo", 449, 12 },
+    } };
     return fields;
 }
 

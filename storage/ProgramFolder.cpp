@@ -26,8 +26,8 @@ QString programFolder()
     if (!overrideFolder().isEmpty())
         return overrideFolder();
     // From the system's record of the running executable, never from the working directory.
-    static const QString folder = withSeparator(
-        QFileInfo(QFile::decodeName(QByteArray::fromStdString(Os::executablePath()))).absolutePath());
+    static const QString folder
+        = withSeparator(QFileInfo(QFile::decodeName(QByteArray::fromStdString(Os::executablePath()))).absolutePath());
     return folder;
 }
 

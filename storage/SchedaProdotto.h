@@ -18,9 +18,30 @@ struct TSchedaProdotto
     static constexpr int FieldCount = 24;
 
     enum Field {
-        Codice, Costo, Nome, Giacenza, Avviso, UM, Tipologia, Caratteristiche, Collocazione, Ditta,
-        Agente, Recapito, Documento, Pagamento, DataSca, Note, Prezzo, Pagato, File01, File02, File03,
-        Desc01, Desc02, Desc03
+        Codice,
+        Costo,
+        Nome,
+        Giacenza,
+        Avviso,
+        UM,
+        Tipologia,
+        Caratteristiche,
+        Collocazione,
+        Ditta,
+        Agente,
+        Recapito,
+        Documento,
+        Pagamento,
+        DataSca,
+        Note,
+        Prezzo,
+        Pagato,
+        File01,
+        File02,
+        File03,
+        Desc01,
+        Desc02,
+        Desc03
     };
 
     struct FieldInfo

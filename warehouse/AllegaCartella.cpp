@@ -1,19 +1,19 @@
 #include "warehouse/AllegaCartella.h"
 
-#include "widgets/ArtLabel.h"
-#include "widgets/FileDialogs.h"
-#include "widgets/WindowSet.h"
-#include "widgets/Messages.h"
-#include "widgets/OneLine.h"
-#include "widgets/OpenURL.h"
-#include "widgets/PictureButton.h"
-#include "widgets/ShapeWidget.h"
 #include "storage/Codepage.h"
 #include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/ArtLabel.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/WindowSet.h"
 
 #include <QDir>
 #include <QFile>
@@ -225,8 +225,8 @@ void TfrmAllegaCartella::btnApriClick(int slot)
     // folder itself is ever handed to the desktop.
     const QString name = trimText(m_txtFile[slot]->text());
     if (!isPlainFileName(name)) {
-        Msg::warning(this,
-            QStringLiteral("Il nome del file allegato non \u00e8 valido: il file non pu\u00f2 essere aperto."));
+        Msg::warning(
+            this, QStringLiteral("Il nome del file allegato non \u00e8 valido: il file non pu\u00f2 essere aperto."));
         return;
     }
     const QString path = folder() + QLatin1Char('/') + name;

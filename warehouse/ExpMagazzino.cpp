@@ -1,23 +1,23 @@
 #include "warehouse/ExpMagazzino.h"
 
-#include "widgets/ArtLabel.h"
 #include "app/Guida.h"
+#include "storage/ArchiveResult.h"
+#include "warehouse/rules/ExportWriter.h"
+#include "warehouse/rules/WarehouseSheet.h"
+#include "widgets/ArtLabel.h"
 #include "widgets/Messages.h"
 #include "widgets/OneLine.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
 #include "widgets/ShapeWidget.h"
 #include "widgets/StatusHints.h"
-#include "storage/ArchiveResult.h"
-#include "warehouse/rules/ExportWriter.h"
-#include "warehouse/rules/WarehouseSheet.h"
 
 #include <QAbstractTableModel>
-#include <QStyledItemDelegate>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include <array>

@@ -65,9 +65,9 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
         = WorkbookWriter::write(path, sheet, sheetHeaders(), photo, [&](qsizetype done, qsizetype total) {
               if (total < bigEnough)
                   return true;
-              stopped = !progress.step(
-                  done, total, QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2")
-                                       .arg(formatCount(done + 1), formatCount(total)));
+              stopped = !progress.step(done, total,
+                  QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2")
+                      .arg(formatCount(done + 1), formatCount(total)));
               return !stopped;
           });
     QApplication::restoreOverrideCursor();

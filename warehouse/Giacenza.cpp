@@ -1,11 +1,11 @@
 #include "warehouse/Giacenza.h"
 
+#include "storage/FieldRules.h"
+#include "storage/TextField.h"
 #include "widgets/BoxBehaviour.h"
 #include "widgets/Messages.h"
 #include "widgets/Resources.h"
 #include "widgets/ShapeWidget.h"
-#include "storage/FieldRules.h"
-#include "storage/TextField.h"
 
 #include <QLabel>
 #include <QLineEdit>

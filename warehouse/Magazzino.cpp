@@ -1,17 +1,7 @@
 #include "warehouse/Magazzino.h"
 
-#include "widgets/BoxBehaviour.h"
 #include "app/Calendario.h"
-#include "widgets/FileDialogs.h"
 #include "app/Guida.h"
-#include "widgets/HighlightRect.h"
-#include "widgets/OneLine.h"
-#include "widgets/Messages.h"
-#include "widgets/PhotoBox.h"
-#include "widgets/PictureButton.h"
-#include "widgets/Resources.h"
-#include "widgets/ShapeWidget.h"
-#include "widgets/StatusHints.h"
 #include "app/Zoom.h"
 #include "storage/ArchiveResult.h"
 #include "storage/ProgramFolder.h"
@@ -26,6 +16,16 @@
 #include "warehouse/StampaMag.h"
 #include "warehouse/TrovaMagazzino.h"
 #include "warehouse/WebCam.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/StatusHints.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -190,7 +190,8 @@ void TfrmMagazzino::buildLayout()
     white.setColor(QPalette::Window, Qt::white);
     imgFoto->setPalette(white);
     imgFoto->setAccessibleName(QStringLiteral("Foto del prodotto"));
-    setHint(imgFoto, QStringLiteral("Incolla una foto con Ctrl+V o trascinala qui; con il tasto destro puoi anche copiarla."));
+    setHint(imgFoto,
+        QStringLiteral("Incolla una foto con Ctrl+V o trascinala qui; con il tasto destro puoi anche copiarla."));
     imgFoto->acceptPictures();
     connect(imgFoto, &PhotoBox::pictureGiven, this, &TfrmMagazzino::showLoadedPhoto);
     imgBianco = new PhotoBox(p, QStringLiteral("imgBianco"), QRect(28, 92, 366, 274));

@@ -1,12 +1,12 @@
 #include "warehouse/ResultList.h"
 
+#include "report/ReportOutput.h"
+#include "report/engine/ListReport.h"
 #include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "widgets/OneLine.h"
 #include "widgets/Resources.h"
 #include "widgets/ShapeWidget.h"
-#include "report/ReportOutput.h"
-#include "report/engine/ListReport.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -228,4 +228,3 @@ void ResultPanel::btnStampaClick()
     fillListReport(m_frxReport, m_reportTitle, lines);
     ReportOutput::print(window(), m_frxReport.prepare());
 }
-

@@ -88,4 +88,3 @@ private:
     QString m_reportTitle;
     ReportTemplate m_frxReport; // the list report, filled anew for every print
 };
-

@@ -1,15 +1,15 @@
 #include "warehouse/StampaMag.h"
 
-#include "widgets/Messages.h"
-#include "widgets/PhotoBox.h"
-#include "widgets/Resources.h"
-#include "widgets/ShapeWidget.h"
 #include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ProductCardReport.h"
 #include "storage/FieldRules.h"
 #include "storage/TextField.h"
+#include "widgets/Messages.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/Resources.h"
+#include "widgets/ShapeWidget.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,18 +1,18 @@
 #include "warehouse/TrovaMagazzino.h"
 
-#include "widgets/BoxBehaviour.h"
-#include "widgets/WindowSet.h"
-#include "widgets/HighlightRect.h"
-#include "widgets/Controls.h"
-#include "widgets/Messages.h"
-#include "widgets/OneLine.h"
-#include "widgets/ShapeWidget.h"
 #include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
 #include "warehouse/rules/CardFilter.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/Controls.h"
+#include "widgets/HighlightRect.h"
+#include "widgets/Messages.h"
+#include "widgets/OneLine.h"
+#include "widgets/ShapeWidget.h"
+#include "widgets/WindowSet.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "warehouse/WarehouseListWindow.h"
 
-#include "widgets/WindowSet.h"
-#include "widgets/Controls.h"
-#include "widgets/Messages.h"
 #include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
+#include "widgets/Controls.h"
+#include "widgets/Messages.h"
+#include "widgets/WindowSet.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

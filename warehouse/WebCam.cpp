@@ -1,16 +1,15 @@
 #include "warehouse/WebCam.h"
 
+#include "warehouse/Magazzino.h"
 #include "widgets/CameraSource.h"
 #include "widgets/FileDialogs.h"
-#include "widgets/WindowSet.h"
 #include "widgets/Messages.h"
 #include "widgets/PhotoBox.h"
 #include "widgets/Resources.h"
 #include "widgets/ShapeWidget.h"
-#include "warehouse/Magazzino.h"
+#include "widgets/WindowSet.h"
 
 #include <QPushButton>
-
 
 namespace {
 const QSize kPictureSize(366, 274);

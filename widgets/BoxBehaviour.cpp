@@ -217,8 +217,8 @@ bool BoxBehaviour::eventFilter(QObject *watched, QEvent *event)
             // A message box in front: if the cursor comes back elsewhere (a required-field warning
             // moves it on), the box has been left after all.
             if (!m_pendingTidy)
-                m_pendingTidy = connect(qApp, &QApplication::focusChanged, this,
-                    [this](QWidget *, QWidget *now) { focusChanged(now); });
+                m_pendingTidy = connect(
+                    qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
             break;
         }
         tidy();

@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QShowEvent>
 
-DialogWindow::DialogWindow(QWidget *owner, const QString &caption, const QSize &clientSize, const QColor &top,
-                           const QColor &bottom)
+DialogWindow::DialogWindow(
+    QWidget *owner, const QString &caption, const QSize &clientSize, const QColor &top, const QColor &bottom)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_top(top)
     , m_bottom(bottom)
@@ -59,7 +59,7 @@ QWidget *centredPanel(QWidget *window, const QSize &clientSize, const QSize &siz
 {
     auto *panel = new QWidget(window);
     panel->setObjectName(name);
-    panel->setGeometry((clientSize.width() - size.width()) / 2, (clientSize.height() - size.height()) / 2,
-                       size.width(), size.height());
+    panel->setGeometry((clientSize.width() - size.width()) / 2, (clientSize.height() - size.height()) / 2, size.width(),
+        size.height());
     return panel;
 }

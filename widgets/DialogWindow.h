@@ -13,7 +13,7 @@ class DialogWindow : public QDialog
     Q_OBJECT
 public:
     DialogWindow(QWidget *owner, const QString &caption, const QSize &clientSize, const QColor &top,
-                 const QColor &bottom = Qt::white);
+        const QColor &bottom = Qt::white);
 
     void setBackground(const QColor &top, const QColor &bottom);
 
@@ -21,7 +21,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     /** Runs every time the window is shown (FormShow). */
-    virtual void formShow() {}
+    virtual void formShow() { }
 
 private:
     QColor m_top, m_bottom;

@@ -1,8 +1,8 @@
 #include "widgets/FixedWindow.h"
 
 #include "widgets/Formats.h"
-#include "widgets/WindowSet.h"
 #include "widgets/ShapeWidget.h"
+#include "widgets/WindowSet.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

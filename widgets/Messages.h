@@ -16,13 +16,13 @@ class QWidget;
  */
 namespace Msg {
 enum class Kind {
-    Warning,     ///< warning icon, OK and Cancel; the answer changes nothing
-    Error,       ///< error icon, OK and Cancel
+    Warning, ///< warning icon, OK and Cancel; the answer changes nothing
+    Error, ///< error icon, OK and Cancel
     Information, ///< information icon, OK and Cancel
-    Plain,       ///< no icon, OK only
-    Confirm,     ///< question, Yes and No; only No stops the action
+    Plain, ///< no icon, OK only
+    Confirm, ///< question, Yes and No; only No stops the action
     YesNoCancel, ///< question, Yes, No and Cancel; the caller acts on each answer
-    ErrorReport  ///< the report of an error no handler caught: the error's own text, OK only
+    ErrorReport ///< the report of an error no handler caught: the error's own text, OK only
 };
 
 void warning(QWidget *parent, const QString &text);

@@ -67,4 +67,3 @@ private:
     QImage m_scaled; // the reduced copy drawn on screen, made once per picture and size
     QString m_keptFile;
 };
-

@@ -7,7 +7,7 @@
 #include <QPainter>
 
 PictureButton::PictureButton(QWidget *parent, const QString &name, const QString &art, const QRect &geometry,
-                             const QString &word, const QString &statusText)
+    const QString &word, const QString &statusText)
     : QWidget(parent)
     , m_art(art)
 {

@@ -14,7 +14,7 @@ class PictureButton : public QWidget
 public:
     /** `art` names an SVG under resources/art; `word` is what the picture says ("Salva"). */
     PictureButton(QWidget *parent, const QString &name, const QString &art, const QRect &geometry,
-                  const QString &word = QString(), const QString &statusText = QString());
+        const QString &word = QString(), const QString &statusText = QString());
 
     void setArt(const QString &art);
     QString art() const { return m_art; }

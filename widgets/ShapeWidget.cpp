@@ -8,11 +8,10 @@ ShapeWidget::ShapeWidget(QWidget *parent, const QColor &top, const QColor &botto
     , m_top(top)
     , m_bottom(bottom)
     , m_border(border)
-{
-}
+{ }
 
-ShapeWidget::ShapeWidget(QWidget *parent, const QRect &geometry, const QColor &top, const QColor &bottom,
-                         const QColor &border)
+ShapeWidget::ShapeWidget(
+    QWidget *parent, const QRect &geometry, const QColor &top, const QColor &bottom, const QColor &border)
     : ShapeWidget(parent, top, bottom, border)
 {
     setGeometry(geometry);

@@ -12,9 +12,9 @@ class ShapeWidget : public QWidget
     Q_OBJECT
 public:
     explicit ShapeWidget(QWidget *parent = nullptr, const QColor &top = Qt::white, const QColor &bottom = QColor(),
-                         const QColor &border = QColor());
+        const QColor &border = QColor());
     ShapeWidget(QWidget *parent, const QRect &geometry, const QColor &top, const QColor &bottom = QColor(),
-                const QColor &border = QColor());
+        const QColor &border = QColor());
 
     void setColors(const QColor &top, const QColor &bottom = QColor(), const QColor &border = QColor());
 

@@ -16,8 +16,7 @@ public:
         : QObject(window)
         , m_window(window)
         , m_panInfo(panInfo)
-    {
-    }
+    { }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override

@@ -1,8 +1,8 @@
 #include "widgets/Workspace.h"
 
-#include "widgets/WindowSet.h"
 #include "widgets/Formats.h"
 #include "widgets/ShapeWidget.h"
+#include "widgets/WindowSet.h"
 
 #include <QCloseEvent>
 #include <QShowEvent>

@@ -13,7 +13,7 @@ class Workspace : public QWidget
     Q_OBJECT
 public:
     Workspace(const QString &caption, const QColor &top, const QColor &bottom = Qt::white,
-              const QSize &panelSize = QSize(995, 692));
+        const QSize &panelSize = QSize(995, 692));
 
     QWidget *panel() const { return m_panel; }
 
@@ -27,7 +27,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
     /** Runs every time the window is shown (FormShow). */
-    virtual void formShow() {}
+    virtual void formShow() { }
     /** Runs when the window closes; the default hands the screen back to the start window. */
     virtual void formClose();
 

@@ -21,8 +21,8 @@ struct TextStyle
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
 
     /** An Arial style, the font of every card and price-list print. */
-    static TextStyle arial(double pixelHeight, bool bold, const QColor &color, const QColor &fill,
-                           Qt::Alignment alignment)
+    static TextStyle arial(
+        double pixelHeight, bool bold, const QColor &color, const QColor &fill, Qt::Alignment alignment)
     {
         TextStyle style;
         style.pixelHeight = pixelHeight;

@@ -48,7 +48,8 @@ ReportTemplate makeRepScheda(const QImage &folderIcon)
     ReportTemplate report = cardTemplate(QStringLiteral("repScheda"), folderIcon, 24, 10);
     report.addOutline(QStringLiteral("Shape1"), mmRect(3, 204, 185, 57));
     report.addText(QStringLiteral("Memo1"), mmRect(4, 205, 34, 4),
-        TextStyle::arial(8, false, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignTop), QStringLiteral("SPAZIO PER APPUNTI:"));
+        TextStyle::arial(8, false, Qt::black, QColor(), Qt::AlignLeft | Qt::AlignTop),
+        QStringLiteral("SPAZIO PER APPUNTI:"));
     return report;
 }
 

@@ -10,9 +10,9 @@
 
 #include <fcntl.h>
 #include <memory>
-#include <vector>
 #include <sys/file.h>
 #include <unistd.h>
+#include <vector>
 
 // Copies of the program sharing one folder, played by a helper process started several times.
 class TestArchiveConcurrency : public QObject

@@ -98,7 +98,8 @@ private slots:
                 const int version = it.value() == versions[0].value(it.key()) ? 0
                     : it.value() == versions[1].value(it.key())               ? 1
                                                                               : -1;
-                QVERIFY2(version >= 0, qPrintable(QStringLiteral("%1 torn (%2 bytes)").arg(it.key()).arg(it.value().size())));
+                QVERIFY2(version >= 0,
+                    qPrintable(QStringLiteral("%1 torn (%2 bytes)").arg(it.key()).arg(it.value().size())));
                 ++seen[version];
             }
         }

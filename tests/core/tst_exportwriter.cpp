@@ -124,8 +124,8 @@ private slots:
         QTest::newRow("cell break") << "fine</td>cella" << QByteArray("fine&lt;/td&gt;cella");
         QTest::newRow("entity stays literal") << "&amp;" << QByteArray("&amp;amp;");
         QTest::newRow("trimmed") << "  \t 12,50 \r\n" << QByteArray("12,50");
-        QTest::newRow("line breaks and tabs inside") << "riga1\nriga2\r\nriga3\tfine"
-                                                     << QByteArray("riga1 riga2  riga3 fine");
+        QTest::newRow("line breaks and tabs inside")
+            << "riga1\nriga2\r\nriga3\tfine" << QByteArray("riga1 riga2  riga3 fine");
         QTest::newRow("code page") << "\u00e8 \u20ac \u2019" << QByteArray("\xE8 \x80 \x92");
         QTest::newRow("outside code page") << "\u0141\u00f3d\u017a"
                                            << QByteArray("&#321;\xF3"
@@ -188,7 +188,8 @@ private slots:
         sheet.setRowCount(2000);
         for (int r = 0; r < sheet.rowCount(); ++r)
             for (int c = 0; c < WarehouseSheet::ColumnCount; ++c)
-                sheet.setText(r, c, QStringLiteral("r%1 <c%2> & \"%3\"").arg(r).arg(c).arg(QString(20, QChar(u'\u00e8'))));
+                sheet.setText(
+                    r, c, QStringLiteral("r%1 <c%2> & \"%3\"").arg(r).arg(c).arg(QString(20, QChar(u'\u00e8'))));
         const QByteArray expected = ExportWriter::build(sheet);
         QVERIFY(expected.size() > (3 << 20));
         QTemporaryDir dir;

@@ -334,22 +334,37 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("found");
-        QTest::newRow("upper first letter") << "xxVaSo" << "vaso" << true;
-        QTest::newRow("lower then upper start") << "vasvASO" << "vaso" << true;
-        QTest::newRow("upper then lower start") << "VAvaso" << "vaso" << true;
-        QTest::newRow("overlapping starts") << "aaab" << "aab" << true;
-        QTest::newRow("only a near miss") << "vasvas vas" << "vaso" << false;
-        QTest::newRow("key at the very end") << "12345-b2" << "-b2" << true;
-        QTest::newRow("start too close to the end") << "xxxva" << "vas" << false;
-        QTest::newRow("key longer than text") << "va" << "vaso" << false;
-        QTest::newRow("accent first, not folded") << "PERCHÈ è" << "è" << true;
-        QTest::newRow("accent upper is another letter") << "PERCHÈ" << "è" << false;
+        QTest::newRow("upper first letter") << "xxVaSo"
+                                            << "vaso" << true;
+        QTest::newRow("lower then upper start") << "vasvASO"
+                                                << "vaso" << true;
+        QTest::newRow("upper then lower start") << "VAvaso"
+                                                << "vaso" << true;
+        QTest::newRow("overlapping starts") << "aaab"
+                                            << "aab" << true;
+        QTest::newRow("only a near miss") << "vasvas vas"
+                                          << "vaso" << false;
+        QTest::newRow("key at the very end") << "12345-b2"
+                                             << "-b2" << true;
+        QTest::newRow("start too close to the end") << "xxxva"
+                                                    << "vas" << false;
+        QTest::newRow("key longer than text") << "va"
+                                              << "vaso" << false;
+        QTest::newRow("accent first, not folded") << "PERCHÈ è"
+                                                  << "è" << true;
+        QTest::newRow("accent upper is another letter") << "PERCHÈ"
+                                                        << "è" << false;
         // Letters are looked for eight characters at a time: matches in a later block and in the tail.
-        QTest::newRow("capital in the third block") << "0123456789abcdef0123Vaso" << "vaso" << true;
-        QTest::newRow("ending a block exactly") << "xxxxxxxxxxxxVASO" << "vaso" << true;
-        QTest::newRow("in the tail after the blocks") << "xxxxxxxxxxvaso" << "vaso" << true;
-        QTest::newRow("near misses across blocks") << "vasvasvasVASvasVASvasVA" << "vaso" << false;
-        QTest::newRow("other characters have no cases") << "[[[[[[[[[[x" << "{x" << false;
+        QTest::newRow("capital in the third block") << "0123456789abcdef0123Vaso"
+                                                    << "vaso" << true;
+        QTest::newRow("ending a block exactly") << "xxxxxxxxxxxxVASO"
+                                                << "vaso" << true;
+        QTest::newRow("in the tail after the blocks") << "xxxxxxxxxxvaso"
+                                                      << "vaso" << true;
+        QTest::newRow("near misses across blocks") << "vasvasvasVASvasVASvasVA"
+                                                   << "vaso" << false;
+        QTest::newRow("other characters have no cases") << "[[[[[[[[[[x"
+                                                        << "{x" << false;
     }
 
     void containsLoweredKey()

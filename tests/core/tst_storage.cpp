@@ -106,11 +106,10 @@ private slots:
     {
         // Each field filled to its width with its own letter: together they must cover the
         // whole record without overlapping.
-        static const int offsets[TSchedaProdotto::FieldCount] = {0,    26,   39,   90,   95,   99,   220,  271,
-                                                                 522,  573,  624,  675,  706,  757,  808,  819,
-                                                                 1070, 1083, 1086, 1337, 1588, 1839, 2090, 2341};
-        static const int widths[TSchedaProdotto::FieldCount] = {25, 12, 50, 4,   3,   120, 50,  250, 50,  50,  50,  30,
-                                                                50, 50, 10, 250, 12,  2,   250, 250, 250, 250, 250, 250};
+        static const int offsets[TSchedaProdotto::FieldCount] = { 0, 26, 39, 90, 95, 99, 220, 271, 522, 573, 624, 675,
+            706, 757, 808, 819, 1070, 1083, 1086, 1337, 1588, 1839, 2090, 2341 };
+        static const int widths[TSchedaProdotto::FieldCount]
+            = { 25, 12, 50, 4, 3, 120, 50, 250, 50, 50, 50, 30, 50, 50, 10, 250, 12, 2, 250, 250, 250, 250, 250, 250 };
         TSchedaProdotto card;
         for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
             card.values[i] = QString(widths[i] + 5, QChar(u'A' + i));
@@ -215,9 +214,9 @@ private slots:
         writeTextField(field, 25, QStringLiteral("  Rosa  "));
         QCOMPARE(int(field[0]), 4);
         // A length byte over the width never reads past the field.
-        char damaged[4] = {char(200), 'A', 'B', 'C'};
+        char damaged[4] = { char(200), 'A', 'B', 'C' };
         QCOMPARE(readTextField(damaged, 3), QStringLiteral("ABC"));
-        char shorter[7] = {3, 'A', 'B', 'C', 'D', 'E', 'F'};
+        char shorter[7] = { 3, 'A', 'B', 'C', 'D', 'E', 'F' };
         QCOMPARE(readTextField(shorter, 6), QStringLiteral("ABC"));
     }
 

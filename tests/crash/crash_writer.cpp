@@ -3,12 +3,12 @@
 // page (a page's eight slot photos), export (Magazzino.xls) or password (the password store).
 // Versions alternate between 0 and 1, each always the same bytes; after each complete write the
 // version number is printed. With "once" it writes the given version and ends.
-#include "widgets/PhotoBox.h"
 #include "app/rules/PasswordStore.h"
 #include "pricelist/rules/SlotPhotos.h"
 #include "storage/ProgramFolder.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/WarehouseSheet.h"
+#include "widgets/PhotoBox.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -58,7 +58,8 @@ bool write(const QString &mode, int version)
             return false;
         for (int slot = 0; slot < 8; ++slot) {
             const QChar letter('A' + slot);
-            if (!savePictureJpeg(slotPictures[version][slot], SlotPhotos::photoPath(QStringLiteral("Fiori"), letter, QStringLiteral("1"))))
+            if (!savePictureJpeg(slotPictures[version][slot],
+                    SlotPhotos::photoPath(QStringLiteral("Fiori"), letter, QStringLiteral("1"))))
                 return false;
         }
         return true;

@@ -21,8 +21,7 @@ QString expectedLine(LineLayout layout, const TSchedaProdotto &c)
         return QStringLiteral("Cod. ") + column(c[F::Codice], 22) + QStringLiteral("  ") + column(c[F::Nome], 34)
             + QStringLiteral("  Cat. ") + column(c[F::Tipologia], 22) + QStringLiteral("  Giac. ")
             + column(c[F::Giacenza], 4) + QStringLiteral("  Pagato: ") + column(c[F::Pagato], 2)
-            + QStringLiteral("  Scad. ") + column(c[F::DataSca], 10) + QStringLiteral("  Costo: \u20ac ")
-            + c[F::Costo];
+            + QStringLiteral("  Scad. ") + column(c[F::DataSca], 10) + QStringLiteral("  Costo: \u20ac ") + c[F::Costo];
     return QStringLiteral("Cod. ") + column(c[F::Codice], 20) + QStringLiteral("  ") + column(c[F::Nome], 30)
         + QStringLiteral("  ") + column(c[F::Tipologia], 20) + QStringLiteral("  Giac. ") + column(c[F::Giacenza], 4)
         + QStringLiteral("  ") + column(c[F::Ditta], 24) + QStringLiteral("  Scad. ") + column(c[F::DataSca], 10)
@@ -46,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         for (const QByteArray &part : rest.split('\xFF')) {
             if (part.isEmpty())
                 continue;
-            const auto field = TSchedaProdotto::Field(static_cast<unsigned char>(part[0]) % TSchedaProdotto::FieldCount);
+            const auto field
+                = TSchedaProdotto::Field(static_cast<unsigned char>(part[0]) % TSchedaProdotto::FieldCount);
             boxes.append({ field, QString::fromLatin1(part.mid(1)) });
         }
     }

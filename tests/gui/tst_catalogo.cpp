@@ -1,15 +1,15 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Avvio.h"
-#include "shell/Forms.h"
-#include "widgets/PictureButton.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/platform/Os.h"
+#include "widgets/PictureButton.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -355,21 +355,29 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("listed");
         QTest::addColumn<QString>("leftOut");
-        QTest::newRow("double extension") << QByteArray("x.lis.lis") << "x.lis.lis" << "";
-        QTest::newRow("tilde") << QByteArray("~.lis") << "~.lis" << "";
-        QTest::newRow("capital extension") << QByteArray("Rose.LIS") << "Rose.LIS" << "";
+        QTest::newRow("double extension") << QByteArray("x.lis.lis") << "x.lis.lis"
+                                          << "";
+        QTest::newRow("tilde") << QByteArray("~.lis") << "~.lis"
+                               << "";
+        QTest::newRow("capital extension") << QByteArray("Rose.LIS") << "Rose.LIS"
+                                           << "";
         QTest::newRow("UTF-8 outside Windows-1252") << QStringLiteral("Caf\u00e9\u20ac\u4e2d.lis").toUtf8()
                                                     << QStringLiteral("Caf\u00e9\u20ac\u4e2d.lis") << "";
         QTest::newRow("emoji") << QStringLiteral("fiori \U0001F33B.lis").toUtf8()
                                << QStringLiteral("fiori \U0001F33B.lis") << "";
-        QTest::newRow("colon and question mark") << QByteArray("Sconti: 10%?.lis") << "Sconti: 10%?.lis" << "";
-        QTest::newRow("leading blank") << QByteArray(" Fiori.lis") << " Fiori.lis" << "";
-        QTest::newRow("trailing blank") << QByteArray("Fiori .lis") << "Fiori .lis" << "";
-        const QString note = QStringLiteral("1 file .lis non \u00e8 elencato perch\u00e9 il suo nome contiene caratteri "
-                                            "non ammessi o non leggibili; rinominarlo per aprirlo: %1");
+        QTest::newRow("colon and question mark") << QByteArray("Sconti: 10%?.lis") << "Sconti: 10%?.lis"
+                                                 << "";
+        QTest::newRow("leading blank") << QByteArray(" Fiori.lis") << " Fiori.lis"
+                                       << "";
+        QTest::newRow("trailing blank") << QByteArray("Fiori .lis") << "Fiori .lis"
+                                        << "";
+        const QString note
+            = QStringLiteral("1 file .lis non \u00e8 elencato perch\u00e9 il suo nome contiene caratteri "
+                             "non ammessi o non leggibili; rinominarlo per aprirlo: %1");
         QTest::newRow("Latin-1 byte") << QByteArray("Caf\xe9.lis") << ""
                                       << note.arg(QStringLiteral("\u00abCaf\ufffd.lis\u00bb"));
-        QTest::newRow("backslash") << QByteArray("..\\Fiori.lis") << "" << note.arg(QStringLiteral("\u00ab..\\Fiori.lis\u00bb"));
+        QTest::newRow("backslash") << QByteArray("..\\Fiori.lis") << ""
+                                   << note.arg(QStringLiteral("\u00ab..\\Fiori.lis\u00bb"));
         QTest::newRow("line break") << QByteArray("a\nb.lis") << "" << note.arg(QStringLiteral("\u00aba?b.lis\u00bb"));
     }
 
@@ -394,7 +402,8 @@ private slots:
         auto *note = control<QLabel>(lists, "lblEsclusi");
         if (listed.isEmpty()) {
             QCOMPARE(items(), QStringList { "Fiori.lis" });
-            QCOMPARE(control<QLabel>(lists, "lblCreati")->text(), QStringLiteral("Sono stati creati 1 listini prezzi."));
+            QCOMPARE(
+                control<QLabel>(lists, "lblCreati")->text(), QStringLiteral("Sono stati creati 1 listini prezzi."));
             QVERIFY(note->isVisible());
             QCOMPARE(note->text(), leftOut);
             QVERIFY(::access(raw.constData(), F_OK) == 0);
@@ -418,7 +427,8 @@ private slots:
         control<QLineEdit>(editor, "txtPrezzo_A")->setText(QStringLiteral("1,00"));
         click(editor, "cmdSalva");
         QCOMPARE(sb->messageTexts(), QStringList { kPageSaved });
-        QCOMPARE(PriceListFile::read(QFile::decodeName(raw), 1).voci[0][TVoceListino::Nome], QStringLiteral("Tulipano"));
+        QCOMPARE(
+            PriceListFile::read(QFile::decodeName(raw), 1).voci[0][TVoceListino::Nome], QStringLiteral("Tulipano"));
         QCOMPARE(PriceListFile::read(sb->path("Fiori.lis"), 1).voci[0][TVoceListino::Nome], QStringLiteral("Rosa"));
         // Its photos carry its own title, not that of the list beside it.
         QVERIFY(QFile::exists(sb->path("Foto_Listino/") + listed.chopped(4) + QStringLiteral("_Foto_A_1.jpg")));

@@ -2,11 +2,10 @@
 // message is shown for a picture, and whatever can be read is shown.
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Forms.h"
-#include "widgets/PhotoBox.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/AllegaCartella.h"
 #include "warehouse/DaSaldare.h"
@@ -14,6 +13,7 @@
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
 #include "warehouse/TrovaMagazzino.h"
+#include "widgets/PhotoBox.h"
 
 #include <QBuffer>
 #include <QLabel>
@@ -190,7 +190,8 @@ private slots:
         for (int n = 1; n <= cards; ++n) {
             QCOMPARE(position(), QString::number(n));
             for (F::Field f : { F::Codice, F::Nome, F::Tipologia, F::Note })
-                QVERIFY(named<QLineEdit>(editor(), "txt" + QString(F::info(f).name))->text().size() <= F::info(f).width);
+                QVERIFY(
+                    named<QLineEdit>(editor(), "txt" + QString(F::info(f).name))->text().size() <= F::info(f).width);
             if (n < cards)
                 click(editor(), "cmdAvanti");
         }

@@ -1,11 +1,7 @@
 #include "tests/support/Locales.h"
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Avvio.h"
-#include "shell/Forms.h"
 #include "app/Password.h"
-#include "widgets/PhotoBox.h"
 #include "app/rules/Crypt.h"
 #include "app/rules/PasswordStore.h"
 #include "pricelist/ApriCatalogo.h"
@@ -13,7 +9,11 @@
 #include "pricelist/ListinoPrezzi.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ReportPainter.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/PhotoBox.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "tests/support/TestSupport.h"
 
-#include "widgets/OpenURL.h"
 #include "storage/SchedaProdotto.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/rules/ExportWriter.h"
+#include "widgets/OpenURL.h"
 
 #include <QClipboard>
 #include <QHeaderView>

@@ -279,8 +279,8 @@ private slots:
         QVERIFY(chkFoto);
         QVERIFY(!chkFoto->isChecked());
         QCOMPARE(chkFoto->accessibleName(), QStringLiteral("Includi le foto"));
-        for (const char *other : { "cmdEsporta", "cmdEsportaXlsx", "cmdGuida", "cmdEsci", "icoHand", "imgLogo",
-                 "grdRecords" })
+        for (const char *other :
+            { "cmdEsporta", "cmdEsportaXlsx", "cmdGuida", "cmdEsci", "icoHand", "imgLogo", "grdRecords" })
             QVERIFY2(!chkFoto->geometry().intersects(m_window->findChild<QWidget *>(other)->geometry()), other);
         QVERIFY(m_window->findChild<QWidget *>("shpSfondo")->geometry().contains(chkFoto->geometry()));
         QTest::mouseMove(chkFoto, chkFoto->rect().center());

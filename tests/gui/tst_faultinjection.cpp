@@ -1,12 +1,10 @@
-#include "shell/Application.h"
-#include "shell/Avvio.h"
 #include "app/CambiaPassword.h"
-#include "widgets/DialogWindow.h"
-#include "shell/Forms.h"
-#include "widgets/PhotoBox.h"
 #include "app/rules/AccessRules.h"
 #include "app/rules/PasswordStore.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "storage/ArchiveFile.h"
 #include "storage/FileReplace.h"
 #include "storage/PaginaListino.h"
@@ -16,6 +14,8 @@
 #include "warehouse/Magazzino.h"
 #include "warehouse/TrovaMagazzino.h"
 #include "warehouse/rules/ExportWriter.h"
+#include "widgets/DialogWindow.h"
+#include "widgets/PhotoBox.h"
 
 #include <QAbstractItemModel>
 #include <QLabel>
@@ -33,7 +33,18 @@
 namespace {
 using F = TSchedaProdotto::Field;
 
-enum class Op { CardAppend, CardOverwrite, CardNavigate, PageAppend, PageOverwrite, PageNavigate, Search, ExportFill, ExportWrite, PasswordChange };
+enum class Op {
+    CardAppend,
+    CardOverwrite,
+    CardNavigate,
+    PageAppend,
+    PageOverwrite,
+    PageNavigate,
+    Search,
+    ExportFill,
+    ExportWrite,
+    PasswordChange
+};
 const std::array<std::pair<Op, const char *>, 10> kOps = { {
     { Op::CardAppend, "card append" },
     { Op::CardOverwrite, "card overwrite" },
@@ -232,7 +243,8 @@ private:
             }
             if (op != Op::PageNavigate) {
                 const QStringList values { "Rosa", "Vaso", "Profumata", "ROS-18", "12,50" };
-                const QStringList stems { "txtNome_A", "txtUM_A", "txtCaratteristiche_A", "txtCodice_A", "txtPrezzo_A" };
+                const QStringList stems { "txtNome_A", "txtUM_A", "txtCaratteristiche_A", "txtCodice_A",
+                    "txtPrezzo_A" };
                 for (int i = 0; i < 5; ++i)
                     box(stems[i])->setText(values[i]);
             }

@@ -1,19 +1,19 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Avvio.h"
-#include "shell/Forms.h"
 #include "app/Guida.h"
 #include "app/Info.h"
-#include "widgets/LinkLabel.h"
-#include "widgets/OpenURL.h"
-#include "widgets/PictureButton.h"
 #include "app/Splash.h"
 #include "pricelist/ApriCatalogo.h"
 #include "pricelist/CreaCatalogo.h"
 #include "pricelist/ListinoPrezzi.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "storage/ProgramFolder.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/OpenURL.h"
+#include "widgets/PictureButton.h"
 
 #include <QDesktopServices>
 #include <QLabel>

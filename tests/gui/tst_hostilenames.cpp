@@ -1,9 +1,9 @@
 #include "app/rules/PasswordStore.h"
+#include "pricelist/CreaCatalogo.h"
+#include "pricelist/ListinoPrezzi.h"
 #include "shell/Application.h"
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
-#include "pricelist/CreaCatalogo.h"
-#include "pricelist/ListinoPrezzi.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -28,11 +28,13 @@ namespace {
 const QString kCreated = QStringLiteral("Il file di archivio relativo al nuovo listino prezzi \u00e8 stato creato con "
                                         "successo.\r\n\r\nE' ora possibile visualizzarlo nell'elenco dei listini "
                                         "esistenti.");
-const QString kListUnusable = QStringLiteral("Attenzione: il nome indicato non pu\u00f2 essere utilizzato come nome di un "
-                                             "file.\r\n\r\nInserire un nome diverso per il nuovo listino prezzi.");
-const QString kListTooLong = QStringLiteral("Attenzione: il nome indicato \u00e8 troppo lungo per essere utilizzato come "
-                                            "nome di un file.\r\n\r\nInserire un nome pi\u00f9 breve per il nuovo listino "
-                                            "prezzi.");
+const QString kListUnusable
+    = QStringLiteral("Attenzione: il nome indicato non pu\u00f2 essere utilizzato come nome di un "
+                     "file.\r\n\r\nInserire un nome diverso per il nuovo listino prezzi.");
+const QString kListTooLong
+    = QStringLiteral("Attenzione: il nome indicato \u00e8 troppo lungo per essere utilizzato come "
+                     "nome di un file.\r\n\r\nInserire un nome pi\u00f9 breve per il nuovo listino "
+                     "prezzi.");
 const QString kAgain = QStringLiteral("\r\n\r\nRinominare il file e sceglierlo di nuovo.");
 const QString kFileUnusable
     = QStringLiteral("Attenzione: il nome del file scelto non pu\u00f2 essere utilizzato per un allegato.") + kAgain;
@@ -44,7 +46,8 @@ QString fileCharacter(const QString &c)
         + kAgain;
 }
 const QString kFileTooLong
-    = QStringLiteral("Attenzione: il nome del file scelto \u00e8 troppo lungo; pu\u00f2 contenere al massimo 250 caratteri.")
+    = QStringLiteral(
+          "Attenzione: il nome del file scelto \u00e8 troppo lungo; pu\u00f2 contenere al massimo 250 caratteri.")
     + kAgain;
 
 const QString kArchive = QStringLiteral("Attenzione: il sistema non permette di accedere all'archivio.\n\r\n\r"
@@ -65,11 +68,12 @@ void makeLink(const QString &target, const QString &link)
 QMap<QString, QByteArray> tree(const QString &root)
 {
     QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-        QDirIterator::Subdirectories);
+    QDirIterator it(
+        root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        out.insert(QDir(root).relativeFilePath(path), QFileInfo(path).isDir() ? QByteArray("<dir>") : Sandbox::readFile(path));
+        out.insert(
+            QDir(root).relativeFilePath(path), QFileInfo(path).isDir() ? QByteArray("<dir>") : Sandbox::readFile(path));
     }
     return out;
 }
@@ -159,11 +163,13 @@ private slots:
         QTest::newRow("deep climb") << "a/../../utente/fuori" << kCreated << "a....utentefuori.lis";
         QTest::newRow("backslash") << "..\\..\\fuori" << kCreated << "....fuori.lis";
         QTest::newRow("absolute") << "/tmp/fuori" << kCreated << "tmpfuori.lis";
-        QTest::newRow("control character") << "a\x01" "b" << kListUnusable << "";
+        QTest::newRow("control character") << "a\x01"
+                                              "b"
+                                           << kListUnusable << "";
         QTest::newRow("line break") << "a\nb" << kListUnusable << "";
         QTest::newRow("250 characters") << QString(250, QLatin1Char('x')) << kListTooLong << "";
-        QTest::newRow("outside Windows-1252") << QStringLiteral("\u03a9mega \u4e2d") << kCreated
-                                              << QStringLiteral("\u03a9mega \u4e2d.lis");
+        QTest::newRow("outside Windows-1252")
+            << QStringLiteral("\u03a9mega \u4e2d") << kCreated << QStringLiteral("\u03a9mega \u4e2d.lis");
         QTest::newRow("emoji") << QStringLiteral("fiori \U0001F33B") << kListUnusable << "";
         QTest::newRow("hidden") << ".nascosto" << kCreated << ".nascosto.lis";
     }
@@ -189,17 +195,23 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message"); // empty: copied
-        QTest::newRow("plain") << "scheda tecnica.pdf" << "";
-        QTest::newRow("dots only") << "..pdf" << "";
+        QTest::newRow("plain") << "scheda tecnica.pdf"
+                               << "";
+        QTest::newRow("dots only") << "..pdf"
+                                   << "";
         QTest::newRow("dot dot") << ".." << kFileUnusable;
         QTest::newRow("dot") << "." << kFileUnusable;
         QTest::newRow("backslash") << "..\\..\\fuori.lis" << kFileUnusable;
-        QTest::newRow("control character") << "a\x01" "b.pdf" << kFileUnusable;
+        QTest::newRow("control character") << "a\x01"
+                                              "b.pdf"
+                                           << kFileUnusable;
         QTest::newRow("line break") << "riga\nriga.pdf" << kFileUnusable;
         QTest::newRow("leading blank") << " spazio.pdf" << kFileUnusable;
-        QTest::newRow("250 characters") << QString(246, QLatin1Char('n')) + ".pdf" << "";
+        QTest::newRow("250 characters") << QString(246, QLatin1Char('n')) + ".pdf"
+                                        << "";
         QTest::newRow("251 characters") << QString(247, QLatin1Char('n')) + ".pdf" << kFileTooLong;
-        QTest::newRow("outside Windows-1252") << QStringLiteral("\u03a9mega.pdf") << fileCharacter(QStringLiteral("\u03a9"));
+        QTest::newRow("outside Windows-1252")
+            << QStringLiteral("\u03a9mega.pdf") << fileCharacter(QStringLiteral("\u03a9"));
         QTest::newRow("emoji") << QStringLiteral("fiore \U0001F33B.pdf") << fileCharacter(QStringLiteral("\U0001F33B"));
         QTest::newRow("euro and accents") << QStringLiteral("fattura \u20ac \u00e0\u00e8.pdf") << "";
     }

@@ -1,14 +1,14 @@
 #include "tests/support/TestSupport.h"
 
+#include "pricelist/ListinoPrezzi.h"
 #include "shell/Application.h"
 #include "shell/Avvio.h"
-#include "widgets/BoxBehaviour.h"
 #include "shell/Forms.h"
-#include "widgets/PhotoBox.h"
-#include "pricelist/ListinoPrezzi.h"
 #include "storage/ArchiveFile.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/PhotoBox.h"
 
 #include <QLabel>
 #include <QLineEdit>

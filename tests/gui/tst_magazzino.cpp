@@ -1,14 +1,14 @@
+#include "app/Calendario.h"
 #include "shell/Application.h"
 #include "shell/Avvio.h"
-#include "widgets/BoxBehaviour.h"
-#include "app/Calendario.h"
-#include "widgets/DialogWindow.h"
 #include "shell/Forms.h"
-#include "widgets/PhotoBox.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/BoxBehaviour.h"
+#include "widgets/DialogWindow.h"
+#include "widgets/PhotoBox.h"
 
 #include <QAccessible>
 #include <QCalendarWidget>

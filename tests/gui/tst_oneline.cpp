@@ -1,7 +1,7 @@
+#include "pricelist/ListinoPrezzi.h"
 #include "shell/Application.h"
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
-#include "pricelist/ListinoPrezzi.h"
 #include "storage/SchedaProdotto.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/AllegaCartella.h"

@@ -1,14 +1,14 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Avvio.h"
 #include "app/CambiaPassword.h"
-#include "shell/Forms.h"
-#include "widgets/HighlightRect.h"
 #include "app/Password.h"
 #include "app/rules/AccessRules.h"
 #include "app/rules/PasswordStore.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "storage/FileReplace.h"
+#include "widgets/HighlightRect.h"
 
 #include <QDir>
 #include <QLineEdit>

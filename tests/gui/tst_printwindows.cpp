@@ -1,16 +1,16 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "widgets/PhotoBox.h"
 #include "pricelist/AnteprimaProdotto.h"
 #include "pricelist/StampaProdotto.h"
 #include "report/ReportOutput.h"
 #include "report/ReportPreview.h"
 #include "report/engine/ListReport.h"
 #include "report/engine/PriceListReport.h"
+#include "shell/Application.h"
 #include "warehouse/AnteprimaMag.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/StampaMag.h"
+#include "widgets/PhotoBox.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,11 +1,10 @@
 #include "tests/support/TestSupport.h"
 
-#include "shell/Application.h"
-#include "shell/Forms.h"
-#include "widgets/PhotoBox.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/ListinoPrezzi.h"
 #include "report/ReportOutput.h"
+#include "shell/Application.h"
+#include "shell/Forms.h"
 #include "storage/ArchiveFile.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -13,6 +12,7 @@
 #include "warehouse/Magazzino.h"
 #include "warehouse/Sottoscorta.h"
 #include "warehouse/TrovaMagazzino.h"
+#include "widgets/PhotoBox.h"
 
 #include <QCheckBox>
 #include <QLabel>

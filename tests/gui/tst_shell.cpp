@@ -1,8 +1,8 @@
 #include "tests/support/TestSupport.h"
 
 #include "shell/Application.h"
-#include "widgets/Messages.h"
 #include "storage/FieldRules.h"
+#include "widgets/Messages.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

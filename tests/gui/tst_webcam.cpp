@@ -2,10 +2,10 @@
 #include "tests/support/TestSupport.h"
 
 #include "shell/Forms.h"
-#include "widgets/PhotoBox.h"
-#include "widgets/Resources.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/WebCam.h"
+#include "widgets/PhotoBox.h"
+#include "widgets/Resources.h"
 
 #include <QCameraDevice>
 #include <QLineEdit>

@@ -2,13 +2,7 @@
 //   grab-screens PROGRAM_FOLDER OUTPUT_FOLDER
 // Run offscreen on a 1280 x 1024 screen (`make screenshots` does it). The windows are driven
 // through their own controls; each modal dialog is grabbed while it is up, then closed.
-#include "shell/Application.h"
-#include "shell/Avvio.h"
 #include "app/CambiaPassword.h"
-#include "widgets/FileDialogs.h"
-#include "shell/Forms.h"
-#include "widgets/Messages.h"
-#include "widgets/OpenURL.h"
 #include "app/Password.h"
 #include "app/rules/Crypt.h"
 #include "app/rules/PasswordStore.h"
@@ -17,12 +11,18 @@
 #include "pricelist/ListinoPrezzi.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ReportPainter.h"
+#include "shell/Application.h"
+#include "shell/Avvio.h"
+#include "shell/Forms.h"
 #include "storage/Clock.h"
 #include "storage/PaginaListino.h"
-#include "storage/SchedaProdotto.h"
 #include "storage/ProgramFolder.h"
+#include "storage/SchedaProdotto.h"
 #include "warehouse/ImportaSchede.h"
 #include "warehouse/Magazzino.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/Messages.h"
+#include "widgets/OpenURL.h"
 #include "widgets/ProgressWindow.h"
 
 #include <QAbstractButton>
@@ -112,8 +112,7 @@ void closeModal(QWidget *modal)
  * `prepare` puts it in the state wanted, it is grabbed as `name` and closed, unless `prepare`
  * returns false because it closed the dialog itself.
  */
-void modal(const QString &name, const std::function<void()> &open,
-    const std::function<bool(QWidget *)> &prepare = {})
+void modal(const QString &name, const std::function<void()> &open, const std::function<bool(QWidget *)> &prepare = {})
 {
     QPointer<QWidget> before = QApplication::activeModalWidget();
     auto *timer = new QTimer(qApp);
@@ -146,7 +145,8 @@ void show(QWidget *w)
 void saveReport(const PreparedReport &report, const QString &name, int pages = 1)
 {
     for (int i = 0; i < qMin(pages, int(report.pages.size())); ++i) {
-        const QString path = QStringLiteral("%1/%2%3.png").arg(g_out, name, pages > 1 ? QStringLiteral("-%1").arg(i + 1) : QString());
+        const QString path
+            = QStringLiteral("%1/%2%3.png").arg(g_out, name, pages > 1 ? QStringLiteral("-%1").arg(i + 1) : QString());
         if (ReportPainter::pageImage(report.pages.at(i), 96).save(path))
             ++g_count;
     }
@@ -212,16 +212,16 @@ void writeSample()
             "39,90", "12", "3", "S\u00ec", "", QColor(0x2E, 0x6E, 0x9E) },
         { "CIO-014", "Ciotola Mare", "Confezione regalo", "Ceramiche", "Diametro 18 cm, lavabile in lavastoviglie",
             "6,20", "14,50", "2", "4", "No", "31/03/2025", QColor(0x3A, 0xA0, 0xA8) },
-        { "LAM-220", "Lampada Gemma", "Scatola con maniglia", "Illuminazione", "Vetro soffiato, attacco E14",
-            "42,00", "89,00", "5", "2", "S\u00ec", "", QColor(0xE0, 0xA0, 0x30) },
-        { "VAS-002", "Vaso Bottiglia", "Scatola di cartone", "Ceramiche", "Terracotta dipinta a mano", "12,00",
-            "27,00", "1", "2", "No", "15/04/2025", QColor(0xB0, 0x50, 0x30) },
-        { "CIO-020", "Ciotola Bosco", "Sacchetto di juta", "Legno", "Legno di olivo, finitura a olio", "9,80",
-            "22,00", "8", "2", "S\u00ec", "", QColor(0x8B, 0x5A, 0x2B) },
+        { "LAM-220", "Lampada Gemma", "Scatola con maniglia", "Illuminazione", "Vetro soffiato, attacco E14", "42,00",
+            "89,00", "5", "2", "S\u00ec", "", QColor(0xE0, 0xA0, 0x30) },
+        { "VAS-002", "Vaso Bottiglia", "Scatola di cartone", "Ceramiche", "Terracotta dipinta a mano", "12,00", "27,00",
+            "1", "2", "No", "15/04/2025", QColor(0xB0, 0x50, 0x30) },
+        { "CIO-020", "Ciotola Bosco", "Sacchetto di juta", "Legno", "Legno di olivo, finitura a olio", "9,80", "22,00",
+            "8", "2", "S\u00ec", "", QColor(0x8B, 0x5A, 0x2B) },
         { "LAM-305", "Lampada Nuvola", "Scatola di cartone", "Illuminazione", "Paralume in lino, base in ottone",
             "35,00", "74,00", "0", "1", "No", "28/02/2025", QColor(0xD8, 0xD0, 0xC0) },
-        { "VAS-010", "Vaso Torre", "Cassetta in legno", "Vetro", "Vetro di Murano, pezzo unico", "60,00", "129,00",
-            "3", "1", "S\u00ec", "", QColor(0x50, 0x90, 0x50) },
+        { "VAS-010", "Vaso Torre", "Cassetta in legno", "Vetro", "Vetro di Murano, pezzo unico", "60,00", "129,00", "3",
+            "1", "S\u00ec", "", QColor(0x50, 0x90, 0x50) },
         { "CIO-031", "Ciotola Sole", "Confezione regalo", "Ceramiche", "Gres porcellanato giallo", "7,40", "16,90",
             "20", "5", "S\u00ec", "", QColor(0xE8, 0xC8, 0x20) },
     };
@@ -314,7 +314,8 @@ void grabStart()
     modal(QStringLiteral("04-info"), [start] { click(start, QStringLiteral("imgInfo")); });
     modal(QStringLiteral("05-crediti"), [start] { click(start, QStringLiteral("imgCrediti")); });
     modal(QStringLiteral("06-guida-avvio"), [start] { click(start, QStringLiteral("imgGuida")); });
-    modal(QStringLiteral("07-importa-prodotti"), [start] { click(start, QStringLiteral("lnkImporta")); },
+    modal(
+        QStringLiteral("07-importa-prodotti"), [start] { click(start, QStringLiteral("lnkImporta")); },
         [](QWidget *m) {
             const QString csv = programPath(QStringLiteral("elenco-da-importare.csv"));
             QFile file(csv);
@@ -351,7 +352,8 @@ void grabWarehouse()
     show(mag);
     click(mag, QStringLiteral("cmdPrimo"));
     shot(mag, QStringLiteral("10-magazzino"));
-    modal(QStringLiteral("11-giacenza"), [mag] { click(mag, QStringLiteral("btnAggiungi")); },
+    modal(
+        QStringLiteral("11-giacenza"), [mag] { click(mag, QStringLiteral("btnAggiungi")); },
         [](QWidget *m) {
             setText(m, QStringLiteral("txtAggiunta"), QStringLiteral("5"));
             return true;
@@ -365,7 +367,8 @@ void grabWarehouse()
     modal(QStringLiteral("13-zoom"), [mag] { click(mag, QStringLiteral("btnZoomFoto")); });
     modal(QStringLiteral("14-webcam"), [mag] { click(mag, QStringLiteral("btnAcquisisciFoto")); });
     modal(QStringLiteral("15-allegati"), [mag] { click(mag, QStringLiteral("btnAllegati")); });
-    modal(QStringLiteral("16-trova"), [mag] { click(mag, QStringLiteral("btnTrova")); },
+    modal(
+        QStringLiteral("16-trova"), [mag] { click(mag, QStringLiteral("btnTrova")); },
         [](QWidget *m) {
             shot(m, QStringLiteral("16-trova"));
             setText(m, QStringLiteral("txtNome"), QStringLiteral("vaso"));
@@ -379,21 +382,24 @@ void grabWarehouse()
         });
     modal(QStringLiteral("18-sottoscorta"), [mag] { click(mag, QStringLiteral("btnSottoscorta")); });
     modal(QStringLiteral("19-da-saldare"), [mag] { click(mag, QStringLiteral("btnScaduti")); });
-    modal(QStringLiteral("20-esporta"), [mag] { click(mag, QStringLiteral("btnEsporta")); },
+    modal(
+        QStringLiteral("20-esporta"), [mag] { click(mag, QStringLiteral("btnEsporta")); },
         [](QWidget *m) {
             shot(m, QStringLiteral("20-esporta"));
             modal(QStringLiteral("21-guida-esporta"), [m] { click(m, QStringLiteral("cmdGuida")); });
             closeModal(m);
             return false;
         });
-    modal(QStringLiteral("22-stampa-scheda"), [mag] { click(mag, QStringLiteral("btnStampa")); },
+    modal(
+        QStringLiteral("22-stampa-scheda"), [mag] { click(mag, QStringLiteral("btnStampa")); },
         [](QWidget *m) {
             shot(m, QStringLiteral("22-stampa-scheda"));
             click(m, QStringLiteral("btnStampa"));
             saveReport(lastReport(), QStringLiteral("R1-scheda-con-foto"));
             return false;
         });
-    modal(QStringLiteral("23-anteprima-scheda"), [mag] { click(mag, QStringLiteral("btnAnteprima")); },
+    modal(
+        QStringLiteral("23-anteprima-scheda"), [mag] { click(mag, QStringLiteral("btnAnteprima")); },
         [](QWidget *m) {
             click(m, QStringLiteral("optDue"));
             shot(m, QStringLiteral("23-anteprima-scheda"));
@@ -404,7 +410,8 @@ void grabWarehouse()
             return false;
         });
     // The layout without photo, from the print window.
-    modal(QStringLiteral("x"), [mag] { click(mag, QStringLiteral("btnStampa")); },
+    modal(
+        QStringLiteral("x"), [mag] { click(mag, QStringLiteral("btnStampa")); },
         [](QWidget *m) {
             click(m, QStringLiteral("optDue"));
             click(m, QStringLiteral("btnStampa"));
@@ -442,7 +449,8 @@ void grabPriceLists()
     show(page);
     click(page, QStringLiteral("cmdPrimo"));
     shot(page, QStringLiteral("34-listino-prezzi"));
-    modal(QStringLiteral("35-importa"), [page] { click(page, QStringLiteral("impProdotto_B")); },
+    modal(
+        QStringLiteral("35-importa"), [page] { click(page, QStringLiteral("impProdotto_B")); },
         [](QWidget *m) {
             shot(m, QStringLiteral("35-importa"));
             setText(m, QStringLiteral("txtNome"), QStringLiteral("a"));
@@ -452,14 +460,16 @@ void grabPriceLists()
             closeModal(m);
             return false;
         });
-    modal(QStringLiteral("37-stampa-listino"), [page] { click(page, QStringLiteral("cmdStampa")); },
+    modal(
+        QStringLiteral("37-stampa-listino"), [page] { click(page, QStringLiteral("cmdStampa")); },
         [](QWidget *m) {
             shot(m, QStringLiteral("37-stampa-listino"));
             click(m, QStringLiteral("btnStampa"));
             saveReport(lastReport(), QStringLiteral("R0-pagina-listino"));
             return false;
         });
-    modal(QStringLiteral("38-anteprima-listino"), [page] { click(page, QStringLiteral("cmdAnteprima")); },
+    modal(
+        QStringLiteral("38-anteprima-listino"), [page] { click(page, QStringLiteral("cmdAnteprima")); },
         [](QWidget *m) {
             shot(m, QStringLiteral("38-anteprima-listino"));
             ReportOutput::setHandler({});
@@ -486,15 +496,17 @@ int main(int argc, char **argv)
     if (!QFileInfo::exists(programPath(QStringLiteral("Magazzino.pro"))))
         writeSample();
     if (!QFileInfo::exists(programPath(QStringLiteral("unins000.dll"))))
-        PasswordStore::write(programPath(QStringLiteral("unins000.dll")), Crypt::encode(PasswordStore::FirstAccessPassword));
+        PasswordStore::write(
+            programPath(QStringLiteral("unins000.dll")), Crypt::encode(PasswordStore::FirstAccessPassword));
 
     // Nothing may block: messages are logged, file dialogs cancelled, prints kept as pages.
     Msg::setHandler([](Msg::Kind kind, const QString &text) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return kind == Msg::Kind::Confirm ? QMessageBox::No : QMessageBox::Ok;
     });
-    FileDialogs::setHandler(
-        [](FileDialogs::Kind, const QString &, const QString &, const QString &, const QString &) { return QString(); });
+    FileDialogs::setHandler([](FileDialogs::Kind, const QString &, const QString &, const QString &, const QString &) {
+        return QString();
+    });
     TMisc::setHandler([](const QString &text) { std::fprintf(stderr, "open: %s\n", qPrintable(text)); });
     ReportOutput::setHandler([](ReportOutput::Action, const PreparedReport &r) { g_reports << r; });
     Clock::setNow(QDateTime(QDate(2025, 3, 14), QTime(9, 30)));

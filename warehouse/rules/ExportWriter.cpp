@@ -189,8 +189,7 @@ namespace {
  * Builds the file for `sheet` in pieces: whenever the text reaches `piece` bytes it goes to `take`,
  * which returns false to stop (the result is then false). `reserve` is the room taken at the start.
  */
-template <typename Take>
-bool produce(const WarehouseSheet &sheet, qsizetype reserve, qsizetype piece, Take take)
+template <typename Take> bool produce(const WarehouseSheet &sheet, qsizetype reserve, qsizetype piece, Take take)
 {
     static const QByteArray header = headerRow();
     QByteArray out;

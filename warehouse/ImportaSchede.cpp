@@ -4,6 +4,7 @@
 #include "storage/FileReplace.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
+#include "widgets/ProgressWindow.h"
 #include "widgets/StatusHints.h"
 
 #include <QApplication>
@@ -377,12 +378,11 @@ void TfrmImportaSchede::invalidate()
     btnImporta->setEnabled(false);
 }
 
-bool TfrmImportaSchede::progress(qint64 done, qint64 total)
+ImportRun::Progress TfrmImportaSchede::progressIn(ProgressWindow &window, const QString &what)
 {
-    if (total > 0)
-        panInfo->setText(QStringLiteral("Lettura del file: %1%...").arg(done * 100 / total));
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    return true;
+    return [&window, what](qint64 done, qint64 total) {
+        return window.step(done, total, QStringLiteral("%1: %2%").arg(what).arg(total > 0 ? done * 100 / total : 0));
+    };
 }
 
 void TfrmImportaSchede::btnCartellaFotoClick()
@@ -393,10 +393,12 @@ void TfrmImportaSchede::btnCartellaFotoClick()
 
 void TfrmImportaSchede::btnVerificaClick()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportRun::Report report
-        = ImportRun::check(options(), [this](qint64 done, qint64 total) { return progress(done, total); });
-    QApplication::restoreOverrideCursor();
+    // The progress window closes before the report is shown.
+    const ImportRun::Report report = [this] {
+        ProgressWindow window(this, QStringLiteral("dlgVerifica"), QStringLiteral(" Verifica"),
+            QStringLiteral("Avanzamento della verifica del file"));
+        return ImportRun::check(options(), progressIn(window, QStringLiteral("Verifica del file")));
+    }();
     m_report = report.text();
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);
@@ -419,10 +421,11 @@ void TfrmImportaSchede::btnImportaClick()
         : QStringLiteral("Importare le righe accettate nell'archivio come nuove schede?");
     if (!Msg::confirm(this, question))
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImportRun::Report report
-        = ImportRun::write(o, [this](qint64 done, qint64 total) { return progress(done, total); });
-    QApplication::restoreOverrideCursor();
+    const ImportRun::Report report = [this, &o] {
+        ProgressWindow window(this, QStringLiteral("dlgImportazione"), QStringLiteral(" Importazione"),
+            QStringLiteral("Avanzamento dell'importazione"));
+        return ImportRun::write(o, progressIn(window, QStringLiteral("Importazione")));
+    }();
     m_report = report.text();
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);

@@ -12,6 +12,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class ProgressWindow;
 
 /**
  * Brings an existing product list in: a text file, a workbook or the program's own export. Shows how
@@ -45,7 +46,8 @@ private:
     ImportRun::Options options() const;
     /** Something changed after a check: a new check is needed before importing. */
     void invalidate();
-    bool progress(qint64 done, qint64 total);
+    /** The import's progress shown in the program's one progress window, whose Annulla stops it. */
+    static ImportRun::Progress progressIn(ProgressWindow &window, const QString &what);
 
     QString m_path;
     ImportSource::Format m_format;

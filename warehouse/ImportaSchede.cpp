@@ -269,13 +269,13 @@ void TfrmImportaSchede::loadFile(const QString &path)
         lblTipo->setText(QStringLiteral("Foglio Magazzino.xls (tabella HTML)"));
         break;
     }
-    if (!m_format.error.isEmpty()) {
+    if (m_format.error.failed()) {
         tblAnteprima->clear();
         tblAnteprima->setRowCount(0);
         tblAnteprima->setColumnCount(0);
         btnVerifica->setEnabled(false);
         btnImporta->setEnabled(false);
-        Msg::warning(this, m_format.error);
+        Msg::warning(this, m_format.error.text());
         return;
     }
     reloadPreview(true);
@@ -289,7 +289,7 @@ void TfrmImportaSchede::reloadPreview(bool guess)
     m_format.encoding
         = cboCodifica->currentIndex() == 0 ? ImportSource::Encoding::Utf8 : ImportSource::Encoding::Windows1252;
     m_format.sheet = std::max(0, cboFoglio->currentIndex());
-    QString error;
+    ImportError error;
     const auto reader = ImportSource::open(m_path, m_format, &error);
     QList<QStringList> rows;
     int columns = 0;
@@ -328,11 +328,11 @@ void TfrmImportaSchede::reloadPreview(bool guess)
     fitColumnChoices();
     m_loading = false;
     // A file past a bound is refused here, at the preview, not after a whole check.
-    if (reader && !reader->error().isEmpty())
+    if (reader && reader->error().failed())
         error = reader->error();
-    if (!error.isEmpty() || !reader)
-        Msg::warning(this, error);
-    btnVerifica->setEnabled(reader != nullptr && reader->error().isEmpty());
+    if (error.failed() || !reader)
+        Msg::warning(this, error.text());
+    btnVerifica->setEnabled(reader != nullptr && !reader->error().failed());
     invalidate();
     panInfo->setText(QStringLiteral("Controllare le colonne scelte per i campi, poi premere Verifica."));
 }
@@ -402,9 +402,9 @@ void TfrmImportaSchede::btnVerificaClick()
     m_report = report.text();
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);
-    btnImporta->setEnabled(report.failure.isEmpty() && report.accepted > 0);
-    if (!report.failure.isEmpty())
-        panInfo->setText(report.failure);
+    btnImporta->setEnabled(!report.failure.failed() && report.accepted > 0);
+    if (report.failure.failed())
+        panInfo->setText(report.failure.text());
     else if (report.accepted == 0)
         panInfo->setText(QStringLiteral("Nessuna riga pu\u00f2 essere importata: controllare le colonne scelte."));
     else
@@ -431,7 +431,7 @@ void TfrmImportaSchede::btnImportaClick()
     btnSalvaRapporto->setEnabled(true);
     if (!report.written) {
         panInfo->setText(QStringLiteral("Importazione non eseguita."));
-        Msg::error(this, report.failure);
+        Msg::error(this, report.failure.text());
         return;
     }
     // Once written, the same rows would be added a second time.

@@ -44,10 +44,10 @@ QString rowsOf(const QString &path, ImportSource::Format *seen = nullptr)
     const ImportSource::Format format = ImportSource::detect(path);
     if (seen)
         *seen = format;
-    QString error;
+    ImportError error;
     const auto reader = ImportSource::open(path, format, &error);
     if (!reader)
-        return QStringLiteral("ERROR ") + error;
+        return QStringLiteral("ERROR ") + error.text();
     QStringList rows;
     for (QStringList cells; reader->next(cells);)
         rows.append(cells.join(QLatin1Char('|')));
@@ -122,16 +122,18 @@ Outcome readThrough(const QString &path)
 {
     Outcome out;
     const ImportSource::Format format = ImportSource::detect(path);
-    out.error = format.error;
+    out.error = format.error.text();
     if (!out.error.isEmpty())
         return out;
-    const auto reader = ImportSource::open(path, format, &out.error);
+    ImportError error;
+    const auto reader = ImportSource::open(path, format, &error);
+    out.error = error.text();
     if (!reader)
         return out;
     for (QStringList cells; reader->next(cells); ++out.rows)
         if (out.rows == 0)
             out.first = cells;
-    out.error = reader->error();
+    out.error = reader->error().text();
     return out;
 }
 } // namespace
@@ -149,7 +151,7 @@ private:
         ImportRun::Options o;
         o.path = path;
         o.format = ImportSource::detect(path);
-        QString error;
+        ImportError error;
         const auto reader = ImportSource::open(path, o.format, &error);
         QStringList header;
         if (reader)
@@ -228,11 +230,11 @@ private slots:
         for (int i = 0; i < 5000; ++i)
             bytes += char((i * 7919) % 256);
         const ImportSource::Format format = ImportSource::detect(sourceFile(QStringLiteral("x.csv"), bytes));
-        QVERIFY(!format.error.isEmpty());
+        QVERIFY(format.error.failed());
         // A file that only starts like a workbook is refused too.
         const ImportSource::Format zip
             = ImportSource::detect(sourceFile(QStringLiteral("y.xlsx"), QByteArray("PK\x03\x04") + bytes));
-        QVERIFY(!zip.error.isEmpty());
+        QVERIFY(zip.error.failed());
     }
 
     void hugeLineStaysBounded()
@@ -240,7 +242,7 @@ private slots:
         // One 8 MB line with no separator: cells and rows are cut, never held whole.
         const QString path
             = sourceFile(QStringLiteral("big.csv"), QByteArray("a;b\n") + QByteArray(8 << 20, 'x') + "\n1;2\n");
-        QString error;
+        ImportError error;
         const auto reader = ImportSource::open(path, ImportSource::detect(path), &error);
         QVERIFY(reader);
         QStringList cells;
@@ -436,7 +438,7 @@ private slots:
         const QString path = m_source + QStringLiteral("/d.xlsx");
         QVERIFY(WorkbookWriter::write(path, sheet, QStringList(17, QStringLiteral("h")), {}));
         const ImportSource::Format format = ImportSource::detect(path);
-        QString error;
+        ImportError error;
         const auto reader = ImportSource::open(path, format, &error);
         QVERIFY(reader);
         QStringList cells2;
@@ -553,7 +555,7 @@ private slots:
                 QStringLiteral("Riga 4: prezzo di vendita non numerico: \u00abboh\u00bb") }));
 
         const ImportRun::Report done = ImportRun::write(options);
-        QVERIFY2(done.failure.isEmpty(), qPrintable(done.failure));
+        QVERIFY2(!done.failure.failed(), qPrintable(done.failure.text()));
         QCOMPARE(done.added, 2);
         QCOMPARE(WarehouseArchive::count(), 3);
         QCOMPARE(archiveBytes().left(before.size()), before);
@@ -612,7 +614,7 @@ private slots:
         const ImportRun::Report done = ImportRun::write(options);
         FileReplace::setFaultInjector({});
         QVERIFY(!done.written);
-        QVERIFY(!done.failure.isEmpty());
+        QVERIFY(done.failure.failed());
         QCOMPARE(archiveBytes(), before);
         if (failingWrite > 0)
             QCOMPARE(readAll(ImportRun::backupPath()), before);
@@ -654,12 +656,12 @@ private slots:
         const ImportRun::Report failed = ImportRun::write(options);
         ArchiveFile::setFaultInjector({});
         QVERIFY(!failed.written);
-        QVERIFY(failed.failure.contains(QStringLiteral("rimasto com'era")));
+        QVERIFY(failed.failure.text().contains(QStringLiteral("rimasto com'era")));
         QCOMPARE(archiveBytes().size(), before.size());
         QCOMPARE(archiveBytes(), before);
 
         const ImportRun::Report retried = ImportRun::write(options);
-        QVERIFY2(retried.written, qPrintable(retried.failure));
+        QVERIFY2(retried.written, qPrintable(retried.failure.text()));
         QCOMPARE(WarehouseArchive::count(), 3);
     }
 
@@ -672,7 +674,7 @@ private slots:
         const ImportRun::Report done
             = ImportRun::write(optionsFor(sourceFile(QStringLiteral("b.csv"), kHeader + csvRow(QStringLiteral("Z")))));
         QVERIFY(!done.written);
-        QVERIFY(done.failure.contains(QStringLiteral("in uso")));
+        QVERIFY(done.failure.text().contains(QStringLiteral("in uso")));
         other.close();
         QCOMPARE(archiveBytes(), before);
     }
@@ -725,7 +727,7 @@ private slots:
         const ImportRun::Options options = optionsFor(path);
         QCOMPARE(options.format.kind, workbook ? ImportSource::Kind::Workbook : ImportSource::Kind::Page);
         const ImportRun::Report done = ImportRun::write(options);
-        QVERIFY2(done.failure.isEmpty(), qPrintable(done.failure));
+        QVERIFY2(!done.failure.failed(), qPrintable(done.failure.text()));
         QVERIFY2(done.refusals.isEmpty(), qPrintable(done.refusals.join('\n')));
         QCOMPARE(done.added, cards.size());
         const QByteArray archive = archiveBytes();
@@ -753,7 +755,7 @@ private slots:
         QVERIFY(WorkbookWriter::write(path, sheet, QStringList(17, QStringLiteral("h")), {}));
         const ImportSource::Format format = ImportSource::detect(path);
         QCOMPARE(format.sheets, QStringList({ "Magazzino" }));
-        QString error;
+        ImportError error;
         auto reader = ImportSource::open(path, format, &error);
         QVERIFY(reader);
         QStringList cells;
@@ -764,11 +766,11 @@ private slots:
         while (reader->next(cells))
             ++rows;
         QCOMPARE(rows, 3002);
-        QVERIFY(reader->error().isEmpty());
+        QVERIFY(!reader->error().failed());
         ImportSource::Format missing = format;
         missing.sheet = 3;
         QVERIFY(!ImportSource::open(path, missing, &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY(error.failed());
     }
 
     void workbookCellKinds()
@@ -782,7 +784,7 @@ private slots:
         QCOMPARE(rowsOf(path, &format), QStringLiteral("Codice||Prezzo/A1|15/03/2023|12,5|S\u00ec"));
         QCOMPARE(format.sheets, QStringList({ "Prodotti", "Altro" }));
         format.sheet = 1;
-        QString error;
+        ImportError error;
         const auto reader = ImportSource::open(path, format, &error);
         QVERIFY(reader);
         QStringList cells;

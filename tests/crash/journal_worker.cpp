@@ -34,7 +34,7 @@ int main(int argc, char **argv)
         ImportRun::Options options;
         options.path = args[3];
         options.format = ImportSource::detect(options.path);
-        QString error;
+        ImportError error;
         QStringList header;
         if (const auto reader = ImportSource::open(options.path, options.format, &error))
             reader->next(header);

@@ -9,7 +9,7 @@
 namespace {
 void readAll(const QString &path, const ImportSource::Format &format)
 {
-    QString error;
+    ImportError error;
     const auto reader = ImportSource::open(path, format, &error);
     if (!reader)
         return;

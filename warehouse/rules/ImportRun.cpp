@@ -17,7 +17,7 @@ namespace {
 // Reading the file failed half-way: the pass is undone like any other failure.
 struct ReadFailure
 {
-    QString why;
+    ImportError why;
 };
 
 void addLine(QStringList &lines, const QString &line)
@@ -33,7 +33,7 @@ void addLine(QStringList &lines, const QString &line)
 bool scan(const Options &options, Report &report, const Progress &progress,
     const std::function<void(const TSchedaProdotto &, qint64)> &accept)
 {
-    QString error;
+    ImportError error;
     const auto reader = ImportSource::open(options.path, options.format, &error);
     if (!reader) {
         report.failure = error;
@@ -42,7 +42,7 @@ bool scan(const Options &options, Report &report, const Progress &progress,
     QStringList cells;
     for (qint64 index = 0; reader->next(cells); ++index) {
         if (progress && index % 1000 == 0 && !progress(reader->position(), reader->size())) {
-            report.failure = QStringLiteral("Importazione interrotta.");
+            report.failure = ImportError::Reason::Cancelled;
             return false;
         }
         if (index == 0 && options.headerRow)
@@ -69,7 +69,7 @@ bool scan(const Options &options, Report &report, const Progress &progress,
             break;
         }
     }
-    if (!reader->error().isEmpty()) {
+    if (reader->error().failed()) {
         report.failure = reader->error();
         return false;
     }
@@ -161,10 +161,8 @@ Report write(const Options &options, const Progress &progress)
         return report;
     } catch (const ArchiveError &e) {
         report.added = report.updated = 0;
-        report.failure = e.reason() == ArchiveError::Reason::Busy
-            ? archiveBusyText()
-            : QStringLiteral("Impossibile scrivere nell'archivio: nessuna scheda \u00e8 stata importata "
-                             "e l'archivio \u00e8 rimasto com'era.");
+        report.failure = e.reason() == ArchiveError::Reason::Busy ? ImportError::Reason::ArchiveBusy
+                                                                  : ImportError::Reason::ArchiveWriteFailed;
         return report;
     }
     report.written = true;
@@ -195,8 +193,8 @@ Report write(const Options &options, const Progress &progress)
 QString Report::text() const
 {
     QStringList out;
-    if (!failure.isEmpty())
-        out << failure << QString();
+    if (failure.failed())
+        out << failure.text() << QString();
     out << QStringLiteral("Righe di prodotti lette: %1").arg(formatCount(rows));
     if (written) {
         out << QStringLiteral("Schede aggiunte: %1").arg(formatCount(added));

@@ -38,7 +38,7 @@ struct Report
     QStringList notes; ///< "Riga 7: Nome prodotto tagliato a 50 caratteri"
     QStringList photoLines; ///< pictures skipped and why
     QString backupPath; ///< where the archive was copied before the first write
-    QString failure; ///< why reading or writing stopped, in Italian; empty when all went well
+    ImportError failure; ///< why reading or writing stopped; none when all went well
     bool written = false; ///< the cards are in the archive
 
     /** The whole report as text, in Italian, one line each. */

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "warehouse/rules/ImportError.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -45,7 +47,7 @@ struct Format
     bool byteOrderMark = false;
     int sheet = 0; ///< workbooks: the sheet read, from 0
     QStringList sheets; ///< workbooks: every sheet name
-    QString error; ///< set when the file cannot be read at all, in Italian
+    ImportError error; ///< set when the file cannot be read at all
 };
 
 /** Looks at the start of the file (the whole of a workbook's index) and guesses how to read it. */
@@ -64,18 +66,18 @@ public:
     /** Bytes of the file read so far and in all, for progress. */
     virtual qint64 position() const = 0;
     virtual qint64 size() const = 0;
-    QString error() const { return m_error; }
+    ImportError error() const { return m_error; }
 
 protected:
     virtual bool read(QStringList &cells) = 0;
-    QString m_error;
+    ImportError m_error;
 
 private:
     qint64 m_rows = 0;
 };
 
-/** Opens the file as `format` says; on failure returns nothing and sets `error` (in Italian). */
-std::unique_ptr<Reader> open(const QString &path, const Format &format, QString *error);
+/** Opens the file as `format` says; on failure returns nothing and sets `error`. */
+std::unique_ptr<Reader> open(const QString &path, const Format &format, ImportError *error);
 
 /** The name shown for an encoding and for a separator ("Punto e virgola" ...). */
 QString encodingName(Encoding encoding);

@@ -1,0 +1,523 @@
+#include "warehouse/rules/ImportSourceParts.h"
+
+#include "storage/FieldRules.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QSet>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <limits>
+
+#ifdef VETRINOVA_XLSX_READ
+#include <zip.h>
+#endif
+
+// Workbooks (.xlsx): a ZIP of XML parts, each read as it is inflated, within bounds.
+namespace ImportSource {
+namespace {
+#ifdef VETRINOVA_XLSX_READ
+// A cell reference's column letters as an index from 0: "B7" -> 1.
+int columnOf(QStringView reference)
+{
+    int column = 0;
+    qsizetype i = 0;
+    for (; i < reference.size() && reference.at(i).isLetter(); ++i) {
+        column = column * 26 + (reference.at(i).toUpper().unicode() - 'A' + 1);
+        if (column > MaxColumns)
+            return MaxColumns;
+    }
+    return i == 0 ? -1 : column - 1;
+}
+
+// The built-in number formats that show dates, and a format code that shows one.
+bool isDateFormat(int id, const QString &code)
+{
+    if ((id >= 14 && id <= 22) || (id >= 45 && id <= 47))
+        return id < 18 || id > 21; // 18-21 show times of day only
+    if (code.isEmpty())
+        return false;
+    QString plain;
+    bool quoted = false;
+    for (int i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char('['))
+            i = code.indexOf(QLatin1Char(']'), i) < 0 ? code.size() : code.indexOf(QLatin1Char(']'), i);
+        else if (c == QLatin1Char('\\'))
+            ++i;
+        else if (!quoted)
+            plain += c.toLower();
+    }
+    return plain.contains(QLatin1Char('d')) || plain.contains(QLatin1Char('y'));
+}
+
+QString numberText(const QString &value, bool date)
+{
+    bool ok = false;
+    const double number = QLocale::c().toDouble(value, &ok);
+    if (!ok)
+        return value;
+    if (date && number >= 1 && number < 2958466) // the spreadsheet's days from 1900 to 9999
+        return formatDate(QDate(1899, 12, 30).addDays(qint64(number)));
+    return generalForm(number);
+}
+
+// The text of an element with runs (<si>, <is>): every <t> inside it but the phonetic guides, cut
+// to a cell's length as it is read.
+QString runText(QXmlStreamReader &xml)
+{
+    const QString end = xml.name().toString();
+    QString text;
+    int phonetic = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.name() == QLatin1String("rPh"))
+                ++phonetic;
+            else if (xml.name() == QLatin1String("t") && phonetic == 0)
+                text += xml.readElementText(QXmlStreamReader::IncludeChildElements).left(MaxCellChars - text.size());
+        } else if (xml.isEndElement()) {
+            if (xml.name() == QLatin1String("rPh"))
+                --phonetic;
+            else if (xml.name() == end)
+                break;
+        }
+    }
+    return text;
+}
+
+// The XML reader holds a whole text between two tags: a run longer than any cell can show is cut
+// here, before it is parsed. An entity (at most 10 bytes, "&#x10FFFF;") makes one character, so this
+// many bytes always give a whole cell.
+constexpr qint64 MaxTextBytes = qint64(MaxCellChars) * 10;
+
+// One member of the ZIP file as a device, read as it is inflated, within the bounds of a part and of
+// the whole workbook (counted in `inflated`), with overlong texts cut.
+class ZipEntry : public QIODevice
+{
+public:
+    ZipEntry(zip_t *zip, const QString &name, qint64 *inflated, qint64 partBytes)
+        : m_inflated(inflated)
+        , m_partBytes(partBytes)
+    {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        const QByteArray n = name.toUtf8();
+        if (zip_stat(zip, n.constData(), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
+            m_size = qint64(std::min<zip_uint64_t>(st.size, std::numeric_limits<qint64>::max()));
+        if (!checkBounds(m_size, *m_inflated + m_size))
+            return; // refused before a byte is inflated
+        m_file = zip_fopen(zip, n.constData(), 0);
+        if (m_file)
+            QIODevice::open(QIODevice::ReadOnly);
+    }
+    ~ZipEntry() override
+    {
+        if (m_file)
+            zip_fclose(m_file);
+    }
+    bool isSequential() const override { return true; }
+    qint64 done() const { return m_done; }
+    qint64 total() const { return m_size; }
+    /** Why the part was refused, when it was. */
+    ImportError refusal() const { return m_refusal; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_refusal.failed())
+            return -1;
+        qint64 out = 0;
+        while (out == 0 && maxSize > 0) {
+            if (m_at == m_raw.size()) {
+                m_raw.resize(64 << 10);
+                const zip_int64_t got = zip_fread(m_file, m_raw.data(), zip_uint64_t(m_raw.size()));
+                m_raw.resize(std::max<zip_int64_t>(got, 0));
+                m_at = 0;
+                if (got <= 0)
+                    return got < 0 ? -1 : 0;
+                m_done += got;
+                *m_inflated += got;
+                // The sizes written in the ZIP may lie: what is inflated counts.
+                if (!checkBounds(m_done, *m_inflated))
+                    return -1;
+            }
+            const char *raw = m_raw.constData();
+            while (m_at < m_raw.size() && out < maxSize) {
+                const char c = raw[m_at++];
+                if (keep(c))
+                    data[out++] = c;
+                if (m_refusal.failed())
+                    return -1;
+            }
+        }
+        return out;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    bool checkBounds(qint64 part, qint64 whole)
+    {
+        const Limits bounds = limits();
+        if (part > m_partBytes)
+            m_refusal = ImportError(ImportError::Reason::PartTooLarge, m_partBytes);
+        else if (whole > bounds.workbookBytes)
+            m_refusal = ImportError(ImportError::Reason::WorkbookTooLarge, bounds.workbookBytes);
+        return !m_refusal.failed();
+    }
+
+    // Whether a byte goes on to the XML reader: tags whole (within their bound), texts up to
+    // MaxTextBytes, then to the end of the entity or character they were in.
+    bool keep(char c)
+    {
+        if (m_inTag) {
+            if (++m_tagBytes > limits().markupBytes) {
+                m_refusal = ImportError(ImportError::Reason::MarkupTooLong, limits().markupBytes);
+                return false;
+            }
+            if (m_quote != 0) {
+                if (c == m_quote)
+                    m_quote = 0;
+            } else if (c == '>') {
+                m_inTag = false;
+                m_textBytes = 0;
+                m_entity = false;
+            } else if (m_tagBytes == 1 && (c == '!' || c == '?')) {
+                m_plainTag = true; // comments and declarations: a quote in them opens nothing
+            } else if ((c == '"' || c == '\'') && !m_plainTag) {
+                m_quote = c;
+            }
+            return true;
+        }
+        if (c == '<') {
+            m_inTag = true;
+            m_cut = false;
+            m_plainTag = false;
+            m_tagBytes = 0;
+            m_quote = 0;
+            return true;
+        }
+        if (m_cut)
+            return false;
+        const bool within = m_textBytes++ < MaxTextBytes;
+        const bool partOfLast = m_entity || (uchar(c) & 0xC0) == 0x80;
+        if (!within && !(partOfLast && m_textBytes <= MaxTextBytes + 12)) {
+            m_cut = true;
+            return false;
+        }
+        if (c == '&')
+            m_entity = true;
+        else if (c == ';')
+            m_entity = false;
+        return true;
+    }
+
+    zip_file_t *m_file = nullptr;
+    qint64 *m_inflated;
+    qint64 m_partBytes;
+    qint64 m_size = 0;
+    qint64 m_done = 0;
+    QByteArray m_raw;
+    qsizetype m_at = 0;
+    ImportError m_refusal;
+    bool m_inTag = false;
+    bool m_plainTag = false;
+    char m_quote = 0;
+    qint64 m_tagBytes = 0;
+    qint64 m_textBytes = 0;
+    bool m_entity = false;
+    bool m_cut = false;
+};
+
+class Workbook
+{
+public:
+    explicit Workbook(const QString &path)
+    {
+        int error = 0;
+        m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    }
+    ~Workbook()
+    {
+        if (m_zip)
+            zip_discard(m_zip);
+    }
+    Workbook(const Workbook &) = delete;
+    Workbook &operator=(const Workbook &) = delete;
+
+    bool open()
+    {
+        if (!m_zip)
+            return false;
+        const QByteArray book = entry(QStringLiteral("xl/workbook.xml"));
+        if (book.isEmpty())
+            return false;
+        QHash<QString, QString> targets;
+        QXmlStreamReader rels(entry(QStringLiteral("xl/_rels/workbook.xml.rels")));
+        while (!rels.atEnd()) {
+            rels.readNext();
+            if (rels.isStartElement() && rels.name() == QLatin1String("Relationship")) {
+                QString target = rels.attributes().value(QLatin1String("Target")).toString();
+                if (target.startsWith(QLatin1Char('/')))
+                    target.remove(0, 1);
+                else
+                    target.prepend(QStringLiteral("xl/"));
+                targets.insert(rels.attributes().value(QLatin1String("Id")).toString(), target);
+            }
+        }
+        QXmlStreamReader xml(book);
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("sheet")) {
+                QString id;
+                for (const QXmlStreamAttribute &a : xml.attributes())
+                    if (a.name() == QLatin1String("id"))
+                        id = a.value().toString();
+                names.append(xml.attributes().value(QLatin1String("name")).toString().left(MaxCellChars));
+                parts.append(targets.value(id, QStringLiteral("xl/worksheets/sheet%1.xml").arg(names.size())));
+            }
+        }
+        return !names.isEmpty() && !refusal.failed();
+    }
+    /** A small member whole; the index files are a few kilobytes and may not pass 16 MB. */
+    QByteArray entry(const QString &name)
+    {
+        ZipEntry e(m_zip, name, &m_inflated, std::min<qint64>(IndexBytes, limits().partBytes));
+        const QByteArray bytes = e.isOpen() ? e.readAll() : QByteArray();
+        if (!refusal.failed())
+            refusal = e.refusal();
+        return !refusal.failed() ? bytes : QByteArray();
+    }
+    std::unique_ptr<ZipEntry> stream(const QString &name)
+    {
+        auto e = std::make_unique<ZipEntry>(m_zip, name, &m_inflated, limits().partBytes);
+        if (!refusal.failed())
+            refusal = e->refusal();
+        return e->isOpen() ? std::move(e) : nullptr;
+    }
+
+    QStringList names;
+    QStringList parts;
+    ImportError refusal; ///< the first bound passed
+
+private:
+    static constexpr qint64 IndexBytes = 16 << 20;
+    zip_t *m_zip = nullptr;
+    qint64 m_inflated = 0;
+};
+
+class WorkbookReader : public Reader
+{
+public:
+    explicit WorkbookReader(const QString &path)
+        : m_book(path)
+        , m_size(QFileInfo(path).size())
+    { }
+    bool openSheet(int sheet)
+    {
+        if (!m_book.open() || sheet < 0 || sheet >= m_book.parts.size())
+            return false;
+        if (!readStrings())
+            return false;
+        readStyles();
+        m_sheet = m_book.stream(m_book.parts.at(sheet));
+        if (!m_sheet)
+            return false;
+        m_xml.setDevice(m_sheet.get());
+        return true;
+    }
+    /** Why the workbook was refused, when a bound was passed. */
+    ImportError refusal() const { return m_book.refusal; }
+
+    bool read(QStringList &cells) override
+    {
+        while (!m_xml.atEnd()) {
+            m_xml.readNext();
+            if (m_xml.isStartElement() && m_xml.name() == QLatin1String("row"))
+                return readRow(cells);
+        }
+        if (m_sheet && m_sheet->refusal().failed())
+            m_error = m_sheet->refusal();
+        else if (m_xml.hasError())
+            m_error = ImportError(ImportError::Reason::SheetDamaged, 0, m_xml.errorString());
+        return false;
+    }
+    qint64 position() const override
+    {
+        return m_sheet && m_sheet->total() > 0 ? m_size * m_sheet->done() / m_sheet->total() : 0;
+    }
+    qint64 size() const override { return m_size; }
+
+private:
+    bool readRow(QStringList &cells)
+    {
+        cells.clear();
+        while (!m_xml.atEnd()) {
+            m_xml.readNext();
+            if (m_xml.isEndElement() && m_xml.name() == QLatin1String("row"))
+                return true;
+            if (!m_xml.isStartElement() || m_xml.name() != QLatin1String("c"))
+                continue;
+            const QXmlStreamAttributes a = m_xml.attributes();
+            int column = columnOf(a.value(QLatin1String("r")));
+            if (column < 0)
+                column = int(cells.size());
+            const QString type = a.value(QLatin1String("t")).toString();
+            const int style = a.value(QLatin1String("s")).toInt();
+            QString value;
+            bool inline_ = false;
+            while (!m_xml.atEnd()) {
+                m_xml.readNext();
+                if (m_xml.isEndElement() && m_xml.name() == QLatin1String("c"))
+                    break;
+                if (!m_xml.isStartElement())
+                    continue;
+                if (m_xml.name() == QLatin1String("v")) {
+                    value = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).left(MaxCellChars);
+                } else if (m_xml.name() == QLatin1String("is")) {
+                    value = runText(m_xml);
+                    inline_ = true;
+                } else {
+                    m_xml.skipCurrentElement();
+                }
+            }
+            QString text;
+            if (inline_ || type == QLatin1String("str") || type == QLatin1String("e"))
+                text = value;
+            else if (type == QLatin1String("s"))
+                text = m_strings.value(value.toInt());
+            else if (type == QLatin1String("b"))
+                text = value == QLatin1String("1") ? QStringLiteral("S\u00ec") : QStringLiteral("No");
+            else if (!value.isEmpty())
+                text = numberText(value, m_dateStyles.contains(style));
+            if (column >= MaxColumns)
+                continue;
+            while (cells.size() <= column)
+                cells.append(QString());
+            cells[column] = text.left(MaxCellChars);
+        }
+        if (m_sheet && m_sheet->refusal().failed())
+            m_error = m_sheet->refusal();
+        else if (m_xml.hasError())
+            m_error = ImportError(ImportError::Reason::SheetDamaged, 0, m_xml.errorString());
+        return !m_error.failed();
+    }
+
+    // Shared strings are held, each cut to a cell: the cells point at them in any order. Their number
+    // and their characters in all are bounded too, as a table of many long texts would not be.
+    bool readStrings()
+    {
+        const auto file = m_book.stream(QStringLiteral("xl/sharedStrings.xml"));
+        if (!file)
+            return !m_book.refusal.failed();
+        const Limits bounds = limits();
+        qint64 chars = 0;
+        QXmlStreamReader xml(file.get());
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
+                if (m_strings.size() == bounds.sharedStrings) {
+                    m_book.refusal = ImportError(ImportError::Reason::TooManySharedStrings, bounds.sharedStrings);
+                    return false;
+                }
+                m_strings.append(runText(xml));
+                chars += m_strings.last().size();
+                if (chars > bounds.sharedChars) {
+                    m_book.refusal = ImportError(ImportError::Reason::SharedTextTooLong, bounds.sharedChars);
+                    return false;
+                }
+            }
+        }
+        if (file->refusal().failed())
+            m_book.refusal = file->refusal();
+        return !m_book.refusal.failed();
+    }
+
+    void readStyles()
+    {
+        QXmlStreamReader xml(m_book.entry(QStringLiteral("xl/styles.xml")));
+        QHash<int, QString> codes;
+        bool inCellFormats = false;
+        int index = 0;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                const QXmlStreamAttributes a = xml.attributes();
+                if (xml.name() == QLatin1String("numFmt")) {
+                    codes.insert(
+                        a.value(QLatin1String("numFmtId")).toInt(), a.value(QLatin1String("formatCode")).toString());
+                } else if (xml.name() == QLatin1String("cellXfs")) {
+                    inCellFormats = true;
+                } else if (xml.name() == QLatin1String("xf") && inCellFormats) {
+                    const int id = a.value(QLatin1String("numFmtId")).toInt();
+                    if (isDateFormat(id, codes.value(id)))
+                        m_dateStyles.insert(index);
+                    ++index;
+                }
+            } else if (xml.isEndElement() && xml.name() == QLatin1String("cellXfs")) {
+                inCellFormats = false;
+            }
+        }
+    }
+
+    Workbook m_book;
+    qint64 m_size;
+    std::unique_ptr<ZipEntry> m_sheet;
+    QXmlStreamReader m_xml;
+    QStringList m_strings;
+    QSet<int> m_dateStyles;
+};
+#endif
+} // namespace
+
+bool isWorkbook(const QByteArray &head)
+{
+    return head.startsWith("PK\x03\x04");
+}
+
+bool readsWorkbooks()
+{
+#ifdef VETRINOVA_XLSX_READ
+    return true;
+#else
+    return false;
+#endif
+}
+
+void describeWorkbook(const QString &path, Format &format)
+{
+#ifdef VETRINOVA_XLSX_READ
+    Workbook book(path);
+    if (!book.open())
+        format.error = book.refusal.failed() ? book.refusal : ImportError::Reason::NotWorkbook;
+    format.sheets = book.names;
+#else
+    Q_UNUSED(path);
+    format.error = ImportError::Reason::WorkbooksNotRead;
+#endif
+}
+
+std::unique_ptr<Reader> openWorkbook(const QString &path, const Format &format, ImportError *error)
+{
+#ifdef VETRINOVA_XLSX_READ
+    auto reader = std::make_unique<WorkbookReader>(path);
+    if (reader->openSheet(format.sheet))
+        return reader;
+    if (error)
+        *error = reader->refusal().failed() ? reader->refusal() : ImportError::Reason::NotWorkbook;
+    return nullptr;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(format);
+    if (error)
+        *error = ImportError::Reason::WorkbooksNotRead;
+    return nullptr;
+#endif
+}
+} // namespace ImportSource

@@ -1,6 +1,6 @@
 #include "storage/PaginaListino.h"
 
-#include "storage/ArchiveFile.h"
+#include "storage/RecordFile.h"
 #include "storage/TextField.h"
 
 const std::array<TVoceListino::FieldInfo, TVoceListino::FieldCount> &TVoceListino::layout()
@@ -35,66 +35,32 @@ TPaginaListino TPaginaListino::load(const char *record)
     return page;
 }
 
+namespace {
+using Pages = RecordFile<TPaginaListino>;
+} // namespace
+
 qint64 PriceListFile::pageCount(const QString &path)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize, ArchiveFile::Access::Read);
-    const qint64 n = file.count();
-    file.close();
-    return n;
+    return Pages::count(path);
 }
 
 TPaginaListino PriceListFile::read(const QString &path, qint64 page)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize, ArchiveFile::Access::Read);
-    QByteArray record(TPaginaListino::RecordSize, '\0');
-    file.read(page - 1, record.data());
-    file.close();
-    return TPaginaListino::load(record.constData());
+    return Pages::read(path, page);
 }
 
 qint64 PriceListFile::write(const QString &path, qint64 page, const TPaginaListino &content, qint64 *written)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize);
-    const qint64 count = file.count();
-    if (page < 1 || page > count + 1)
-        throw ArchiveError("page out of range");
-    QByteArray record(TPaginaListino::RecordSize, '\0');
-    if (page <= count)
-        file.read(page - 1, record.data());
-    content.store(record.data());
-    file.write(page - 1, record.constData());
-    if (written)
-        *written = page;
-    file.close();
-    return page;
+    return Pages::write(path, page, content, written);
 }
 
 qint64 PriceListFile::append(const QString &path, const TPaginaListino &content, qint64 *written)
 {
-    // The count is taken under the same lock as the write, so two appending programs get two pages.
-    ArchiveFile file(path, TPaginaListino::RecordSize);
-    const qint64 index = file.count();
-    QByteArray record(TPaginaListino::RecordSize, '\0');
-    content.store(record.data());
-    file.write(index, record.constData());
-    if (written)
-        *written = index + 1;
-    file.close();
-    return index + 1;
+    return Pages::append(path, content, written);
 }
 
 PriceListFile::Chosen PriceListFile::readChosen(const QString &path, const std::function<qint64(qint64)> &choose)
 {
-    ArchiveFile file(path, TPaginaListino::RecordSize, ArchiveFile::Access::Read);
-    Chosen found;
-    found.count = file.count();
-    if (found.count > 0)
-        found.number = choose(found.count);
-    if (found.number > 0) {
-        QByteArray record(TPaginaListino::RecordSize, '\0');
-        file.read(found.number - 1, record.data());
-        found.page = TPaginaListino::load(record.constData());
-    }
-    file.close();
-    return found;
+    const Pages::Chosen found = Pages::readChosen(path, choose);
+    return { found.count, found.number, found.record };
 }

@@ -126,12 +126,12 @@ public:
     qint64 done() const { return m_done; }
     qint64 total() const { return m_size; }
     /** Why the part was refused, when it was. */
-    ImportError refusal() const { return m_refusal; }
+    ImportError error() const { return m_error; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        if (m_refusal.failed())
+        if (m_error.failed())
             return -1;
         qint64 out = 0;
         while (out == 0 && maxSize > 0) {
@@ -153,7 +153,7 @@ protected:
                 const char c = raw[m_at++];
                 if (keep(c))
                     data[out++] = c;
-                if (m_refusal.failed())
+                if (m_error.failed())
                     return -1;
             }
         }
@@ -166,10 +166,10 @@ private:
     {
         const Limits bounds = limits();
         if (part > m_partBytes)
-            m_refusal = ImportError(ImportError::Reason::PartTooLarge, m_partBytes);
+            m_error = ImportError(ImportError::Reason::PartTooLarge, m_partBytes);
         else if (whole > bounds.workbookBytes)
-            m_refusal = ImportError(ImportError::Reason::WorkbookTooLarge, bounds.workbookBytes);
-        return !m_refusal.failed();
+            m_error = ImportError(ImportError::Reason::WorkbookTooLarge, bounds.workbookBytes);
+        return !m_error.failed();
     }
 
     // Whether a byte goes on to the XML reader: tags whole (within their bound), texts up to
@@ -178,7 +178,7 @@ private:
     {
         if (m_inTag) {
             if (++m_tagBytes > limits().markupBytes) {
-                m_refusal = ImportError(ImportError::Reason::MarkupTooLong, limits().markupBytes);
+                m_error = ImportError(ImportError::Reason::MarkupTooLong, limits().markupBytes);
                 return false;
             }
             if (m_quote != 0) {
@@ -225,7 +225,7 @@ private:
     qint64 m_done = 0;
     QByteArray m_raw;
     qsizetype m_at = 0;
-    ImportError m_refusal;
+    ImportError m_error;
     bool m_inTag = false;
     bool m_plainTag = false;
     char m_quote = 0;
@@ -283,28 +283,28 @@ public:
                 parts.append(targets.value(id, QStringLiteral("xl/worksheets/sheet%1.xml").arg(names.size())));
             }
         }
-        return !names.isEmpty() && !refusal.failed();
+        return !names.isEmpty() && !error.failed();
     }
     /** A small member whole; the index files are a few kilobytes and may not pass 16 MB. */
     QByteArray entry(const QString &name)
     {
         ZipEntry e(m_zip, name, &m_inflated, std::min<qint64>(IndexBytes, limits().partBytes));
         const QByteArray bytes = e.isOpen() ? e.readAll() : QByteArray();
-        if (!refusal.failed())
-            refusal = e.refusal();
-        return !refusal.failed() ? bytes : QByteArray();
+        if (!error.failed())
+            error = e.error();
+        return !error.failed() ? bytes : QByteArray();
     }
     std::unique_ptr<ZipEntry> stream(const QString &name)
     {
         auto e = std::make_unique<ZipEntry>(m_zip, name, &m_inflated, limits().partBytes);
-        if (!refusal.failed())
-            refusal = e->refusal();
+        if (!error.failed())
+            error = e->error();
         return e->isOpen() ? std::move(e) : nullptr;
     }
 
     QStringList names;
     QStringList parts;
-    ImportError refusal; ///< the first bound passed
+    ImportError error; ///< the first bound passed
 
 private:
     static constexpr qint64 IndexBytes = 16 << 20;
@@ -319,7 +319,36 @@ public:
         : m_book(path)
         , m_size(QFileInfo(path).size())
     { }
+    /** Opens the sheet; when a bound is passed on the way, error() says which. */
     bool openSheet(int sheet)
+    {
+        const bool opened = openParts(sheet);
+        if (!opened)
+            m_error = m_book.error;
+        return opened;
+    }
+
+    bool read(QStringList &cells) override
+    {
+        while (!m_xml.atEnd()) {
+            m_xml.readNext();
+            if (m_xml.isStartElement() && m_xml.name() == QLatin1String("row"))
+                return readRow(cells);
+        }
+        if (m_sheet && m_sheet->error().failed())
+            m_error = m_sheet->error();
+        else if (m_xml.hasError())
+            m_error = ImportError(ImportError::Reason::SheetDamaged, 0, m_xml.errorString());
+        return false;
+    }
+    qint64 position() const override
+    {
+        return m_sheet && m_sheet->total() > 0 ? m_size * m_sheet->done() / m_sheet->total() : 0;
+    }
+    qint64 size() const override { return m_size; }
+
+private:
+    bool openParts(int sheet)
     {
         if (!m_book.open() || sheet < 0 || sheet >= m_book.parts.size())
             return false;
@@ -332,29 +361,7 @@ public:
         m_xml.setDevice(m_sheet.get());
         return true;
     }
-    /** Why the workbook was refused, when a bound was passed. */
-    ImportError refusal() const { return m_book.refusal; }
 
-    bool read(QStringList &cells) override
-    {
-        while (!m_xml.atEnd()) {
-            m_xml.readNext();
-            if (m_xml.isStartElement() && m_xml.name() == QLatin1String("row"))
-                return readRow(cells);
-        }
-        if (m_sheet && m_sheet->refusal().failed())
-            m_error = m_sheet->refusal();
-        else if (m_xml.hasError())
-            m_error = ImportError(ImportError::Reason::SheetDamaged, 0, m_xml.errorString());
-        return false;
-    }
-    qint64 position() const override
-    {
-        return m_sheet && m_sheet->total() > 0 ? m_size * m_sheet->done() / m_sheet->total() : 0;
-    }
-    qint64 size() const override { return m_size; }
-
-private:
     bool readRow(QStringList &cells)
     {
         cells.clear();
@@ -402,8 +409,8 @@ private:
                 cells.append(QString());
             cells[column] = text.left(MaxCellChars);
         }
-        if (m_sheet && m_sheet->refusal().failed())
-            m_error = m_sheet->refusal();
+        if (m_sheet && m_sheet->error().failed())
+            m_error = m_sheet->error();
         else if (m_xml.hasError())
             m_error = ImportError(ImportError::Reason::SheetDamaged, 0, m_xml.errorString());
         return !m_error.failed();
@@ -415,7 +422,7 @@ private:
     {
         const auto file = m_book.stream(QStringLiteral("xl/sharedStrings.xml"));
         if (!file)
-            return !m_book.refusal.failed();
+            return !m_book.error.failed();
         const Limits bounds = limits();
         qint64 chars = 0;
         QXmlStreamReader xml(file.get());
@@ -423,20 +430,20 @@ private:
             xml.readNext();
             if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
                 if (m_strings.size() == bounds.sharedStrings) {
-                    m_book.refusal = ImportError(ImportError::Reason::TooManySharedStrings, bounds.sharedStrings);
+                    m_book.error = ImportError(ImportError::Reason::TooManySharedStrings, bounds.sharedStrings);
                     return false;
                 }
                 m_strings.append(runText(xml));
                 chars += m_strings.last().size();
                 if (chars > bounds.sharedChars) {
-                    m_book.refusal = ImportError(ImportError::Reason::SharedTextTooLong, bounds.sharedChars);
+                    m_book.error = ImportError(ImportError::Reason::SharedTextTooLong, bounds.sharedChars);
                     return false;
                 }
             }
         }
-        if (file->refusal().failed())
-            m_book.refusal = file->refusal();
-        return !m_book.refusal.failed();
+        if (file->error().failed())
+            m_book.error = file->error();
+        return !m_book.error.failed();
     }
 
     void readStyles()
@@ -495,7 +502,7 @@ void describeWorkbook(const QString &path, Format &format)
 #ifdef VETRINOVA_XLSX_READ
     Workbook book(path);
     if (!book.open())
-        format.error = book.refusal.failed() ? book.refusal : ImportError::Reason::NotWorkbook;
+        format.error = book.error.failed() ? book.error : ImportError::Reason::NotWorkbook;
     format.sheets = book.names;
 #else
     Q_UNUSED(path);
@@ -510,7 +517,7 @@ std::unique_ptr<Reader> openWorkbook(const QString &path, const Format &format, 
     if (reader->openSheet(format.sheet))
         return reader;
     if (error)
-        *error = reader->refusal().failed() ? reader->refusal() : ImportError::Reason::NotWorkbook;
+        *error = reader->error().failed() ? reader->error() : ImportError::Reason::NotWorkbook;
     return nullptr;
 #else
     Q_UNUSED(path);

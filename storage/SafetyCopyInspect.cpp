@@ -57,22 +57,15 @@ Problem inspect(const QString &zipPath, Contents *contents)
         return Problem::Foreign;
     QByteArray text;
     {
-        std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(zip_fopen_index(zip, listIndex, 0), zip_fclose);
+        zip_file_t *in = zip_fopen_index(zip, listIndex, 0);
         if (!in)
             return Problem::Unreadable;
-        QByteArray buffer(Chunk, Qt::Uninitialized);
-        for (;;) {
-            const zip_int64_t got = zip_fread(in.get(), buffer.data(), Chunk);
-            if (got < 0)
-                return Problem::Unreadable;
-            if (got == 0)
-                break;
-            text.append(buffer.constData(), got);
-            if (text.size() > bounds.listBytes)
-                return Problem::Foreign;
-        }
-        if (zip_fclose(in.release()) != 0)
-            return Problem::Unreadable;
+        const Problem read = readEntry(in, [&](const char *data, qint64 size) {
+            text.append(data, size);
+            return text.size() > bounds.listBytes ? Problem::Foreign : Problem::None;
+        });
+        if (read != Problem::None)
+            return read;
     }
     if (!parseManifest(text, contents))
         return Problem::Foreign;

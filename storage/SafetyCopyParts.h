@@ -37,6 +37,12 @@ struct Reader
     Reader &operator=(const Reader &) = delete;
 };
 
+/**
+ * Reads an entry opened with zip_fopen_index() to its end, a chunk at a time, and closes it. `take`
+ * gets each chunk and stops the reading by returning a problem; a read that fails is Unreadable.
+ */
+Problem readEntry(zip_file_t *opened, const std::function<Problem(const char *data, qint64 size)> &take);
+
 /** Reads the list; false when the text is not one this program writes. */
 bool parseManifest(const QByteArray &text, Contents *contents);
 

@@ -76,7 +76,6 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
     for (const Entry &e : contents.entries)
         total += e.size;
     qint64 done = 0;
-    QByteArray buffer(Chunk, Qt::Uninitialized);
     for (const Entry &e : contents.entries) {
         const QString target = staging + e.name;
         if (injected(Step::Unpack, e.name) || !QDir().mkpath(QFileInfo(target).path()))
@@ -92,25 +91,21 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
             return Problem::WriteFailed;
         QCryptographicHash hash(QCryptographicHash::Sha256);
         qint64 size = 0;
-        for (;;) {
-            const zip_int64_t got = zip_fread(in.get(), buffer.data(), Chunk);
-            if (got < 0)
-                return Problem::Unreadable;
-            if (got == 0)
-                break;
+        const Problem read = readEntry(in.release(), [&](const char *data, qint64 got) {
             size += got;
             // More than the list says: stop before a crafted entry fills the disk.
             if (size > e.size)
                 return Problem::Mismatch;
-            if (out.write(buffer.constData(), got) != got)
+            if (out.write(data, got) != got)
                 return Problem::WriteFailed;
-            hash.addData(QByteArrayView(buffer.constData(), got));
+            hash.addData(QByteArrayView(data, got));
             done += got;
             if (progress && !progress(done, total))
                 return Problem::Cancelled;
-        }
-        if (zip_fclose(in.release()) != 0)
-            return Problem::Unreadable;
+            return Problem::None;
+        });
+        if (read != Problem::None)
+            return read;
         if (size != e.size || hash.result().toHex() != e.sha256)
             return Problem::Mismatch;
         // On the disk before any current file is moved aside.

@@ -191,6 +191,22 @@ bool parseManifest(const QByteArray &text, Contents *contents)
     return true;
 }
 
+Problem readEntry(zip_file_t *opened, const std::function<Problem(const char *data, qint64 size)> &take)
+{
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> in(opened, zip_fclose);
+    QByteArray buffer(Chunk, Qt::Uninitialized);
+    for (;;) {
+        const zip_int64_t got = zip_fread(in.get(), buffer.data(), Chunk);
+        if (got < 0)
+            return Problem::Unreadable;
+        if (got == 0)
+            break;
+        if (const Problem p = take(buffer.constData(), got); p != Problem::None)
+            return p;
+    }
+    return zip_fclose(in.release()) == 0 ? Problem::None : Problem::Unreadable;
+}
+
 QString manifestName()
 {
     return QStringLiteral("Vetrinova-elenco-copia.txt");

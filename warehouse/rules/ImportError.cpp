@@ -1,6 +1,7 @@
 #include "warehouse/rules/ImportError.h"
 
 #include "storage/ArchiveError.h"
+#include "warehouse/rules/ImportRules.h"
 
 #include <QLocale>
 
@@ -18,10 +19,39 @@ QString sizeText(qint64 bytes)
         return number(bytes >> 10) + QStringLiteral(" KB");
     return number(bytes) + QStringLiteral(" byte");
 }
+// How a refusal names a money or quantity field.
+QString fieldWord(int field)
+{
+    if (field == TSchedaProdotto::Giacenza)
+        return QStringLiteral("giacenza");
+    if (field == TSchedaProdotto::Avviso)
+        return QStringLiteral("avviso");
+    return ImportRules::fieldTitle(static_cast<TSchedaProdotto::Field>(field)).toLower();
+}
 } // namespace
+
+ImportError ImportError::forCell(Reason reason, int field, const QString &value, qint64 bound)
+{
+    ImportError e(reason, bound, value);
+    e.m_field = field;
+    return e;
+}
+
+ImportError ImportError::inRow(qint64 row) const
+{
+    ImportError e = *this;
+    e.m_row = row;
+    return e;
+}
+
+QString ImportError::rowLine(qint64 row, const QString &text)
+{
+    return QStringLiteral("Riga %1: ").arg(row) + text;
+}
 
 QString ImportError::text() const
 {
+    const auto inRow = [this](const QString &text) { return m_row > 0 ? rowLine(m_row, text) : text; };
     switch (m_reason) {
     case Reason::None:
         return QString();
@@ -67,6 +97,17 @@ QString ImportError::text() const
     case Reason::ArchiveWriteFailed:
         return QStringLiteral("Impossibile scrivere nell'archivio: nessuna scheda \u00e8 stata importata "
                               "e l'archivio \u00e8 rimasto com'era.");
+    case Reason::MissingField:
+        return inRow(ImportRules::missingText(static_cast<TSchedaProdotto::Field>(m_field)));
+    case Reason::NotANumber:
+        return inRow(QStringLiteral("%1 non numerico: %2").arg(fieldWord(m_field), ImportRules::quoted(m_detail)));
+    case Reason::NumberTooLarge:
+        return inRow(QStringLiteral("%1 troppo grande: %2").arg(fieldWord(m_field), ImportRules::quoted(m_detail)));
+    case Reason::TooManyDigits:
+        return inRow(QStringLiteral("%1 oltre %2 cifre: %3")
+                         .arg(fieldWord(m_field))
+                         .arg(m_bound)
+                         .arg(ImportRules::quoted(m_detail)));
     }
     return QString();
 }

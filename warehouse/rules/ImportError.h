@@ -3,9 +3,9 @@
 #include <QString>
 
 /**
- * Why importing a product list stopped: the file could not be read (detected, opened, read to its
- * end), or the cards could not be written. Carried as a value from the readers to the window; the
- * Italian text is made from it in text() only.
+ * What went wrong in importing a product list: the file could not be read (detected, opened, read to
+ * its end), a row was refused, or the cards could not be written. Carried as a value from the readers
+ * and the rules to the window; the Italian text is made from it in text() only.
  */
 class ImportError
 {
@@ -26,7 +26,12 @@ public:
         SheetDamaged, ///< the sheet's XML is broken; detail() says where
         Cancelled, ///< the user stopped the import
         ArchiveBusy, ///< another copy of the program held the archive
-        ArchiveWriteFailed ///< writing the cards failed; the archive is as it was
+        ArchiveWriteFailed, ///< writing the cards failed; the archive is as it was
+        // A row refused, for its field(): the cell's value() and, where one is passed, the bound().
+        MissingField, ///< a required field is empty
+        NotANumber, ///< a money or quantity cell that reads as no number
+        NumberTooLarge, ///< a money cell too wide for its field
+        TooManyDigits ///< a quantity with more than bound() digits
     };
 
     ImportError() = default;
@@ -36,18 +41,31 @@ public:
         , m_detail(detail)
     { }
 
+    /** A row refused for a cell of `field` (a TSchedaProdotto::Field) holding `value`. */
+    static ImportError forCell(Reason reason, int field, const QString &value = QString(), qint64 bound = 0);
+    /** The same, in row `row` as the report numbers them. */
+    ImportError inRow(qint64 row) const;
+
     Reason reason() const { return m_reason; }
+    /** The row of the file, from 1; 0 when the error is not a row's. */
+    qint64 row() const { return m_row; }
+    /** The card field of a refused row; -1 for the others. */
+    int field() const { return m_field; }
     /** The bound passed, for the reasons that name one. */
     qint64 bound() const { return m_bound; }
-    /** What the XML reader said, for SheetDamaged. */
+    /** What the XML reader said, for SheetDamaged; the cell's value, for a refused row. */
     QString detail() const { return m_detail; }
     /** Whether there is anything to report. */
     bool failed() const { return m_reason != Reason::None; }
-    /** The message shown to the user, in Italian; empty for None. */
+    /** The message shown to the user, in Italian, a row's with "Riga n: " before it; empty for None. */
     QString text() const;
+    /** A line of the report about row `row`. */
+    static QString rowLine(qint64 row, const QString &text);
 
 private:
     Reason m_reason = Reason::None;
     qint64 m_bound = 0;
+    qint64 m_row = 0;
+    int m_field = -1;
     QString m_detail;
 };

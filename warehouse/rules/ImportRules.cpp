@@ -68,11 +68,6 @@ const struct
     { F::Prezzo, u"manca il prezzo di vendita" },
 };
 
-QString quoted(const QString &text)
-{
-    return QStringLiteral("\u00ab") + firstChars(text, 40) + QStringLiteral("\u00bb");
-}
-
 // The program's own form first, as every other reader of a due date takes it; then the other ways a
 // spreadsheet writes a day, day first too except the ISO form.
 QDate readImportedDate(const QString &text)
@@ -93,6 +88,19 @@ bool meansYes(const QString &text)
     return yes.contains(headerKey(text));
 }
 } // namespace
+
+QString quoted(const QString &text)
+{
+    return QStringLiteral("\u00ab") + firstChars(text, 40) + QStringLiteral("\u00bb");
+}
+
+QString missingText(F field)
+{
+    for (const auto &required : kRequired)
+        if (required.field == field)
+            return QString::fromUtf16(required.missing);
+    return QString();
+}
 
 QString fieldTitle(F field)
 {
@@ -173,39 +181,37 @@ Checked checkRow(const QStringList &cells, const Mapping &mapping)
     }
     if (!any)
         return result;
-    auto refuse = [&](const QString &reason) {
+    auto refuse = [&](const ImportError &reason) {
         result.verdict = Checked::Verdict::Refused;
         result.reason = reason;
         return result;
     };
     for (const auto &required : kRequired)
         if (result.card[required.field].isEmpty())
-            return refuse(QString::fromUtf16(required.missing));
+            return refuse(ImportError::forCell(ImportError::Reason::MissingField, required.field));
 
     for (F money : { F::Costo, F::Prezzo }) {
-        const QString title = fieldTitle(money).toLower();
         const auto value = readNumber(result.card[money]);
         if (!value)
-            return refuse(QStringLiteral("%1 non numerico: %2").arg(title, quoted(result.card[money])));
+            return refuse(ImportError::forCell(ImportError::Reason::NotANumber, money, result.card[money]));
         const QString text = normaliseMoney(generalForm(*value));
         if (text.size() > TSchedaProdotto::info(money).width)
-            return refuse(QStringLiteral("%1 troppo grande: %2").arg(title, quoted(result.card[money])));
+            return refuse(ImportError::forCell(ImportError::Reason::NumberTooLarge, money, result.card[money]));
         result.card[money] = text;
     }
     for (F quantity : { F::Giacenza, F::Avviso }) {
-        const QString title = quantity == F::Giacenza ? QStringLiteral("giacenza") : QStringLiteral("avviso");
         if (result.card[quantity].isEmpty()) {
             result.card[quantity] = QStringLiteral("0");
             continue;
         }
         const auto value = readNumber(result.card[quantity]);
         if (!value)
-            return refuse(QStringLiteral("%1 non numerico: %2").arg(title, quoted(result.card[quantity])));
+            return refuse(ImportError::forCell(ImportError::Reason::NotANumber, quantity, result.card[quantity]));
         const QString text = normaliseQuantity(generalForm(*value));
         const int width = TSchedaProdotto::info(quantity).width;
         if (text.size() > width)
             return refuse(
-                QStringLiteral("%1 oltre %2 cifre: %3").arg(title).arg(width).arg(quoted(result.card[quantity])));
+                ImportError::forCell(ImportError::Reason::TooManyDigits, quantity, result.card[quantity], width));
         result.card[quantity] = text;
     }
     if (!result.card[F::DataSca].isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/SchedaProdotto.h"
+#include "warehouse/rules/ImportError.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,11 @@ using Mapping = std::array<int, TSchedaProdotto::FieldCount>;
 /** The caption of a card field as the card shows it ("Codice articolo", "Prezzo di vendita" ...). */
 QString fieldTitle(TSchedaProdotto::Field field);
 
+/** What a refusal says of a required field left empty ("manca il codice articolo" ...). */
+QString missingText(TSchedaProdotto::Field field);
+/** A cell's value as a report line quotes it: its first 40 characters in guillemets. */
+QString quoted(const QString &text);
+
 /** A header reduced for matching: lower case, no accents, words separated by one blank. */
 QString headerKey(const QString &header);
 
@@ -36,8 +42,8 @@ struct Checked
     enum class Verdict { Accepted, Refused, Empty };
     Verdict verdict = Verdict::Empty;
     TSchedaProdotto card;
-    /** Why a row is refused, in Italian; empty otherwise. */
-    QString reason;
+    /** Why a row is refused (with no row number: the row is the caller's); none otherwise. */
+    ImportError reason;
     /** What changed in an accepted row (a text cut to its field, a date left out ...), in Italian. */
     QStringList notes;
     /** Characters the card cannot store, written as '?'. */

@@ -20,7 +20,7 @@ struct ReadFailure
     ImportError why;
 };
 
-void addLine(QStringList &lines, const QString &line)
+template <typename Line> void addLine(QList<Line> &lines, const Line &line)
 {
     if (lines.size() < MaxLines)
         lines.append(line);
@@ -48,14 +48,13 @@ bool scan(const Options &options, Report &report, const Progress &progress,
         if (index == 0 && options.headerRow)
             continue;
         const ImportRules::Checked checked = ImportRules::checkRow(cells, options.mapping);
-        const QString row = QStringLiteral("Riga %1: ").arg(rowNumber(index));
         switch (checked.verdict) {
         case ImportRules::Checked::Verdict::Empty:
             continue;
         case ImportRules::Checked::Verdict::Refused:
             ++report.rows;
             ++report.refused;
-            addLine(report.refusals, row + checked.reason);
+            addLine(report.refusals, checked.reason.inRow(rowNumber(index)));
             continue;
         case ImportRules::Checked::Verdict::Accepted:
             ++report.rows;
@@ -63,7 +62,7 @@ bool scan(const Options &options, Report &report, const Progress &progress,
             report.replaced += checked.replaced;
             if (!checked.notes.isEmpty()) {
                 ++report.noted;
-                addLine(report.notes, row + checked.notes.join(QStringLiteral("; ")));
+                addLine(report.notes, ImportError::rowLine(rowNumber(index), checked.notes.join(QStringLiteral("; "))));
             }
             accept(checked.card, index);
             break;
@@ -219,7 +218,10 @@ QString Report::text() const
         if (count > lines.size())
             out << QStringLiteral("... e altre %1 righe.").arg(formatCount(count - lines.size()));
     };
-    section(QStringLiteral("Righe rifiutate:"), refusals, refused);
+    QStringList refusalLines;
+    for (const ImportError &refusal : refusals)
+        refusalLines << refusal.text();
+    section(QStringLiteral("Righe rifiutate:"), refusalLines, refused);
     section(QStringLiteral("Righe modificate:"), notes, noted);
     section(QStringLiteral("Foto saltate:"), photoLines, photosSkipped);
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -34,7 +34,7 @@ struct Report
     qint64 replaced = 0; ///< characters written as "?"
     qint64 photosMatched = 0;
     qint64 photosSkipped = 0;
-    QStringList refusals; ///< "Riga 12: manca il prezzo di vendita"
+    QList<ImportError> refusals; ///< each with its row ("Riga 12: manca il prezzo di vendita")
     QStringList notes; ///< "Riga 7: Nome prodotto tagliato a 50 caratteri"
     QStringList photoLines; ///< pictures skipped and why
     QString backupPath; ///< where the archive was copied before the first write

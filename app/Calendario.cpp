@@ -43,13 +43,17 @@ TfrmCalendario::TfrmCalendario(QWidget *owner)
     connect(btnAnnulla, &QPushButton::clicked, this, &TfrmCalendario::btnAnnullaClick);
 }
 
+void TfrmCalendario::setTarget(QLineEdit *box)
+{
+    m_target = box;
+    lblMemory->setText(QStringLiteral("datasca"));
+}
+
 void TfrmCalendario::btnImportaDataClick()
 {
-    if (lblMemory->text() != QLatin1String("datasca"))
+    if (lblMemory->text() != QLatin1String("datasca") || !m_target)
         return;
-    QWidget *opener = parentWidget() ? parentWidget()->window() : nullptr;
-    if (auto *box = ownControl<QLineEdit>(opener, QStringLiteral("txtDataSca")))
-        box->setText(formatDate(calAppuntamenti->selectedDate()));
+    m_target->setText(formatDate(calAppuntamenti->selectedDate()));
     accept();
 }
 

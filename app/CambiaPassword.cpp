@@ -109,13 +109,12 @@ void TfrmCambiaPassword::txtPasswordChange()
 
 void TfrmCambiaPassword::cmdOKClick()
 {
-    QString stored;
-    try {
-        stored = Access::stored();
-    } catch (const std::exception &) {
+    const Result<QString, PasswordStore::Error> read = Access::stored();
+    if (!read) {
         Msg::plain(this, ChangeFailed);
         return;
     }
+    const QString &stored = *read;
     // An empty store holds no password at all: no old password may match it.
     if (stored.isEmpty() || stored != Access::normalise(txtPasswordOld->text())) {
         Msg::plain(this, QStringLiteral("Attenzione: vecchia password errata."));
@@ -143,15 +142,10 @@ void TfrmCambiaPassword::cmdOKClick()
     case Access::Problem::None:
         break;
     }
-    try {
-        Access::store(plain);
-    } catch (const PasswordStore::Error &e) {
-        Msg::plain(this,
-            e.why() == WriteError::LinkOutside ? Msg::linkOutsideMessage(QStringLiteral("unins000.dll"))
-                                               : ChangeFailed);
-        return;
-    } catch (const std::exception &) {
-        Msg::plain(this, ChangeFailed);
+    if (const Result<Done, PasswordStore::Error> kept = Access::store(plain); !kept) {
+        const bool linkOutside = kept.error().reason == PasswordStore::Error::Reason::NotWritten
+            && kept.error().why == WriteError::LinkOutside;
+        Msg::plain(this, linkOutside ? Msg::linkOutsideMessage(QStringLiteral("unins000.dll")) : ChangeFailed);
         return;
     }
     Msg::plain(this, QStringLiteral("Modifica della password completata con successo."));

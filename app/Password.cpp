@@ -102,15 +102,14 @@ void TfrmPassword::txtPasswordChange()
 
 void TfrmPassword::cmdOKClick()
 {
-    QString stored;
-    try {
-        stored = Access::stored();
-    } catch (const std::exception &) {
+    const Result<QString, PasswordStore::Error> read = Access::stored();
+    if (!read) {
         Msg::plain(this,
             QStringLiteral("Attenzione: si è verificato un errore durante la procedura di lettura della "
                            "password. Si consiglia di reinstallare il software."));
         return;
     }
+    const QString &stored = *read;
     const QString typed = Access::normalise(txtPassword->text());
     // An empty store holds no password at all: nothing typed may match it.
     if (!stored.isEmpty() && typed == stored) {

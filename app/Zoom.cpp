@@ -26,6 +26,11 @@ TfrmZoom::TfrmZoom(QWidget *owner)
     connect(imgFoto, &PhotoBox::clicked, this, &TfrmZoom::accept);
 }
 
+void TfrmZoom::setPicture(const QImage &picture)
+{
+    imgFoto->setPicture(picture);
+}
+
 void TfrmZoom::formShow()
 {
     const QSize screenSize = (screen() ? screen() : QGuiApplication::primaryScreen())->geometry().size();

@@ -3,6 +3,7 @@
 #include "widgets/DialogWindow.h"
 
 class PhotoBox;
+class QImage;
 
 /** The card's photo as large as the screen allows; a click closes it. */
 class TfrmZoom : public DialogWindow
@@ -11,6 +12,8 @@ class TfrmZoom : public DialogWindow
     Q_DISABLE_COPY_MOVE(TfrmZoom)
 public:
     explicit TfrmZoom(QWidget *owner);
+
+    void setPicture(const QImage &picture);
 
 protected:
     void formShow() override;

@@ -1,12 +1,12 @@
 #include "pricelist/AnteprimaProdotto.h"
 
-TfrmAnteprimaProdotto::TfrmAnteprimaProdotto(QWidget *editor)
+TfrmAnteprimaProdotto::TfrmAnteprimaProdotto(TfrmListinoPrezzi *editor)
     : PagePrintWindow(editor, Output::Preview)
 {
     setObjectName(QStringLiteral("frmAnteprimaProdotto"));
 }
 
-void TfrmAnteprimaProdotto::openFrom(QWidget *editor)
+void TfrmAnteprimaProdotto::openFrom(TfrmListinoPrezzi *editor)
 {
     TfrmAnteprimaProdotto window(editor);
     window.exec();

@@ -7,7 +7,7 @@ class TfrmAnteprimaProdotto : public PagePrintWindow
 {
     Q_OBJECT
 public:
-    explicit TfrmAnteprimaProdotto(QWidget *editor);
+    explicit TfrmAnteprimaProdotto(TfrmListinoPrezzi *editor);
     /** Shows a fresh preview window over `editor`, modally, and frees it when it closes. */
-    static void openFrom(QWidget *editor);
+    static void openFrom(TfrmListinoPrezzi *editor);
 };

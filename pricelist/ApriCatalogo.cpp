@@ -199,8 +199,7 @@ void TfrmApriCatalogo::formClose()
     const QString path = lblFile->text();
     const QString file = QFileInfo(path).fileName();
     TfrmListinoPrezzi *editor = WindowSet::instance<TfrmListinoPrezzi>();
-    editor->findChild<QLabel *>(QStringLiteral("lblFile"))->setText(path);
-    editor->findChild<QLabel *>(QStringLiteral("lblNome"))->setText(file.left(file.size() - 4));
+    editor->openFile(path, file.left(file.size() - 4));
     editor->handOverFrom(this);
 }
 

@@ -7,6 +7,7 @@
 #include "pricelist/rules/SlotPhotos.h"
 #include "storage/ArchiveResult.h"
 #include "storage/PaginaListino.h"
+#include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "widgets/BoxBehaviour.h"
 #include "widgets/FileDialogs.h"
@@ -260,7 +261,45 @@ TPaginaListino TfrmListinoPrezzi::pageFromBoxes() const
     return page;
 }
 
+TfrmListinoPrezzi::PageState TfrmListinoPrezzi::pageState() const
+{
+    PageState state;
+    state.file = trimText(lblFile->text());
+    state.title = lblNome->text();
+    state.position = lblPosizione->text();
+    state.boxes = pageFromBoxes();
+    for (int i = 0; i < TPaginaListino::SlotCount; ++i)
+        state.photos[size_t(i)] = m_slots[size_t(i)].imgFoto->picture();
+    state.blank = imgBianco->picture();
+    return state;
+}
+
+void TfrmListinoPrezzi::openFile(const QString &path, const QString &name)
+{
+    lblFile->setText(path);
+    lblNome->setText(name);
+}
+
+void TfrmListinoPrezzi::fillSlot(QChar slot, const TSchedaProdotto &card, qint64 number)
+{
+    using F = TSchedaProdotto;
+    const Slot &s = m_slots[size_t(slotIndex(slot))];
+    // Copied as stored: the slot boxes are at least as wide as these fields.
+    s.txtNome->setText(trimText(card[F::Nome]));
+    s.txtUM->setText(trimText(card[F::UM]));
+    s.txtCaratteristiche->setText(trimText(card[F::Caratteristiche]));
+    s.txtCodice->setText(trimText(card[F::Codice]));
+    s.txtPrezzo->setText(trimText(card[F::Prezzo]));
+    lblRecord->setText(QString::number(number));
+    loadWarehousePhoto(slot);
+}
+
 void TfrmListinoPrezzi::cmdSalvaClick()
+{
+    (void)save();
+}
+
+bool TfrmListinoPrezzi::save()
 {
     const Slot &a = m_slots[0];
     const struct
@@ -281,7 +320,7 @@ void TfrmListinoPrezzi::cmdSalvaClick()
                                "prodotto.")
                     .arg(QLatin1String(r.what)));
             r.box->setFocus(Qt::OtherFocusReason);
-            return;
+            return false;
         }
 
     const qint64 shown = shownPage();
@@ -296,12 +335,12 @@ void TfrmListinoPrezzi::cmdSalvaClick()
         if (written > 0)
             lblPosizione->setText(QString::number(written));
         Msg::archiveError(this, saved.error());
-        return;
+        return false;
     }
     lblPosizione->setText(QString::number(written));
     if (const WriteError failed = savePagePhotos(); failed != WriteError::None) {
         Msg::savedButNotThePhotos(this, shown == 0, true, failed);
-        return;
+        return true;
     }
     if (shown > 0)
         Msg::information(this,
@@ -309,6 +348,7 @@ void TfrmListinoPrezzi::cmdSalvaClick()
                            "archivio."));
     else
         Msg::information(this, QStringLiteral("La scheda corrente è stata inserita in archivio."));
+    return true;
 }
 
 void TfrmListinoPrezzi::navigate(Move move)

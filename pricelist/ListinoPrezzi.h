@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/FileReplace.h"
+#include "storage/PaginaListino.h"
 #include "widgets/Workspace.h"
 
 #include <QImage>
@@ -11,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class PhotoBox;
 class PictureButton;
-struct TPaginaListino;
+struct TSchedaProdotto;
 
 /**
  * The page editor of a price list: one A4 page of eight product slots A to H at a time, typed or
@@ -22,11 +23,29 @@ class TfrmListinoPrezzi : public Workspace
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmListinoPrezzi)
 public:
+    /** What the editor shows, as the print windows print it: the texts exactly as on screen. */
+    struct PageState
+    {
+        QString file; ///< the list's path, trimmed
+        QString title; ///< the list's name as shown
+        QString position; ///< the page number as shown; empty for a new page
+        TPaginaListino boxes; ///< the eight slots' boxes
+        std::array<QImage, TPaginaListino::SlotCount> photos;
+        QImage blank; ///< the picture of a slot with no photo
+    };
+
     TfrmListinoPrezzi();
 
+    PageState pageState() const;
+    /** Saves the page shown as Salva does, reporting a failure itself; true when the page is in the list. */
+    bool save();
+    /** Shows the list `path`, named `name` (its file name without ".lis"); the window is shown by the caller. */
+    void openFile(const QString &path, const QString &name);
+    /** Fills slot `slot` (A to H) from the warehouse card of record `number`, its photo included. */
+    void fillSlot(QChar slot, const TSchedaProdotto &card, qint64 number);
+
     void cmdNuovoClick();
-    // Invokable: the print windows save the page before printing the whole list.
-    Q_INVOKABLE void cmdSalvaClick();
+    void cmdSalvaClick();
     void cmdPrimoClick();
     void cmdIndietroClick();
     void cmdAvantiClick();
@@ -41,7 +60,7 @@ public:
     void impProdottoClick(QChar slot);
 
     /** Loads the photo of the warehouse card named by lblRecord into the slot (the blank one if none). */
-    Q_INVOKABLE void loadWarehousePhoto(QChar slot);
+    void loadWarehousePhoto(QChar slot);
     /**
      * Writes the eight slot photos of the page shown, under its number, except those whose file could
      * not be shown whole. A slot that fails keeps its picture and its old file; the first failure's reason.

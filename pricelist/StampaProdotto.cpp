@@ -1,7 +1,7 @@
 #include "pricelist/StampaProdotto.h"
 
+#include "pricelist/ListinoPrezzi.h"
 #include "pricelist/WholeListChoice.h"
-#include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"
 #include "report/engine/PriceListReport.h"
@@ -38,7 +38,7 @@ Texts textsFor(PagePrintWindow::Output output)
 }
 } // namespace
 
-PagePrintWindow::PagePrintWindow(QWidget *editor, Output output)
+PagePrintWindow::PagePrintWindow(TfrmListinoPrezzi *editor, Output output)
     : DialogWindow(
         editor, textsFor(output).caption, QSize(364, 287 + WholeListChoice::ExtraHeight), QColor(0x42, 0x7A, 0xA8))
     , m_editor(editor)
@@ -78,18 +78,19 @@ void PagePrintWindow::btnStampaClick()
         accept();
         return;
     }
+    const TfrmListinoPrezzi::PageState shown = m_editor->pageState();
     PriceListPageValues values;
-    values.title = EditorControls::text(m_editor, QStringLiteral("lblNome"));
-    values.page = EditorControls::text(m_editor, QStringLiteral("lblPosizione"));
-    for (int k = 0; k < 8; ++k) {
-        const QString x = QStringLiteral("_") + slotLetter(k);
+    values.title = shown.title;
+    values.page = shown.position;
+    for (int k = 0; k < TPaginaListino::SlotCount; ++k) {
+        const TVoceListino &voce = shown.boxes.voci[k];
         PriceListPageValues::Slot &slot = values.products[k];
-        slot.photo = EditorControls::picture(m_editor, QStringLiteral("imgFoto") + x);
-        slot.nome = EditorControls::text(m_editor, QStringLiteral("txtNome") + x);
-        slot.um = EditorControls::text(m_editor, QStringLiteral("txtUM") + x);
-        slot.caratteristiche = EditorControls::text(m_editor, QStringLiteral("txtCaratteristiche") + x);
-        slot.codice = EditorControls::text(m_editor, QStringLiteral("txtCodice") + x);
-        slot.prezzo = EditorControls::text(m_editor, QStringLiteral("txtPrezzo") + x);
+        slot.photo = shown.photos[size_t(k)];
+        slot.nome = voce[TVoceListino::Nome];
+        slot.um = voce[TVoceListino::UM];
+        slot.caratteristiche = voce[TVoceListino::Caratteristiche];
+        slot.codice = voce[TVoceListino::Codice];
+        slot.prezzo = voce[TVoceListino::Prezzo];
     }
     fillPriceListPage(m_repDocumento, values);
     const PreparedReport prepared = m_repDocumento.prepare();
@@ -105,13 +106,13 @@ void PagePrintWindow::btnAnnullaClick()
     reject();
 }
 
-TfrmStampaProdotto::TfrmStampaProdotto(QWidget *editor)
+TfrmStampaProdotto::TfrmStampaProdotto(TfrmListinoPrezzi *editor)
     : PagePrintWindow(editor, Output::Print)
 {
     setObjectName(QStringLiteral("frmStampaProdotto"));
 }
 
-void TfrmStampaProdotto::openFrom(QWidget *editor)
+void TfrmStampaProdotto::openFrom(TfrmListinoPrezzi *editor)
 {
     TfrmStampaProdotto window(editor);
     window.exec();

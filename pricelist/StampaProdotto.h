@@ -3,11 +3,12 @@
 #include "report/engine/ReportTemplate.h"
 #include "widgets/DialogWindow.h"
 
+class TfrmListinoPrezzi;
 class WholeListChoice;
 
 /**
  * The print and preview windows of a price-list page. They are twins: both fill repDocumento from
- * the page editor's controls as they are on screen, and differ only in their texts, their pictures
+ * the page editor's page as it is on screen, and differ only in their texts, their pictures
  * and their last step (print or preview).
  */
 class PagePrintWindow : public DialogWindow
@@ -16,8 +17,8 @@ class PagePrintWindow : public DialogWindow
 public:
     enum class Output { Print, Preview };
 
-    /** `editor` is the page editor: the window's owner and where every printed value is read. */
-    PagePrintWindow(QWidget *editor, Output output);
+    /** `editor` is the page editor: the window's owner and what it prints. */
+    PagePrintWindow(TfrmListinoPrezzi *editor, Output output);
 
     /** Fills the page (or every page of the list, when chosen), prints or previews it, and closes the window. */
     void btnStampaClick();
@@ -28,7 +29,7 @@ protected:
     void formShow() override;
 
 private:
-    QWidget *m_editor;
+    TfrmListinoPrezzi *m_editor;
     Output m_output;
     ReportTemplate m_repDocumento;
     WholeListChoice *m_scelta;
@@ -39,7 +40,7 @@ class TfrmStampaProdotto : public PagePrintWindow
 {
     Q_OBJECT
 public:
-    explicit TfrmStampaProdotto(QWidget *editor);
+    explicit TfrmStampaProdotto(TfrmListinoPrezzi *editor);
     /** Shows a fresh print window over `editor`, modally, and frees it when it closes. */
-    static void openFrom(QWidget *editor);
+    static void openFrom(TfrmListinoPrezzi *editor);
 };

@@ -1,5 +1,6 @@
 #include "pricelist/WholeListChoice.h"
 
+#include "pricelist/ListinoPrezzi.h"
 #include "pricelist/rules/WholeList.h"
 #include "report/EditorControls.h"
 #include "storage/ArchiveResult.h"
@@ -140,7 +141,7 @@ std::optional<PreparedReport> WholeListChoice::prepare()
         if (answer == QMessageBox::Cancel)
             return std::nullopt;
         if (answer == QMessageBox::Yes) {
-            QMetaObject::invokeMethod(m_editor, "cmdSalvaClick");
+            qobject_cast<TfrmListinoPrezzi *>(m_editor)->save();
             // The editor has reported why it could not save; nothing is printed then.
             if (editorHasUnsavedChanges())
                 return std::nullopt;

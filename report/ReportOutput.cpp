@@ -4,6 +4,7 @@
 #include "report/engine/ReportPainter.h"
 #include "storage/FieldRules.h"
 #include "storage/FileReplace.h"
+#include "widgets/Logging.h"
 #include "widgets/Messages.h"
 #include "widgets/ProgressWindow.h"
 
@@ -25,6 +26,13 @@ ReportOutput::DialogHandler &dialogHandler()
 {
     static ReportOutput::DialogHandler h;
     return h;
+}
+
+/** A failure the user is told of, logged with its reason. */
+ReportFailure failed(ReportFailure failure)
+{
+    qCWarning(lcReport, "the report was not printed: %s", reportFailureName(failure));
+    return failure;
 }
 
 QString pdfNotSavedMessage()
@@ -97,10 +105,10 @@ void ReportOutput::print(QWidget *parent, const PreparedReport &report)
         if (dialog.exec() != QDialog::Accepted)
             return;
     }
-    printOn(parent, printer, report);
+    (void)printOn(parent, printer, report);
 }
 
-bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report)
+ReportResult ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report)
 {
     printer.setFullPage(true);
     // Choosing another printer or its properties in the dialog may have put another paper or
@@ -112,7 +120,7 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
             QStringLiteral("La stampante scelta non accetta il foglio %1 %2 del documento: sceglierne un'altra.")
                 .arg(QPageSize(landscape ? paper.transposed() : paper, QPageSize::Millimeter).name(),
                     landscape ? QStringLiteral("orizzontale") : QStringLiteral("verticale")));
-        return false;
+        return failed(ReportFailure::PaperRefused);
     }
     int first = 0;
     int last = -1;
@@ -129,7 +137,7 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
         file.emplace(chosenFile, FileReplace::Place::ChosenByUser);
         if (!file->open()) {
             Msg::error(parent, pdfNotSavedMessage());
-            return false;
+            return failed(ReportFailure::FileNotSaved);
         }
         printer.setOutputFileName(file->temporaryPath());
     }
@@ -138,41 +146,39 @@ bool ReportOutput::printOn(QWidget *parent, QPrinter &printer, const PreparedRep
     ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral(" Stampa"),
         QStringLiteral("Avanzamento della stampa"));
     bool stopped = false;
-    const ReportPainter::Outcome outcome
-        = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
-              if (total < 2)
-                  return true;
-              const QString label
-                  = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
-              if (!progress.step(done, total, label)) {
-                  stopped = true;
-                  if (!toFile)
-                      dropJob(printer);
-                  return false;
-              }
-              return true;
-          });
+    const ReportResult outcome = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
+        if (total < 2)
+            return true;
+        const QString label
+            = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
+        if (!progress.step(done, total, label)) {
+            stopped = true;
+            if (!toFile)
+                dropJob(printer);
+            return false;
+        }
+        return true;
+    });
     if (toFile) {
         printer.setOutputFileName(chosenFile);
         if (stopped) {
             file->cancel();
-            return false;
+            return ReportFailure::Stopped;
         }
         // Qt's PDF writer does not report a failed write; a whole PDF ends with its end-of-file mark.
-        if (outcome == ReportPainter::Outcome::Done && printer.printerState() != QPrinter::Error
-            && file->endsWith("%%EOF\n") && file->commit())
-            return true;
+        if (outcome && printer.printerState() != QPrinter::Error && file->endsWith("%%EOF\n") && file->commit())
+            return Done {};
         file->cancel();
-        if (outcome == ReportPainter::Outcome::Done) {
+        if (outcome) {
             Msg::error(parent, pdfNotSavedMessage());
-            return false;
+            return failed(ReportFailure::FileNotSaved);
         }
     }
     // A printer that did abort may also report the end of the job as failed: the user stopped it.
     if (stopped)
-        return false;
-    if (outcome == ReportPainter::Outcome::Done && printer.printerState() != QPrinter::Error)
-        return true;
+        return ReportFailure::Stopped;
+    if (outcome && printer.printerState() != QPrinter::Error)
+        return Done {};
     Msg::error(parent, QStringLiteral("Impossibile stampare il documento: controllare la stampante e riprovare."));
-    return false;
+    return failed(outcome ? ReportFailure::DeviceFailed : outcome.error());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/engine/PreparedReport.h"
+#include "report/engine/ReportPainter.h"
 
 #include <functional>
 
@@ -24,10 +25,10 @@ void print(QWidget *parent, const PreparedReport &report);
  * Prints on a printer whose dialog has been answered, honouring its page range, on the report's
  * paper and orientation whatever printer and properties were chosen. More than one page shows the
  * progress window dlgStampaInCorso, whose Annulla stops the job after the page in progress. A
- * printer that fails or refuses that paper is reported in an error box; returns false then, and
- * when the job is stopped.
+ * printer that fails or refuses that paper, or a PDF file that cannot be saved, is reported in an
+ * error box and logged; the result says which, or that the job was stopped.
  */
-bool printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report);
+ReportResult printOn(QWidget *parent, QPrinter &printer, const PreparedReport &report);
 
 /** Test seam: receives every preview and print instead of the screen and the printer. */
 using Handler = std::function<void(Action, const PreparedReport &)>;

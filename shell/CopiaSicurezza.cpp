@@ -3,6 +3,7 @@
 #include "storage/ArchiveError.h"
 #include "storage/Clock.h"
 #include "storage/FieldRules.h"
+#include "storage/Logging.h"
 #include "storage/ProgramFolder.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
@@ -49,6 +50,23 @@ QString confirmationText(const SafetyCopy::Contents &c)
                        : QStringLiteral("La copia non contiene la password: varrà quella del primo accesso.");
     text += QStringLiteral("\n\nProcedere con il ripristino?");
     return text;
+}
+
+/** Logs how a copy, its inspection or a restore ended, unless it went well or was stopped by the user. */
+void logEnd(const char *what, SafetyCopy::Problem problem, const QString &path)
+{
+    using SafetyCopy::Problem;
+    static const char *const names[] = { "none", "cancelled", "write failed", "read failed", "busy", "unreadable",
+        "not a safety copy", "unsafe name", "link", "mismatch", "restore failed", "too many files", "file too large",
+        "too large in all" };
+    const auto index = std::size_t(problem);
+    if (problem == Problem::Cancelled)
+        return;
+    if (problem == Problem::None)
+        qCInfo(lcCopy, "%s done: %s", what, qUtf8Printable(QDir::toNativeSeparators(path)));
+    else
+        qCWarning(lcCopy, "%s failed (%s): %s", what, index < std::size(names) ? names[index] : "?",
+            qUtf8Printable(QDir::toNativeSeparators(path)));
 }
 
 } // namespace
@@ -121,6 +139,7 @@ void crea(QWidget *parent)
             QStringLiteral("Avanzamento della copia di sicurezza"));
         problem = SafetyCopy::create(path, progressIn(progress, QStringLiteral("Copia di sicurezza in corso...")));
     }
+    logEnd("safety copy", problem, path);
     if (problem == SafetyCopy::Problem::None) {
         SafetyCopy::markCopied();
         Msg::information(parent, QStringLiteral("Copia di sicurezza creata:\n%1").arg(QDir::toNativeSeparators(path)));
@@ -136,6 +155,7 @@ void ripristina(QWidget *parent)
         return;
     SafetyCopy::Contents contents;
     if (const SafetyCopy::Problem p = SafetyCopy::inspect(path, &contents); p != SafetyCopy::Problem::None) {
+        logEnd("inspection of a safety copy", p, path);
         Msg::error(parent, problemMessage(p, true));
         return;
     }
@@ -148,6 +168,7 @@ void ripristina(QWidget *parent)
         problem = SafetyCopy::restore(
             path, progressIn(progress, QStringLiteral("Ripristino in corso: controllo dei file della copia...")));
     }
+    logEnd("restore", problem, path);
     if (problem == SafetyCopy::Problem::None) {
         // The folder is now what the copy holds: no need for an automatic copy of it at exit.
         SafetyCopy::markCopied();
@@ -171,6 +192,7 @@ void copiaAllUscita()
         problem = SafetyCopy::makeAutomaticCopy(
             Clock::now(), progressIn(progress, QStringLiteral("Copia di sicurezza automatica in corso...")));
     }
+    logEnd("automatic safety copy", problem, SafetyCopy::Settings::automaticFolder());
     if (problem != SafetyCopy::Problem::None && problem != SafetyCopy::Problem::Cancelled)
         Msg::warning(
             nullptr, QStringLiteral("Copia di sicurezza automatica non riuscita. ") + problemMessage(problem, false));

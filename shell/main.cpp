@@ -3,6 +3,8 @@
 #include "shell/CommandLine.h"
 #include "shell/CopiaSicurezza.h"
 #include "shell/Forms.h"
+#include "storage/LogFile.h"
+#include "widgets/Logging.h"
 
 #include <QTimer>
 
@@ -53,6 +55,8 @@ int main(int argc, char *argv[])
         return asked.exitCode;
     }
     Application app(argc, argv);
+    LogFile::install();
+    qCInfo(lcUi, "Vetrinova %s started", qUtf8Printable(QCoreApplication::applicationVersion()));
     StartupProbe probe;
     Forms::start();
     // Shown, not yet painted: that happens in the event loop.
@@ -62,5 +66,7 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("VETRINOVA_STARTUP_PROBE"))
         CopiaSicurezza::copiaAllUscita();
     Forms::destroyAll();
+    qCInfo(lcUi, "Vetrinova ended");
+    LogFile::uninstall();
     return rc;
 }

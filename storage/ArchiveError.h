@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/Logging.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -17,8 +19,24 @@ public:
     explicit ArchiveError(const std::string &what, Reason reason = Reason::Failed)
         : std::runtime_error(what)
         , m_reason(reason)
-    { }
+    {
+        // Every failed archive step passes here: the one place that logs them.
+        qCWarning(lcStorage, "archive: %s (%s)", what.c_str(), reasonName(reason));
+    }
     Reason reason() const { return m_reason; }
+
+    static const char *reasonName(Reason reason)
+    {
+        switch (reason) {
+        case Reason::Failed:
+            return "failed";
+        case Reason::Busy:
+            return "busy";
+        case Reason::LinkedOutside:
+            return "linked outside";
+        }
+        return "?";
+    }
 
 private:
     Reason m_reason;

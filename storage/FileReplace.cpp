@@ -1,9 +1,11 @@
 #include "storage/FileReplace.h"
 
 #include "storage/DiskSync.h"
+#include "storage/Logging.h"
 #include "storage/ProgramFolder.h"
 #include "storage/platform/Os.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -187,8 +189,28 @@ void FileReplace::cancel()
     dropTemporary();
 }
 
+const char *writeErrorName(WriteError error)
+{
+    switch (error) {
+    case WriteError::None:
+        return "none";
+    case WriteError::LinkOutside:
+        return "a link leads outside the program folder";
+    case WriteError::Busy:
+        return "busy";
+    case WriteError::WriteFailed:
+        return "write failed";
+    case WriteError::NameRefused:
+        return "name refused";
+    }
+    return "?";
+}
+
 bool FileReplace::fail(WriteError error)
 {
+    if (!m_failed)
+        qCWarning(lcStorage, "replacing %s failed: %s", qUtf8Printable(QDir::toNativeSeparators(m_path)),
+            writeErrorName(error));
     m_failed = true;
     m_error = error == WriteError::None ? WriteError::WriteFailed : error;
     dropTemporary();

@@ -16,6 +16,9 @@ enum class WriteError {
     NameRefused ///< the file system does not take the name, or a folder stands in the file's place
 };
 
+/** The reason's name, for the log. */
+const char *writeErrorName(WriteError error);
+
 /** The end of a whole-file write: true when the new file is in place, else why not. */
 class [[nodiscard]] WriteResult
 {

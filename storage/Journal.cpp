@@ -2,6 +2,7 @@
 
 #include "storage/DiskSync.h"
 #include "storage/FileReplace.h"
+#include "storage/Logging.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
 #include "storage/SchedaProdotto.h"
@@ -130,6 +131,7 @@ QString Journal::recover()
         parts.removeLast();
     if (!read || parts.size() < 2 || parts[0] != Heading) {
         (void)Os::close(file); // only read or locked: nothing of ours to lose
+        qCWarning(lcStorage, "the journal found at start cannot be read");
         return unreadable();
     }
     QStringList lines;
@@ -164,5 +166,7 @@ QString Journal::recover()
     (void)Os::close(file); // only read or locked: nothing of ours to lose
     if (settled && !removeJournal())
         settled = false;
+    qCWarning(lcStorage, "interrupted change found at start (%s, %s): %s", parts[1].constData(),
+        settled ? "settled" : "not settled", qUtf8Printable(message));
     return message;
 }

@@ -85,6 +85,16 @@ bool ProgramFiles::isCopyName(const QString &name)
     return copy.match(name).hasMatch();
 }
 
+QString ProgramFiles::logName()
+{
+    return QStringLiteral("Vetrinova.log");
+}
+
+QString ProgramFiles::previousLogName()
+{
+    return QStringLiteral("Vetrinova.1.log");
+}
+
 bool ProgramFiles::isProgramFile(const QString &name)
 {
     const qsizetype slash = name.indexOf(QLatin1Char('/'));

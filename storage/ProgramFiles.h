@@ -30,6 +30,14 @@ bool isSlotPhoto(const QString &name);
 /** "Vetrinova-copia-AAAA-MM-GG-hhmm.zip", or "-<n>.zip" for a later copy in the same minute. */
 bool isCopyName(const QString &name);
 
+/**
+ * The program's log, "Vetrinova.log", and the one before it, "Vetrinova.1.log". They are not program
+ * files: a safety copy neither holds nor restores them (a restore must not roll back the record of
+ * what went wrong), and they are appended to, never replaced, so they leave no temporaries.
+ */
+QString logName();
+QString previousLogName();
+
 /** Whether a relative name is one of the files the program keeps (and so is copied and restored). */
 bool isProgramFile(const QString &relativeName);
 /** Every file the program keeps in its folder now, relative names, sorted. */

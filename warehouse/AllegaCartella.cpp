@@ -162,20 +162,19 @@ TfrmAllegaCartella::TfrmAllegaCartella(QWidget *owner)
     }
 }
 
-void TfrmAllegaCartella::showFor(QWidget *editor)
+void TfrmAllegaCartella::showFor(TfrmMagazzino *editor)
 {
     TfrmAllegaCartella w(editor);
     w.fillFrom(editor);
     w.exec();
 }
 
-void TfrmAllegaCartella::fillFrom(QWidget *editor)
+void TfrmAllegaCartella::fillFrom(const TfrmMagazzino *editor)
 {
+    const TfrmMagazzino::Attachments attachments = editor->attachments();
     for (int s = 0; s < Slots; ++s) {
-        const auto *file = editor->findChild<QLabel *>(slotName("lblFile", s));
-        const auto *desc = editor->findChild<QLabel *>(slotName("lblDesc", s));
-        m_txtFile[s]->setText(file ? trimText(file->text()) : QString());
-        m_txtDesc[s]->setText(desc ? trimText(desc->text()) : QString());
+        m_txtFile[s]->setText(attachments[size_t(s)].file);
+        m_txtDesc[s]->setText(attachments[size_t(s)].description);
     }
     m_lblMemory->setText(QStringLiteral("magazzino"));
 }
@@ -242,14 +241,11 @@ void TfrmAllegaCartella::btnApplicaClick()
 {
     if (trimText(m_lblMemory->text()) != QLatin1String("magazzino"))
         return;
-    QWidget *editor = WindowSet::instance<TfrmMagazzino>();
-    if (editor) {
-        for (int s = 0; s < Slots; ++s) {
-            if (auto *file = editor->findChild<QLabel *>(slotName("lblFile", s)))
-                file->setText(trimText(m_txtFile[s]->text()));
-            if (auto *desc = editor->findChild<QLabel *>(slotName("lblDesc", s)))
-                desc->setText(trimText(m_txtDesc[s]->text()));
-        }
+    if (TfrmMagazzino *editor = WindowSet::instance<TfrmMagazzino>()) {
+        TfrmMagazzino::Attachments attachments;
+        for (int s = 0; s < Slots; ++s)
+            attachments[size_t(s)] = { trimText(m_txtFile[s]->text()), trimText(m_txtDesc[s]->text()) };
+        editor->setAttachments(attachments);
     }
     close();
 }

@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TfrmMagazzino;
 
 /**
  * The three attached files of the card on screen: each is copied into Documenti_Allegati when chosen,
@@ -22,13 +23,13 @@ public:
     explicit TfrmAllegaCartella(QWidget *owner);
 
     /**
-     * The editor's Allegati button: fills the six boxes from `editor`'s hidden labels lblFile01..03 and
-     * lblDesc01..03, tags the dialog "magazzino", shows it modally and frees it.
+     * The editor's Allegati button: fills the six boxes from the card's attachments, tags the dialog
+     * "magazzino", shows it modally and frees it.
      */
-    static void showFor(QWidget *editor);
+    static void showFor(TfrmMagazzino *editor);
 
-    /** Fills the six boxes from the hidden labels of `editor` and sets lblMemory to "magazzino". */
-    void fillFrom(QWidget *editor);
+    /** Fills the six boxes from the attachments of the card in `editor` and sets lblMemory to "magazzino". */
+    void fillFrom(const TfrmMagazzino *editor);
 
     /** The attachments folder in the program folder. */
     static QString folder();

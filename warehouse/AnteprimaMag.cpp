@@ -1,12 +1,12 @@
 #include "warehouse/AnteprimaMag.h"
 
-TfrmAnteprimaMag::TfrmAnteprimaMag(QWidget *editor)
+TfrmAnteprimaMag::TfrmAnteprimaMag(TfrmMagazzino *editor)
     : CardPrintWindow(editor, Output::Preview)
 {
     setObjectName(QStringLiteral("frmAnteprimaMag"));
 }
 
-void TfrmAnteprimaMag::openFrom(QWidget *editor)
+void TfrmAnteprimaMag::openFrom(TfrmMagazzino *editor)
 {
     TfrmAnteprimaMag window(editor);
     window.exec();

@@ -7,7 +7,7 @@ class TfrmAnteprimaMag : public CardPrintWindow
 {
     Q_OBJECT
 public:
-    explicit TfrmAnteprimaMag(QWidget *editor);
+    explicit TfrmAnteprimaMag(TfrmMagazzino *editor);
     /** Shows a fresh preview window over `editor`, modally, and frees it when it closes. */
-    static void openFrom(QWidget *editor);
+    static void openFrom(TfrmMagazzino *editor);
 };

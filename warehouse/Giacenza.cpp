@@ -148,6 +148,19 @@ void TfrmGiacenza::calculateTotal()
         txtTotale->setText(generalForm(*stock - *quantity));
 }
 
+void TfrmGiacenza::setStock(const QString &stock, bool add)
+{
+    lblAggiunta->setText(add ? addText() : subtractText());
+    txtGiacenza->setText(stock);
+    txtTotale->setText(stock);
+    txtAggiunta->setText(QStringLiteral("0"));
+}
+
+QString TfrmGiacenza::total() const
+{
+    return trimText(txtTotale->text());
+}
+
 void TfrmGiacenza::btnTotaleClick()
 {
     calculateTotal();
@@ -166,9 +179,6 @@ void TfrmGiacenza::btnAggiornaClick()
                 .arg(total));
         return;
     }
-    if (auto *stock
-        = ownControl<QLineEdit>(parentWidget() ? parentWidget()->window() : nullptr, QStringLiteral("txtGiacenza")))
-        stock->setText(total);
     accept();
 }
 

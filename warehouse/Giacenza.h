@@ -8,7 +8,7 @@ class QPushButton;
 
 /**
  * Adds a quantity to, or subtracts it from, the stock of the card on the editor. Which of the two
- * is the text of lblAggiunta; the result goes straight into the opener's txtGiacenza.
+ * is the text of lblAggiunta; once accepted, total() is the new stock for the opener to show.
  */
 class TfrmGiacenza : public DialogWindow
 {
@@ -19,6 +19,11 @@ public:
 
     static QString addText();
     static QString subtractText();
+
+    /** Starts from the card's `stock`, to add to it or (with `add` false) to subtract from it. */
+    void setStock(const QString &stock, bool add);
+    /** The resulting stock, trimmed. */
+    QString total() const;
 
 private:
     void btnTotaleClick();

@@ -3,6 +3,7 @@
 #include "storage/FieldRules.h"
 #include "storage/FileReplace.h"
 #include "widgets/FileDialogs.h"
+#include "widgets/Logging.h"
 #include "widgets/Messages.h"
 #include "widgets/ProgressWindow.h"
 #include "widgets/StatusHints.h"
@@ -330,8 +331,10 @@ void TfrmImportaSchede::reloadPreview(bool guess)
     // A file past a bound is refused here, at the preview, not after a whole check.
     if (reader && reader->error().failed())
         error = reader->error();
-    if (error.failed() || !reader)
+    if (error.failed() || !reader) {
+        qCWarning(lcImport, "%s cannot be read: %s", qUtf8Printable(m_path), qUtf8Printable(error.text()));
         Msg::warning(this, error.text());
+    }
     btnVerifica->setEnabled(reader != nullptr && !reader->error().failed());
     invalidate();
     panInfo->setText(QStringLiteral("Controllare le colonne scelte per i campi, poi premere Verifica."));
@@ -403,9 +406,10 @@ void TfrmImportaSchede::btnVerificaClick()
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);
     btnImporta->setEnabled(!report.failure.failed() && report.accepted > 0);
-    if (report.failure.failed())
+    if (report.failure.failed()) {
+        qCWarning(lcImport, "check of %s failed: %s", qUtf8Printable(m_path), qUtf8Printable(report.failure.text()));
         panInfo->setText(report.failure.text());
-    else if (report.accepted == 0)
+    } else if (report.accepted == 0)
         panInfo->setText(QStringLiteral("Nessuna riga pu\u00f2 essere importata: controllare le colonne scelte."));
     else
         panInfo->setText(QStringLiteral("Righe pronte da importare: %1. Premere Importa per scriverle in archivio.")
@@ -430,10 +434,13 @@ void TfrmImportaSchede::btnImportaClick()
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);
     if (!report.written) {
+        qCWarning(lcImport, "import of %s failed: %s", qUtf8Printable(m_path), qUtf8Printable(report.failure.text()));
         panInfo->setText(QStringLiteral("Importazione non eseguita."));
         Msg::error(this, report.failure.text());
         return;
     }
+    qCInfo(lcImport, "import of %s done: %lld added, %lld updated, %lld refused", qUtf8Printable(m_path),
+        qlonglong(report.added), qlonglong(report.updated), qlonglong(report.refused));
     // Once written, the same rows would be added a second time.
     btnImporta->setEnabled(false);
     panInfo->setText(QStringLiteral("Importazione completata."));

@@ -369,6 +369,24 @@ qint64 TfrmMagazzino::position() const
     return ok && n > 0 ? n : 0;
 }
 
+TfrmMagazzino::Attachments TfrmMagazzino::attachments() const
+{
+    Attachments out;
+    for (int s = 0; s < int(out.size()); ++s) {
+        out[size_t(s)].file = trimText(panel()->findChild<QLabel *>(labelName(F(int(F::File01) + s)))->text());
+        out[size_t(s)].description = trimText(panel()->findChild<QLabel *>(labelName(F(int(F::Desc01) + s)))->text());
+    }
+    return out;
+}
+
+void TfrmMagazzino::setAttachments(const Attachments &attachments)
+{
+    for (int s = 0; s < int(attachments.size()); ++s) {
+        panel()->findChild<QLabel *>(labelName(F(int(F::File01) + s)))->setText(attachments[size_t(s)].file);
+        panel()->findChild<QLabel *>(labelName(F(int(F::Desc01) + s)))->setText(attachments[size_t(s)].description);
+    }
+}
+
 void TfrmMagazzino::formShow()
 {
     clearCard();
@@ -417,6 +435,24 @@ void TfrmMagazzino::loadCardPhoto()
         imgFoto->showFile(photoPath(n), placeholderPicture());
     else
         imgFoto->setPicture(placeholderPicture());
+}
+
+TSchedaProdotto TfrmMagazzino::shownCard() const
+{
+    return cardFromScreen();
+}
+
+QImage TfrmMagazzino::shownPhoto() const
+{
+    return imgFoto->picture();
+}
+
+void TfrmMagazzino::zeroEmptyNumbers()
+{
+    if (trimText(txtGiacenza->text()).isEmpty())
+        txtGiacenza->setText(QStringLiteral("0"));
+    if (trimText(txtCosto->text()).isEmpty())
+        txtCosto->setText(QStringLiteral("0,00"));
 }
 
 TSchedaProdotto TfrmMagazzino::cardFromScreen() const
@@ -616,12 +652,9 @@ void TfrmMagazzino::openStockDialog(bool add)
         txtGiacenza->setText(QStringLiteral("0"));
     const QString stock = trimText(txtGiacenza->text());
     TfrmGiacenza dialog(this);
-    dialog.findChild<QLabel *>(QStringLiteral("lblAggiunta"))
-        ->setText(add ? TfrmGiacenza::addText() : TfrmGiacenza::subtractText());
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtGiacenza"))->setText(stock);
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtTotale"))->setText(stock);
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtAggiunta"))->setText(QStringLiteral("0"));
-    dialog.exec();
+    dialog.setStock(stock, add);
+    if (dialog.exec() == QDialog::Accepted)
+        txtGiacenza->setText(dialog.total());
 }
 
 void TfrmMagazzino::btnAggiungiClick()
@@ -680,14 +713,14 @@ void TfrmMagazzino::btnCancFotoClick()
 void TfrmMagazzino::btnZoomFotoClick()
 {
     TfrmZoom zoom(this);
-    zoom.findChild<PhotoBox *>(QStringLiteral("imgFoto"))->setPicture(imgFoto->picture().copy());
+    zoom.setPicture(imgFoto->picture().copy());
     zoom.exec();
 }
 
 void TfrmMagazzino::openDatePicker()
 {
     TfrmCalendario picker(this);
-    picker.findChild<QLabel *>(QStringLiteral("lblMemory"))->setText(QStringLiteral("datasca"));
+    picker.setTarget(txtDataSca);
     picker.exec();
 }
 

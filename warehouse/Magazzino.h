@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#include <array>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -20,7 +22,19 @@ class TfrmMagazzino : public Workspace
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmMagazzino)
 public:
+    /** A file attached to the card (its name in Documenti_Allegati) and what it is. */
+    struct Attachment
+    {
+        QString file;
+        QString description;
+    };
+    using Attachments = std::array<Attachment, 3>;
+
     TfrmMagazzino();
+
+    /** The attachments of the card on screen, trimmed; they are saved with the card. */
+    Attachments attachments() const;
+    void setAttachments(const Attachments &attachments);
 
     /** Shows `card`, read from record `number` (from 1), with its photo; an unknown paid flag keeps the tick. */
     void fillFromRecord(const TSchedaProdotto &card, qint64 number);
@@ -33,6 +47,12 @@ public:
     void clearCard();
     /** The stand-in for a missing photo: the picture held by the hidden imgBianco. */
     QImage placeholderPicture() const;
+
+    /** The card as on screen, each text exactly as in its box, and its photo. */
+    TSchedaProdotto shownCard() const;
+    QImage shownPhoto() const;
+    /** Shows an empty stock as 0 and an empty cost as 0,00, as a print counts them. */
+    void zeroEmptyNumbers();
 
 protected:
     void formShow() override;

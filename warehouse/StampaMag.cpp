@@ -1,11 +1,12 @@
 #include "warehouse/StampaMag.h"
 
-#include "report/EditorControls.h"
 #include "report/PrintWindowParts.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ProductCardReport.h"
 #include "storage/FieldRules.h"
+#include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "warehouse/Magazzino.h"
 #include "widgets/Messages.h"
 #include "widgets/PhotoBox.h"
 #include "widgets/Resources.h"
@@ -72,7 +73,7 @@ QRadioButton *addChoice(QWidget *panel, const QString &name, const QString &text
 }
 } // namespace
 
-CardPrintWindow::CardPrintWindow(QWidget *editor, Output output)
+CardPrintWindow::CardPrintWindow(TfrmMagazzino *editor, Output output)
     : DialogWindow(editor, textsFor(output).caption, QSize(364, 361), QColor(0x46, 0x82, 0xB4))
     , m_editor(editor)
     , m_output(output)
@@ -114,7 +115,7 @@ CardPrintWindow::CardPrintWindow(QWidget *editor, Output output)
 
 void CardPrintWindow::copyEditorPhoto()
 {
-    const QImage photo = EditorControls::picture(m_editor, QStringLiteral("imgFoto"));
+    const QImage photo = m_editor->shownPhoto();
     m_logo->setPicture(photo.isNull() ? m_bianco->picture() : photo);
 }
 
@@ -137,30 +138,27 @@ void CardPrintWindow::optDueClick()
 void CardPrintWindow::btnStampaClick()
 {
     // Empty boxes count as nothing in stock at no cost, and the editor shows it from now on.
-    if (trimText(EditorControls::text(m_editor, QStringLiteral("txtGiacenza"))).isEmpty())
-        EditorControls::setText(m_editor, QStringLiteral("txtGiacenza"), QStringLiteral("0"));
-    if (trimText(EditorControls::text(m_editor, QStringLiteral("txtCosto"))).isEmpty())
-        EditorControls::setText(m_editor, QStringLiteral("txtCosto"), QStringLiteral("0,00"));
-
-    auto read = [this](const char *name) { return EditorControls::text(m_editor, QLatin1String(name)); };
+    m_editor->zeroEmptyNumbers();
+    using F = TSchedaProdotto;
+    const TSchedaProdotto shown = m_editor->shownCard();
     ProductCardValues card;
-    card.codice = read("txtCodice");
-    card.costo = read("txtCosto");
-    card.nome = read("txtNome");
-    card.giacenza = read("txtGiacenza");
-    card.um = read("txtUM");
-    card.tipologia = read("txtTipologia");
-    card.caratteristiche = read("txtCaratteristiche");
-    card.collocazione = read("txtCollocazione");
-    card.ditta = read("txtDitta");
-    card.agente = read("txtAgente");
-    card.recapito = read("txtRecapito");
-    card.documento = read("txtDocumento");
-    card.pagamento = read("txtPagamento");
-    card.dataSca = read("txtDataSca");
-    card.note = read("txtNote");
-    card.prezzo = read("txtPrezzo");
-    card.pagato = EditorControls::isChecked(m_editor, QStringLiteral("chkPagato"));
+    card.codice = shown[F::Codice];
+    card.costo = shown[F::Costo];
+    card.nome = shown[F::Nome];
+    card.giacenza = shown[F::Giacenza];
+    card.um = shown[F::UM];
+    card.tipologia = shown[F::Tipologia];
+    card.caratteristiche = shown[F::Caratteristiche];
+    card.collocazione = shown[F::Collocazione];
+    card.ditta = shown[F::Ditta];
+    card.agente = shown[F::Agente];
+    card.recapito = shown[F::Recapito];
+    card.documento = shown[F::Documento];
+    card.pagamento = shown[F::Pagamento];
+    card.dataSca = shown[F::DataSca];
+    card.note = shown[F::Note];
+    card.prezzo = shown[F::Prezzo];
+    card.pagato = shown[F::Pagato] == TSchedaProdotto::paidText(true);
     // Converts before anything else happens: a text that is not a number stops here, with nothing printed.
     if (const auto value = stockValue(card.costo, card.giacenza); !value) {
         Msg::errorReport(this, QString::fromUtf8(value.error().what()));
@@ -191,13 +189,13 @@ void CardPrintWindow::btnAnnullaClick()
     reject();
 }
 
-TfrmStampaMag::TfrmStampaMag(QWidget *editor)
+TfrmStampaMag::TfrmStampaMag(TfrmMagazzino *editor)
     : CardPrintWindow(editor, Output::Print)
 {
     setObjectName(QStringLiteral("frmStampaMag"));
 }
 
-void TfrmStampaMag::openFrom(QWidget *editor)
+void TfrmStampaMag::openFrom(TfrmMagazzino *editor)
 {
     TfrmStampaMag window(editor);
     window.exec();

@@ -6,10 +6,11 @@
 class PhotoBox;
 class QLabel;
 class QRadioButton;
+class TfrmMagazzino;
 
 /**
  * The print and preview windows of a product card. They are twins: both fill the card with or
- * without its photo from the warehouse editor's controls as they are on screen, and differ only in
+ * without its photo from the card in the warehouse editor as it is on screen, and differ only in
  * their texts, their picture and their last step (print or preview).
  */
 class CardPrintWindow : public DialogWindow
@@ -19,7 +20,7 @@ public:
     enum class Output { Print, Preview };
 
     /** `editor` is the warehouse editor: the window's owner and where every printed value is read. */
-    CardPrintWindow(QWidget *editor, Output output);
+    CardPrintWindow(TfrmMagazzino *editor, Output output);
 
     void optUnoClick();
     void optDueClick();
@@ -37,7 +38,7 @@ protected:
 private:
     void copyEditorPhoto();
 
-    QWidget *m_editor;
+    TfrmMagazzino *m_editor;
     Output m_output;
     QLabel *m_memory;
     PhotoBox *m_logo;
@@ -53,7 +54,7 @@ class TfrmStampaMag : public CardPrintWindow
 {
     Q_OBJECT
 public:
-    explicit TfrmStampaMag(QWidget *editor);
+    explicit TfrmStampaMag(TfrmMagazzino *editor);
     /** Shows a fresh print window over `editor`, modally, and frees it when it closes. */
-    static void openFrom(QWidget *editor);
+    static void openFrom(TfrmMagazzino *editor);
 };

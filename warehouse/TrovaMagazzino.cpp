@@ -151,6 +151,11 @@ QString TfrmTrovaMagazzino::callerTag() const
     return trimText(m_lblMemory->text());
 }
 
+void TfrmTrovaMagazzino::setCallerTag(const QString &tag)
+{
+    m_lblMemory->setText(tag);
+}
+
 void TfrmTrovaMagazzino::formShow()
 {
     m_results->resetFind();

@@ -35,6 +35,8 @@ protected:
     virtual void lstRecordsDblClick(qint64 record);
     /** The caller tag of `lblMemory`, trimmed. */
     QString callerTag() const;
+    /** Names what a double click loads, and into what ("magazzino", "prodotto_A" ...). */
+    void setCallerTag(const QString &tag);
 
 private:
     void buildSearchPanel();

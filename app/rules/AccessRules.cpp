@@ -2,6 +2,7 @@
 
 #include "app/rules/Crypt.h"
 #include "app/rules/PasswordStore.h"
+#include "storage/Logging.h"
 #include "storage/TextField.h"
 
 QString Access::normalise(const QString &typed)
@@ -13,14 +14,22 @@ QString Access::normalise(const QString &typed)
     return trimText(upper);
 }
 
-QString Access::stored()
+Result<QString, PasswordStore::Error> Access::stored()
 {
-    return trimText(Crypt::decode(PasswordStore::read()));
+    const Result<QString, PasswordStore::Error> read = PasswordStore::read();
+    if (!read)
+        return read.error();
+    const std::optional<QString> plain = Crypt::decode(*read);
+    if (!plain) {
+        qCWarning(lcStorage, "the password store holds a value that is not a scrambled password");
+        return PasswordStore::Error { PasswordStore::Error::Reason::Damaged };
+    }
+    return trimText(*plain);
 }
 
-void Access::store(const QString &plain)
+Result<Done, PasswordStore::Error> Access::store(const QString &plain)
 {
-    PasswordStore::write(Crypt::encode(plain).trimmed());
+    return PasswordStore::write(Crypt::encode(plain).trimmed());
 }
 
 Access::Problem Access::problem(const QString &plain)

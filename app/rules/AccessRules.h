@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/rules/PasswordStore.h"
+
 #include <QString>
 
 /** The access password as the program compares and keeps it. */
@@ -7,11 +9,11 @@ namespace Access {
 /** The typed text as compared and stored: letters a to z upper-cased (nothing else), then trimmed. */
 QString normalise(const QString &typed);
 
-/** The stored password, decoded and trimmed; empty when there is none. Throws when the store is unusable. */
-QString stored();
+/** The stored password, decoded and trimmed; empty when there is none. */
+Result<QString, PasswordStore::Error> stored();
 
-/** Stores an already normalised password. Throws when it cannot be written. */
-void store(const QString &plain);
+/** Stores an already normalised password. */
+Result<Done, PasswordStore::Error> store(const QString &plain);
 
 /** Why a normalised new password cannot be kept faithfully, or nothing. */
 enum class Problem { None, TooLong, Character };

@@ -43,7 +43,7 @@ QString Crypt::encode(const QString &plain)
     return hex;
 }
 
-QString Crypt::decode(const QString &hex)
+std::optional<QString> Crypt::decode(const QString &hex)
 {
     const qsizetype n = qMin<qsizetype>(hex.size() / 2, MaxLength);
     QString plain;
@@ -53,8 +53,7 @@ QString Crypt::decode(const QString &hex)
         const int high = hexValue(hex.at(2 * i));
         const int low = hexValue(hex.at(2 * i + 1));
         if (high < 0 || low < 0)
-            throw Error(
-                QStringLiteral("'%1' non è un valore esadecimale valido.").arg(hex.mid(2 * i, 2)).toStdString());
+            return std::nullopt;
         const unsigned scrambled = unsigned(high * 16 + low);
         plain += QChar(char16_t(scrambled ^ (key >> 8)));
         key = nextKey(key, scrambled);

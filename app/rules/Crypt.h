@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <stdexcept>
+#include <optional>
 
 /**
  * The reversible scrambling of the access password: each character's low 8 bits XOR the high byte
@@ -13,16 +13,9 @@ namespace Crypt {
 /** The most characters the routines process; the rest of a longer text is dropped. */
 constexpr int MaxLength = 255;
 
-/** A pair of digits that is not hexadecimal. */
-class Error : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
 /** Plain text -> hexadecimal text, two digits per character. */
 QString encode(const QString &plain);
 
-/** Hexadecimal text -> plain text; a last odd digit is ignored. Throws Crypt::Error on a non-hex pair. */
-QString decode(const QString &hex);
+/** Hexadecimal text -> plain text; a last odd digit is ignored. Nothing when a pair is not hexadecimal. */
+std::optional<QString> decode(const QString &hex);
 } // namespace Crypt

@@ -1,6 +1,7 @@
 #include "app/rules/PasswordStore.h"
 
 #include "storage/FileReplace.h"
+#include "storage/Logging.h"
 #include "storage/ProgramFolder.h"
 
 #include <QFile>
@@ -85,18 +86,20 @@ QString PasswordStore::path()
     return programPath(QStringLiteral("unins000.dll"));
 }
 
-QString PasswordStore::read()
+Result<QString, PasswordStore::Error> PasswordStore::read()
 {
     return read(path());
 }
 
-QString PasswordStore::read(const QString &path)
+Result<QString, PasswordStore::Error> PasswordStore::read(const QString &path)
 {
     QFile file(path);
     if (!QFileInfo::exists(path))
         return QString();
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error("Cannot read " + path.toStdString());
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcStorage, "the password store %s cannot be read", qUtf8Printable(path));
+        return Error { Error::Reason::Unreadable };
+    }
     const IniText ini = split(file.readAll());
     const auto [begin, end] = sectionBody(ini);
     if (begin < 0)
@@ -107,18 +110,20 @@ QString PasswordStore::read(const QString &path)
     return QString();
 }
 
-void PasswordStore::write(const QString &value)
+Result<Done, PasswordStore::Error> PasswordStore::write(const QString &value)
 {
-    write(path(), value);
+    return write(path(), value);
 }
 
-void PasswordStore::write(const QString &path, const QString &value)
+Result<Done, PasswordStore::Error> PasswordStore::write(const QString &path, const QString &value)
 {
     IniText ini;
     if (QFileInfo::exists(path)) {
         QFile old(path);
-        if (!old.open(QIODevice::ReadOnly))
-            throw Error("Cannot read " + path.toStdString());
+        if (!old.open(QIODevice::ReadOnly)) {
+            qCWarning(lcStorage, "the password store %s cannot be read", qUtf8Printable(path));
+            return Error { Error::Reason::Unreadable };
+        }
         ini = split(old.readAll());
     }
     const QByteArray keyLine = Key + '=' + value.trimmed().toLatin1();
@@ -149,5 +154,6 @@ void PasswordStore::write(const QString &path, const QString &value)
     for (const QByteArray &line : std::as_const(ini.lines))
         bytes += line + ini.lineEnd;
     if (const WriteResult written = FileReplace::replace(path, bytes); !written)
-        throw Error("Cannot write " + path.toStdString(), written.error());
+        return Error { Error::Reason::NotWritten, written.error() };
+    return Done {};
 }

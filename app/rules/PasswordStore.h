@@ -1,10 +1,9 @@
 #pragma once
 
 #include "storage/FileReplace.h"
+#include "storage/Result.h"
 
 #include <QString>
-
-#include <stdexcept>
 
 /**
  * The access-password store `unins000.dll` in the program folder: a plain INI text whose key
@@ -13,18 +12,15 @@
  */
 namespace PasswordStore {
 /** A store that exists but cannot be read, or that could not be written. */
-class Error : public std::runtime_error
+struct Error
 {
-public:
-    explicit Error(const std::string &what, WriteError why = WriteError::WriteFailed)
-        : std::runtime_error(what)
-        , m_why(why)
-    { }
-    /** Why the store could not be written (WriteFailed also for a store that cannot be read). */
-    WriteError why() const { return m_why; }
-
-private:
-    WriteError m_why;
+    enum class Reason {
+        Unreadable, ///< the store is there but cannot be read
+        Damaged, ///< the stored value is no scrambled password (a pair of digits that is not hexadecimal)
+        NotWritten ///< the new store could not be put in place; `why` says why
+    };
+    Reason reason = Reason::Unreadable;
+    WriteError why = WriteError::WriteFailed;
 };
 
 /** The password the store shipped with the program holds; the start window's help names it. */
@@ -34,14 +30,14 @@ inline const QString FirstAccessPassword = QStringLiteral("VETRINOVA");
 QString path();
 
 /** The value of "Valore" in "Accesso", trimmed; empty when the file, the section or the key is missing. */
-QString read();
-QString read(const QString &path);
+Result<QString, Error> read();
+Result<QString, Error> read(const QString &path);
 
 /**
  * Sets "Valore" in "Accesso", creating the file, the section or the key when missing. The file is
  * replaced only once the new one is complete, so a failure leaves the old password in force. A file
  * that is a link leading outside the program folder is never written through.
  */
-void write(const QString &value);
-void write(const QString &path, const QString &value);
+Result<Done, Error> write(const QString &value);
+Result<Done, Error> write(const QString &path, const QString &value);
 } // namespace PasswordStore

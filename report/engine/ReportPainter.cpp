@@ -268,37 +268,49 @@ bool ReportPainter::usePaper(QPagedPaintDevice &device, const QSizeF &paperMm)
     return layout.pageSize().isEquivalentTo(size) && layout.orientation() == orientation;
 }
 
-bool ReportPainter::paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first, int last)
+const char *reportFailureName(ReportFailure failure)
 {
-    return paintPages(device, report, first, last, {}) == Outcome::Done;
+    switch (failure) {
+    case ReportFailure::Stopped:
+        return "stopped";
+    case ReportFailure::PaperRefused:
+        return "paper refused";
+    case ReportFailure::DeviceFailed:
+        return "device failed";
+    case ReportFailure::FileNotSaved:
+        return "file not saved";
+    }
+    return "?";
 }
 
-ReportPainter::Outcome ReportPainter::paintPages(
+ReportResult ReportPainter::paintPages(
     QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress)
 {
     if (report.pages.isEmpty())
-        return Outcome::Done;
+        return Done {};
     if (last < 0 || last >= report.pages.size())
         last = int(report.pages.size()) - 1;
     first = qBound(0, first, last);
     if (!usePaper(device, report.pages.at(first).paperMm))
-        return Outcome::Failed;
+        return ReportFailure::PaperRefused;
 
     QPainter painter;
     if (!painter.begin(&device))
-        return Outcome::Failed;
+        return ReportFailure::DeviceFailed;
     const double scale = device.logicalDpiX() / 96.0;
     const int total = last - first + 1;
     for (int i = first; i <= last; ++i) {
         if (progress && !progress(i - first, total))
-            return painter.end() ? Outcome::Stopped : Outcome::Failed;
+            return painter.end() ? ReportFailure::Stopped : ReportFailure::DeviceFailed;
         if (i > first && !device.newPage()) {
             painter.end();
-            return Outcome::Failed;
+            return ReportFailure::DeviceFailed;
         }
         paintPage(painter, report.pages.at(i), scale);
     }
-    return painter.end() ? Outcome::Done : Outcome::Failed;
+    if (!painter.end())
+        return ReportFailure::DeviceFailed;
+    return Done {};
 }
 
 WriteResult ReportPainter::writePdf(const PreparedReport &report, const QString &path)
@@ -314,7 +326,7 @@ WriteResult ReportPainter::writePdf(const PreparedReport &report, const QString 
         QPdfWriter writer(&device);
         writer.setTitle(report.name);
         writer.setCreator(QStringLiteral("Vetrinova"));
-        painted = paintPages(writer, report);
+        painted = bool(paintPages(writer, report));
     }
     if (!painted) {
         file.cancel();

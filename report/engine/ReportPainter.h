@@ -2,6 +2,7 @@
 
 #include "report/engine/PreparedReport.h"
 #include "storage/FileReplace.h"
+#include "storage/Result.h"
 
 #include <QImage>
 #include <QString>
@@ -10,6 +11,18 @@
 
 class QPainter;
 class QPagedPaintDevice;
+
+/** Why a report did not reach its printer or file whole: the one failure the report family carries. */
+enum class ReportFailure {
+    Stopped, ///< Annulla between two pages; the pages before it are out
+    PaperRefused, ///< the device keeps another paper size or orientation than the report's
+    DeviceFailed, ///< the printer or the PDF writer reported a failure
+    FileNotSaved ///< the PDF file chosen could not be written or put in place
+};
+using ReportResult = Result<Done, ReportFailure>;
+
+/** The reason's name, for the log. */
+const char *reportFailureName(ReportFailure failure);
 
 /** Draws prepared pages: the same code for the preview, the printer, PDF files and test images. */
 namespace ReportPainter {
@@ -28,24 +41,16 @@ QImage pageImage(const PreparedPage &page, double dpi = 96);
  */
 bool usePaper(QPagedPaintDevice &device, const QSizeF &paperMm);
 
-/**
- * Sends pages `first` to `last` (0-based, -1 for the last page) to a printer or PDF writer, on
- * paper of the report's size and orientation. False when the device fails or refuses that paper.
- */
-bool paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first = 0, int last = -1);
-
-/** How a job sent to a device ended. */
-enum class Outcome { Done, Stopped, Failed };
-
-/**
- * Told before each page how many of the job's pages are done and how many there are; false stops
- * the job there, with the pages done whole on the device.
- */
+/** How many of the job's pages are done and how many there are, told before each page; false stops the job there. */
 using PageProgress = std::function<bool(int done, int total)>;
 
-/** paintPages() reporting to `progress` between pages. */
-Outcome paintPages(
-    QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress);
+/**
+ * Sends pages `first` to `last` (0-based, -1 for the last page) to a printer or PDF writer, on
+ * paper of the report's size and orientation, telling `progress` between pages. Stopped leaves the
+ * pages done whole on the device.
+ */
+ReportResult paintPages(QPagedPaintDevice &device, const PreparedReport &report, int first = 0, int last = -1,
+    const PageProgress &progress = {});
 
 /** Writes the report as a PDF file, replacing one of that name only once it is whole. */
 WriteResult writePdf(const PreparedReport &report, const QString &path);

@@ -20,10 +20,8 @@ int main(int argc, char *argv[])
     const QString path = args.at(1);
     if (QFileInfo::exists(path))
         return 0;
-    try {
-        PasswordStore::write(path, Crypt::encode(PasswordStore::FirstAccessPassword));
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "make-password-store: %s\n", e.what());
+    if (!PasswordStore::write(path, Crypt::encode(PasswordStore::FirstAccessPassword))) {
+        std::fprintf(stderr, "make-password-store: cannot write %s\n", qPrintable(path));
         return 1;
     }
     std::printf("Password store written: %s\n", qPrintable(path));

@@ -73,7 +73,10 @@ private slots:
             { "card only read", [&] { WarehouseArchive::read(1); }, 0 },
             { "photo replaced", [] { QVERIFY(FileReplace::replace(programPath(QStringLiteral("1.jpg")), "jpg")); }, 2 },
             { "password stored",
-                [] { PasswordStore::write(programPath(QStringLiteral("unins000.dll")), QStringLiteral("48")); }, 2 },
+                [] {
+                    QVERIFY(PasswordStore::write(programPath(QStringLiteral("unins000.dll")), QStringLiteral("48")));
+                },
+                2 },
         };
         for (const auto &s : saves) {
             const int before = DiskSync::count();

@@ -97,9 +97,9 @@ private slots:
     {
         QCOMPARE(Crypt::decode(QStringLiteral("4855295")), QStringLiteral("ABC"));
         QCOMPARE(Crypt::decode(QStringLiteral("4")), QString());
-        QVERIFY_THROWS_EXCEPTION(Crypt::Error, Crypt::decode(QStringLiteral("48G529")));
-        QVERIFY_THROWS_EXCEPTION(Crypt::Error, Crypt::decode(QStringLiteral("48 5")));
-        QVERIFY_THROWS_EXCEPTION(Crypt::Error, Crypt::decode(QStringLiteral("-1")));
+        QCOMPARE(Crypt::decode(QStringLiteral("48G529")), std::nullopt);
+        QCOMPARE(Crypt::decode(QStringLiteral("48 5")), std::nullopt);
+        QCOMPARE(Crypt::decode(QStringLiteral("-1")), std::nullopt);
     }
 
     void normalising()
@@ -133,35 +133,41 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, value);
         put(PasswordStore::path(), file);
-        QCOMPARE(PasswordStore::read(), value);
+        QCOMPARE(PasswordStore::read().value(), value);
     }
 
     void missingFileReadsEmpty()
     {
-        QCOMPARE(PasswordStore::read(), QString());
-        QCOMPARE(Access::stored(), QString());
+        QCOMPARE(PasswordStore::read().value(), QString());
+        QCOMPARE(Access::stored().value(), QString());
     }
 
     void unreadableStoreFails()
     {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("unins000.dll")));
-        QVERIFY_THROWS_EXCEPTION(PasswordStore::Error, PasswordStore::read());
-        QVERIFY_THROWS_EXCEPTION(PasswordStore::Error, Access::store(QStringLiteral("ABC")));
+        const auto read = PasswordStore::read();
+        QVERIFY(!read);
+        QCOMPARE(read.error().reason, PasswordStore::Error::Reason::Unreadable);
+        const auto stored = Access::store(QStringLiteral("ABC"));
+        QVERIFY(!stored);
+        QCOMPARE(stored.error().reason, PasswordStore::Error::Reason::Unreadable);
     }
 
     void storedValueDecodesAndTrims()
     {
         put(PasswordStore::path(), "[Accesso]\nValore=" + Crypt::encode(QStringLiteral("  ABC \r")).toLatin1() + "\n");
-        QCOMPARE(Access::stored(), QStringLiteral("ABC"));
+        QCOMPARE(Access::stored().value(), QStringLiteral("ABC"));
         put(PasswordStore::path(), "[Accesso]\nValore=48ZZ\n");
-        QVERIFY_THROWS_EXCEPTION(Crypt::Error, Access::stored());
+        const auto damaged = Access::stored();
+        QVERIFY(!damaged);
+        QCOMPARE(damaged.error().reason, PasswordStore::Error::Reason::Damaged);
     }
 
     void writingCreatesFile()
     {
-        Access::store(QStringLiteral("ABC"));
+        QVERIFY(Access::store(QStringLiteral("ABC")));
         QCOMPARE(contents(PasswordStore::path()), QByteArray("[Accesso]\r\nValore=485529\r\n"));
-        QCOMPARE(Access::stored(), QStringLiteral("ABC"));
+        QCOMPARE(Access::stored().value(), QStringLiteral("ABC"));
     }
 
     void writingKeepsTheRest_data()
@@ -183,20 +189,23 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
         put(PasswordStore::path(), before);
-        PasswordStore::write(QStringLiteral("48"));
+        QVERIFY(PasswordStore::write(QStringLiteral("48")));
         QCOMPARE(contents(PasswordStore::path()), after);
     }
 
     void failedWriteLeavesOldPassword()
     {
-        Access::store(QStringLiteral("ABC"));
+        QVERIFY(Access::store(QStringLiteral("ABC")));
         const QByteArray before = contents(PasswordStore::path());
         // The disk fills up while the new store is written.
         FileReplace::setFaultInjector([](FileReplace::Step step) { return step == FileReplace::Step::ShortWrite; });
-        QVERIFY_THROWS_EXCEPTION(PasswordStore::Error, Access::store(QStringLiteral("NUOVA")));
+        const auto stored = Access::store(QStringLiteral("NUOVA"));
         FileReplace::setFaultInjector({});
+        QVERIFY(!stored);
+        QCOMPARE(stored.error().reason, PasswordStore::Error::Reason::NotWritten);
+        QCOMPARE(stored.error().why, WriteError::WriteFailed);
         QCOMPARE(contents(PasswordStore::path()), before);
-        QCOMPARE(Access::stored(), QStringLiteral("ABC"));
+        QCOMPARE(Access::stored().value(), QStringLiteral("ABC"));
         // Nothing half-written is left beside the store.
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "unins000.dll" });
     }
@@ -204,7 +213,7 @@ private slots:
     void writingToAMissingFolderFails()
     {
         setProgramFolderOverride(m_dir->path() + QStringLiteral("/manca"));
-        QVERIFY_THROWS_EXCEPTION(PasswordStore::Error, Access::store(QStringLiteral("ABC")));
+        QVERIFY(!Access::store(QStringLiteral("ABC")));
     }
 };
 

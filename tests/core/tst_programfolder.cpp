@@ -47,11 +47,11 @@ private slots:
         QTemporaryDir dir;
         const QString store = dir.filePath(QStringLiteral("unins000.dll"));
         QCOMPARE(QProcess::execute(QStringLiteral(STORE_TOOL_PATH), { store }), 0);
-        QCOMPARE(Crypt::decode(PasswordStore::read(store)), QStringLiteral("VETRINOVA"));
+        QCOMPARE(Crypt::decode(PasswordStore::read(store).value()), QStringLiteral("VETRINOVA"));
         // A password changed by the user survives the next build.
-        PasswordStore::write(store, Crypt::encode(QStringLiteral("MIA")));
+        QVERIFY(PasswordStore::write(store, Crypt::encode(QStringLiteral("MIA"))));
         QCOMPARE(QProcess::execute(QStringLiteral(STORE_TOOL_PATH), { store }), 0);
-        QCOMPARE(Crypt::decode(PasswordStore::read(store)), QStringLiteral("MIA"));
+        QCOMPARE(Crypt::decode(PasswordStore::read(store).value()), QStringLiteral("MIA"));
     }
 };
 

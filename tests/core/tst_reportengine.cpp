@@ -327,9 +327,12 @@ private slots:
         PreparedReport report;
         report.pages.append(PreparedPage { paperMm, {} });
 
-        QCOMPARE(ReportPainter::paintPages(*writer, report), taken);
-        if (!taken)
+        const ReportResult painted = ReportPainter::paintPages(*writer, report);
+        QCOMPARE(bool(painted), taken);
+        if (!taken) {
+            QVERIFY(painted.error() == ReportFailure::PaperRefused);
             return;
+        }
         const QPageLayout layout = writer->pageLayout();
         QCOMPARE(layout.fullRectPoints().size(), points);
         QCOMPARE(

@@ -67,12 +67,8 @@ bool write(const QString &mode, int version)
     if (mode == QLatin1String("export"))
         return bool(ExportWriter::write(ExportWriter::exportPath(), exports[version]));
     if (mode == QLatin1String("password")) {
-        try {
-            PasswordStore::write(PasswordStore::path(), version ? QStringLiteral("UNO") : QStringLiteral("ZERO"));
-            return true;
-        } catch (const PasswordStore::Error &) {
-            return false;
-        }
+        return bool(
+            PasswordStore::write(PasswordStore::path(), version ? QStringLiteral("UNO") : QStringLiteral("ZERO")));
     }
     return false;
 }

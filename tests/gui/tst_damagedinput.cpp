@@ -129,7 +129,7 @@ class TestDamagedInput : public QObject
 private:
     std::unique_ptr<Sandbox> sb;
 
-    QWidget *editor() { return Forms::magazzino(); }
+    TfrmMagazzino *editor() { return Forms::magazzino(); }
     QString position() { return named<QLabel>(editor(), "lblPosizione")->text(); }
     QImage editorPhoto() { return named<PhotoBox>(editor(), "imgFoto")->picture(); }
     QImage placeholder() { return static_cast<TfrmMagazzino *>(editor())->placeholderPicture(); }
@@ -301,7 +301,7 @@ private slots:
         QTRY_COMPARE(zoomed.size(), QSize(200, 150));
 
         // A page slot.
-        QWidget *page = Forms::listinoPrezzi();
+        TfrmListinoPrezzi *page = Forms::listinoPrezzi();
         const QImage blank = named<PhotoBox>(page, "imgBianco")->picture();
         sb->nextFiles << good;
         QTest::mouseClick(named<PhotoBox>(page, "imgFoto_B"), Qt::LeftButton);
@@ -313,7 +313,7 @@ private slots:
         QVERIFY(sb->messages[0].text.startsWith(QStringLiteral("Impossibile mostrare la foto scelta")));
         sb->clearMessages();
         // Imported with the card: the slot takes the placeholder too.
-        TfrmImportaMagazzino::showCardInSlot(page, 'C', WarehouseArchive::read(1), 1);
+        page->fillSlot(QLatin1Char('C'), WarehouseArchive::read(1), 1);
         QCOMPARE(named<PhotoBox>(page, "imgFoto_C")->picture(), blank);
 
         // An attachment is a copy of the file as it is.

@@ -156,7 +156,7 @@ private slots:
                                  .arg(QString::fromLatin1(locale))));
 
         // The folder as installed: the store holds the first-access password.
-        PasswordStore::write(sb->path("unins000.dll"), Crypt::encode(PasswordStore::FirstAccessPassword));
+        QVERIFY(PasswordStore::write(sb->path("unins000.dll"), Crypt::encode(PasswordStore::FirstAccessPassword)));
         const QByteArray store = Sandbox::readFile(sb->path("unins000.dll"));
 
         // Launch: only the password window, which takes the first-access password.

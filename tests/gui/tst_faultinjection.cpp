@@ -187,7 +187,7 @@ private:
             PriceListFile::append(listPath(), page);
         }
         Sandbox::writeFile(ExportWriter::exportPath(), QByteArrayLiteral("old export"));
-        Access::store(QStringLiteral("ABC"));
+        QVERIFY(Access::store(QStringLiteral("ABC")));
         QDir(sb->folder()).mkdir(QStringLiteral("Foto_Listino"));
         for (int i = 1; i <= 3; ++i) {
             makeJpeg(sb->path(QStringLiteral("%1.jpg").arg(i)), QSize(40, 30), QColor(80 * i, 0, 0));
@@ -427,7 +427,7 @@ private:
             break;
         case Op::PasswordChange:
             QCOMPARE(sb->messageTexts(), QStringList { kPasswordChanged });
-            QCOMPARE(Access::stored(), QStringLiteral("NUOVA"));
+            QCOMPARE(Access::stored().value(), QStringLiteral("NUOVA"));
             break;
         }
         if (op == Op::CardAppend || op == Op::CardOverwrite) {

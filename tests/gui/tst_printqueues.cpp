@@ -385,7 +385,7 @@ private slots:
             TfrmStampaMag window(editor);
             window.btnStampaClick();
         } else {
-            QWidget *editor = Forms::listinoPrezzi();
+            TfrmListinoPrezzi *editor = Forms::listinoPrezzi();
             EditorControls::setText(editor, QStringLiteral("lblNome"), QStringLiteral("Fiori"));
             EditorControls::setText(editor, QStringLiteral("lblPosizione"), QStringLiteral("1"));
             EditorControls::setText(editor, QStringLiteral("txtNome_H"), QStringLiteral("Ortensia"));

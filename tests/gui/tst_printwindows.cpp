@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "pricelist/AnteprimaProdotto.h"
+#include "pricelist/ListinoPrezzi.h"
 #include "pricelist/StampaProdotto.h"
 #include "report/ReportOutput.h"
 #include "report/ReportPreview.h"
@@ -39,41 +40,34 @@ QImage filled(const QSize &size, const QColor &color)
     return image;
 }
 
-/** The page editor's controls the print windows read, and nothing else. */
-std::unique_ptr<QWidget> fakePageEditor()
+/** The page editor showing page 3 of " Fiori ", each slot box holding its own name, set by name. */
+std::unique_ptr<TfrmListinoPrezzi> fakePageEditor()
 {
-    auto editor = std::make_unique<QWidget>();
-    editor->setObjectName(QStringLiteral("frmListinoPrezzi"));
-    (new QLabel(QStringLiteral(" Fiori "), editor.get()))->setObjectName(QStringLiteral("lblNome"));
-    (new QLabel(QStringLiteral("3"), editor.get()))->setObjectName(QStringLiteral("lblPosizione"));
+    auto editor = std::make_unique<TfrmListinoPrezzi>();
+    ownControl<QLabel>(editor.get(), QStringLiteral("lblNome"))->setText(QStringLiteral(" Fiori "));
+    ownControl<QLabel>(editor.get(), QStringLiteral("lblPosizione"))->setText(QStringLiteral("3"));
     for (int k = 0; k < 8; ++k) {
         const QString x = QStringLiteral("_") + slotLetter(k);
         const QStringList boxes = { "txtNome", "txtUM", "txtCaratteristiche", "txtCodice", "txtPrezzo" };
-        for (const QString &box : boxes) {
-            auto *edit = new QLineEdit(box + x, editor.get());
-            edit->setObjectName(box + x);
-        }
-        new PhotoBox(editor.get(), QStringLiteral("imgFoto") + x, QRect(0, 0, 136, 104));
+        for (const QString &box : boxes)
+            ownControl<QLineEdit>(editor.get(), box + x)->setText(box + x);
+        ownControl<PhotoBox>(editor.get(), QStringLiteral("imgFoto") + x)->setPicture(QImage());
     }
     return editor;
 }
 
-/** The warehouse editor's controls the print windows read, and nothing else. */
-std::unique_ptr<QWidget> fakeCardEditor()
+/** The warehouse editor with each box holding its own name, set by name, and a green photo. */
+std::unique_ptr<TfrmMagazzino> fakeCardEditor()
 {
-    auto editor = std::make_unique<QWidget>();
-    editor->setObjectName(QStringLiteral("frmMagazzino"));
+    auto editor = std::make_unique<TfrmMagazzino>();
     const QStringList boxes = { "txtCodice", "txtCosto", "txtNome", "txtGiacenza", "txtUM", "txtTipologia",
         "txtCaratteristiche", "txtCollocazione", "txtDitta", "txtAgente", "txtRecapito", "txtDocumento", "txtPagamento",
         "txtDataSca", "txtNote", "txtPrezzo" };
-    for (const QString &box : boxes) {
-        auto *edit = new QLineEdit(box.mid(3), editor.get());
-        edit->setObjectName(box);
-    }
+    for (const QString &box : boxes)
+        editor->findChild<QLineEdit *>(box)->setText(box.mid(3));
     editor->findChild<QLineEdit *>(QStringLiteral("txtCosto"))->setText(QStringLiteral("12,50"));
     editor->findChild<QLineEdit *>(QStringLiteral("txtGiacenza"))->setText(QStringLiteral("3"));
-    (new QCheckBox(QStringLiteral("Pagato"), editor.get()))->setObjectName(QStringLiteral("chkPagato"));
-    new PhotoBox(editor.get(), QStringLiteral("imgFoto"), QRect(0, 0, 366, 274));
+    editor->findChild<QCheckBox *>(QStringLiteral("chkPagato"))->setChecked(false);
     editor->findChild<PhotoBox *>(QStringLiteral("imgFoto"))->setPicture(filled(QSize(400, 300), Qt::green));
     return editor;
 }
@@ -89,14 +83,14 @@ QString printed(const Request &request, const QString &name)
     return item ? item->text() : QStringLiteral("<none>");
 }
 
-std::unique_ptr<DialogWindow> pageWindow(bool print, QWidget *editor)
+std::unique_ptr<DialogWindow> pageWindow(bool print, TfrmListinoPrezzi *editor)
 {
     if (print)
         return std::make_unique<TfrmStampaProdotto>(editor);
     return std::make_unique<TfrmAnteprimaProdotto>(editor);
 }
 
-std::unique_ptr<DialogWindow> cardWindow(bool print, QWidget *editor)
+std::unique_ptr<DialogWindow> cardWindow(bool print, TfrmMagazzino *editor)
 {
     if (print)
         return std::make_unique<TfrmStampaMag>(editor);

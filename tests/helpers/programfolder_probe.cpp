@@ -10,6 +10,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    out << programFolder() << '\n' << PasswordStore::read() << '\n';
+    out << programFolder() << '\n' << PasswordStore::read().value() << '\n';
     return 0;
 }

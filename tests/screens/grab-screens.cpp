@@ -496,7 +496,7 @@ int main(int argc, char **argv)
     if (!QFileInfo::exists(programPath(QStringLiteral("Magazzino.pro"))))
         writeSample();
     if (!QFileInfo::exists(programPath(QStringLiteral("unins000.dll"))))
-        PasswordStore::write(
+        (void)PasswordStore::write(
             programPath(QStringLiteral("unins000.dll")), Crypt::encode(PasswordStore::FirstAccessPassword));
 
     // Nothing may block: messages are logged, file dialogs cancelled, prints kept as pages.

@@ -10,7 +10,8 @@
 /**
  * The files a product list is imported from, read one row at a time so a file of any size takes
  * little memory: delimited text (comma, semicolon, tab or bar; UTF-8 with or without byte-order mark,
- * or Windows-1252), workbooks (.xlsx) and the program's own Magazzino.xls (an HTML table).
+ * or Windows-1252), workbooks (.xlsx) and the program's own Magazzino.xls (an HTML table). Each kind
+ * has its reader in a file of its own, listed in the table of formats in ImportSource.cpp.
  */
 namespace ImportSource {
 enum class Kind { Text, Workbook, Page };

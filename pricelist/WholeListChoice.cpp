@@ -147,18 +147,23 @@ std::optional<PreparedReport> WholeListChoice::prepare()
                 return std::nullopt;
         }
     }
-    // Photos of a long list take a while to read: the progress window says how far it got.
+    // Photos of a long list take a while to read: the progress window says how far it got. What the
+    // pages need from the editor is read here; the pages are made on a worker.
+    const QString path = listPath();
+    const QString title = EditorControls::text(m_editor, QStringLiteral("lblNome"));
+    const bool withIndex = chkIndice->isChecked();
+    const QImage blank = EditorControls::picture(m_editor, QStringLiteral("imgBianco"));
     ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral(" Preparazione del listino"),
         QStringLiteral("Avanzamento della preparazione del listino"));
-    ArchiveResult<std::optional<PreparedReport>> report = archiveResult([&] {
-        return WholeList::report(listPath(), EditorControls::text(m_editor, QStringLiteral("lblNome")),
-            chkIndice->isChecked(), EditorControls::picture(m_editor, QStringLiteral("imgBianco")),
-            [&](qint64 done, qint64 total) {
+    ArchiveResult<std::optional<PreparedReport>> report = progress.run([&](Job &job) {
+        return archiveResult([&] {
+            return WholeList::report(path, title, withIndex, blank, [&job](qint64 done, qint64 total) {
                 return total < 10
-                    || progress.step(done, total,
+                    || job.step(done, total,
                         QStringLiteral("Preparazione del listino: pagina %1 di %2")
                             .arg(formatCount(done + 1), formatCount(total)));
             });
+        });
     });
     if (!report) {
         Msg::archiveError(m_window, report.error());

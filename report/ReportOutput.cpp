@@ -141,23 +141,26 @@ ReportResult ReportOutput::printOn(QWidget *parent, QPrinter &printer, const Pre
         }
         printer.setOutputFileName(file->temporaryPath());
     }
-    // A long job keeps the program alive and says how far it got; Annulla stops it after the page
-    // being printed. The window is made only for a job of more than one page.
+    // The pages are painted on a worker (Qt allows a printer to be painted there), so the program stays
+    // alive and says how far it got; Annulla stops the job after the page being printed. The window is
+    // made only for a job of more than one page.
     ProgressWindow progress(parent, QStringLiteral("dlgStampaInCorso"), QStringLiteral(" Stampa"),
         QStringLiteral("Avanzamento della stampa"));
     bool stopped = false;
-    const ReportResult outcome = ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
-        if (total < 2)
+    const ReportResult outcome = progress.run([&](Job &job) {
+        return ReportPainter::paintPages(printer, report, first, last, [&](int done, int total) {
+            if (total < 2)
+                return true;
+            const QString label
+                = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
+            if (!job.step(done, total, label)) {
+                stopped = true;
+                if (!toFile)
+                    dropJob(printer);
+                return false;
+            }
             return true;
-        const QString label
-            = QStringLiteral("Stampa in corso: pagina %1 di %2").arg(formatCount(done + 1), formatCount(total));
-        if (!progress.step(done, total, label)) {
-            stopped = true;
-            if (!toFile)
-                dropJob(printer);
-            return false;
-        }
-        return true;
+        });
     });
     if (toFile) {
         printer.setOutputFileName(chosenFile);

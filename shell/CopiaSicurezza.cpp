@@ -16,12 +16,12 @@ namespace CopiaSicurezza {
 namespace {
 
 /**
- * The progress window of a copy or a restore, shown from the first block of bytes; Annulla stops the
+ * The progress of a copy or a restore, in the window from the first block of bytes; Annulla stops the
  * job at once, before another block is written.
  */
-SafetyCopy::Progress progressIn(ProgressWindow &window, const QString &text)
+SafetyCopy::Progress progressIn(Job &job, const QString &text)
 {
-    return [&window, text](qint64 done, qint64 total) { return window.step(done, total, text) && !window.canceled(); };
+    return [&job, text](qint64 done, qint64 total) { return job.step(done, total, text) && !job.canceled(); };
 }
 
 QString copyFilter()
@@ -133,12 +133,11 @@ void crea(QWidget *parent)
     if (path.isEmpty())
         return;
     SafetyCopy::Settings::setLastFolder(QFileInfo(path).absolutePath());
-    SafetyCopy::Problem problem;
-    {
-        ProgressWindow progress(parent, QStringLiteral("dlgCopiaInCorso"), QStringLiteral(" Crea copia di sicurezza"),
-            QStringLiteral("Avanzamento della copia di sicurezza"));
-        problem = SafetyCopy::create(path, progressIn(progress, QStringLiteral("Copia di sicurezza in corso...")));
-    }
+    ProgressWindow progress(parent, QStringLiteral("dlgCopiaInCorso"), QStringLiteral(" Crea copia di sicurezza"),
+        QStringLiteral("Avanzamento della copia di sicurezza"));
+    const SafetyCopy::Problem problem = progress.run([&path](Job &job) {
+        return SafetyCopy::create(path, progressIn(job, QStringLiteral("Copia di sicurezza in corso...")));
+    });
     logEnd("safety copy", problem, path);
     if (problem == SafetyCopy::Problem::None) {
         SafetyCopy::markCopied();
@@ -161,13 +160,12 @@ void ripristina(QWidget *parent)
     }
     if (!Msg::confirm(parent, confirmationText(contents)))
         return;
-    SafetyCopy::Problem problem;
-    {
-        ProgressWindow progress(parent, QStringLiteral("dlgRipristinoInCorso"),
-            QStringLiteral(" Ripristina da una copia"), QStringLiteral("Avanzamento del ripristino"));
-        problem = SafetyCopy::restore(
-            path, progressIn(progress, QStringLiteral("Ripristino in corso: controllo dei file della copia...")));
-    }
+    ProgressWindow progress(parent, QStringLiteral("dlgRipristinoInCorso"), QStringLiteral(" Ripristina da una copia"),
+        QStringLiteral("Avanzamento del ripristino"));
+    const SafetyCopy::Problem problem = progress.run([&path](Job &job) {
+        return SafetyCopy::restore(
+            path, progressIn(job, QStringLiteral("Ripristino in corso: controllo dei file della copia...")));
+    });
     logEnd("restore", problem, path);
     if (problem == SafetyCopy::Problem::None) {
         // The folder is now what the copy holds: no need for an automatic copy of it at exit.
@@ -185,13 +183,14 @@ void copiaAllUscita()
 {
     if (!SafetyCopy::automaticCopyDue())
         return;
-    SafetyCopy::Problem problem;
-    {
-        ProgressWindow progress(nullptr, QStringLiteral("dlgCopiaUscita"),
-            QStringLiteral(" Copia di sicurezza automatica"), QStringLiteral("Avanzamento della copia automatica"));
-        problem = SafetyCopy::makeAutomaticCopy(
-            Clock::now(), progressIn(progress, QStringLiteral("Copia di sicurezza automatica in corso...")));
-    }
+    // The main loop has ended: the job's own loop keeps the window painted while the copy is written.
+    ProgressWindow progress(nullptr, QStringLiteral("dlgCopiaUscita"), QStringLiteral(" Copia di sicurezza automatica"),
+        QStringLiteral("Avanzamento della copia automatica"));
+    const QDateTime now = Clock::now();
+    const SafetyCopy::Problem problem = progress.run([&now](Job &job) {
+        return SafetyCopy::makeAutomaticCopy(
+            now, progressIn(job, QStringLiteral("Copia di sicurezza automatica in corso...")));
+    });
     logEnd("automatic safety copy", problem, SafetyCopy::Settings::automaticFolder());
     if (problem != SafetyCopy::Problem::None && problem != SafetyCopy::Problem::Cancelled)
         Msg::warning(

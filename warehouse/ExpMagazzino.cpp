@@ -9,6 +9,7 @@
 #include "widgets/OneLine.h"
 #include "widgets/OpenURL.h"
 #include "widgets/PictureButton.h"
+#include "widgets/ProgressWindow.h"
 #include "widgets/ShapeWidget.h"
 #include "widgets/StatusHints.h"
 
@@ -273,7 +274,15 @@ void TfrmExpMagazzino::cmdEsportaClick()
         return;
     const QString path = ExportWriter::exportPath();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const WriteResult written = ExportWriter::write(path, m_model->sheet());
+    // The writing cannot stop half way: the window only says it is under way, without Annulla.
+    const WarehouseSheet &sheet = m_model->sheet();
+    ProgressWindow progress(this, QStringLiteral("dlgEsportazione"), QStringLiteral(" Esportazione in Magazzino.xls"),
+        QStringLiteral("Avanzamento dell'esportazione"));
+    progress.setCancelable(false);
+    const WriteResult written = progress.run([&](Job &job) {
+        job.step(0, 0, QStringLiteral("Scrittura di Magazzino.xls in corso..."));
+        return ExportWriter::write(path, sheet);
+    });
     QApplication::restoreOverrideCursor();
     if (written.error() == WriteError::LinkOutside) {
         Msg::plain(this, Msg::linkOutsideMessage(QStringLiteral("Magazzino.xls")));

@@ -56,20 +56,23 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
         };
     }
     // A big warehouse, or photos, take a while: the progress window says how far it got, and Annulla
-    // leaves the previous workbook as it was.
+    // leaves the previous workbook as it was. The grid and the option were read above: the writing runs
+    // on a worker and reads only the sheet, which no one can edit while the window is up.
+    const QStringList headers = sheetHeaders();
     ProgressWindow progress(this, QStringLiteral("dlgEsportazione"), QStringLiteral(" Esportazione in Magazzino.xlsx"),
         QStringLiteral("Avanzamento dell'esportazione"));
     bool stopped = false;
     const qsizetype bigEnough = photo ? 50 : 20000;
-    const WriteResult written
-        = WorkbookWriter::write(path, sheet, sheetHeaders(), photo, [&](qsizetype done, qsizetype total) {
-              if (total < bigEnough)
-                  return true;
-              stopped = !progress.step(done, total,
-                  QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2")
-                      .arg(formatCount(done + 1), formatCount(total)));
-              return !stopped;
-          });
+    const WriteResult written = progress.run([&](Job &job) {
+        return WorkbookWriter::write(path, sheet, headers, photo, [&](qsizetype done, qsizetype total) {
+            if (total < bigEnough)
+                return true;
+            stopped = !job.step(done, total,
+                QStringLiteral("Scrittura di Magazzino.xlsx: riga %1 di %2")
+                    .arg(formatCount(done + 1), formatCount(total)));
+            return !stopped;
+        });
+    });
     QApplication::restoreOverrideCursor();
     if (stopped)
         return;

@@ -381,10 +381,10 @@ void TfrmImportaSchede::invalidate()
     btnImporta->setEnabled(false);
 }
 
-ImportRun::Progress TfrmImportaSchede::progressIn(ProgressWindow &window, const QString &what)
+ImportRun::Progress TfrmImportaSchede::progressIn(Job &job, const QString &what)
 {
-    return [&window, what](qint64 done, qint64 total) {
-        return window.step(done, total, QStringLiteral("%1: %2%").arg(what).arg(total > 0 ? done * 100 / total : 0));
+    return [&job, what](qint64 done, qint64 total) {
+        return job.step(done, total, QStringLiteral("%1: %2%").arg(what).arg(total > 0 ? done * 100 / total : 0));
     };
 }
 
@@ -396,12 +396,13 @@ void TfrmImportaSchede::btnCartellaFotoClick()
 
 void TfrmImportaSchede::btnVerificaClick()
 {
-    // The progress window closes before the report is shown.
-    const ImportRun::Report report = [this] {
-        ProgressWindow window(this, QStringLiteral("dlgVerifica"), QStringLiteral(" Verifica"),
-            QStringLiteral("Avanzamento della verifica del file"));
-        return ImportRun::check(options(), progressIn(window, QStringLiteral("Verifica del file")));
-    }();
+    // The choices are read here: the check runs on a worker and touches no control. The progress window
+    // has closed when the report is shown.
+    const ImportRun::Options o = options();
+    ProgressWindow window(this, QStringLiteral("dlgVerifica"), QStringLiteral(" Verifica"),
+        QStringLiteral("Avanzamento della verifica del file"));
+    const ImportRun::Report report = window.run(
+        [&o](Job &job) { return ImportRun::check(o, progressIn(job, QStringLiteral("Verifica del file"))); });
     m_report = report.text();
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);
@@ -425,11 +426,10 @@ void TfrmImportaSchede::btnImportaClick()
         : QStringLiteral("Importare le righe accettate nell'archivio come nuove schede?");
     if (!Msg::confirm(this, question))
         return;
-    const ImportRun::Report report = [this, &o] {
-        ProgressWindow window(this, QStringLiteral("dlgImportazione"), QStringLiteral(" Importazione"),
-            QStringLiteral("Avanzamento dell'importazione"));
-        return ImportRun::write(o, progressIn(window, QStringLiteral("Importazione")));
-    }();
+    ProgressWindow window(this, QStringLiteral("dlgImportazione"), QStringLiteral(" Importazione"),
+        QStringLiteral("Avanzamento dell'importazione"));
+    const ImportRun::Report report
+        = window.run([&o](Job &job) { return ImportRun::write(o, progressIn(job, QStringLiteral("Importazione"))); });
     m_report = report.text();
     txtRapporto->setPlainText(m_report);
     btnSalvaRapporto->setEnabled(true);

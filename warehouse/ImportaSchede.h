@@ -12,7 +12,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
-class ProgressWindow;
+class Job;
 
 /**
  * Brings an existing product list in: a text file, a workbook or the program's own export. Shows how
@@ -47,7 +47,7 @@ private:
     /** Something changed after a check: a new check is needed before importing. */
     void invalidate();
     /** The import's progress shown in the program's one progress window, whose Annulla stops it. */
-    static ImportRun::Progress progressIn(ProgressWindow &window, const QString &what);
+    static ImportRun::Progress progressIn(Job &job, const QString &what);
 
     QString m_path;
     ImportSource::Format m_format;

@@ -9,7 +9,6 @@
 #include "widgets/PictureButton.h"
 
 #include <QCheckBox>
-#include <QProgressDialog>
 
 // The safety copies as the user reaches them from the start window.
 class TestCopiaSicurezza : public QObject
@@ -143,19 +142,10 @@ private slots:
     void annullaStopsTheCopy()
     {
         Sandbox::writeFile(m_sandbox->path(QStringLiteral("2.jpg")), QByteArray(4 << 20, 'x'));
-        bool pressed = false;
-        QTimer watcher;
-        QObject::connect(&watcher, &QTimer::timeout, [&] {
-            if (auto *d = Forms::avvio()->findChild<QProgressDialog *>(QStringLiteral("dlgCopiaInCorso"));
-                d && !pressed) {
-                pressed = true;
-                d->cancel();
-            }
-        });
-        watcher.start(0);
+        ProgressWatcher watcher(QStringLiteral("Copia di sicurezza in corso"), QStringLiteral("dlgCopiaInCorso"));
         m_sandbox->nextFiles = { outside(QStringLiteral("copia.zip")) };
         click("imgCopia");
-        QVERIFY(pressed);
+        QVERIFY(!watcher.labels.isEmpty());
         QCOMPARE(QDir(m_outside->path()).entryList(QDir::Files), QStringList());
         QVERIFY(m_sandbox->messages.isEmpty());
     }

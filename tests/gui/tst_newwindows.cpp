@@ -24,6 +24,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleOptionButton>
@@ -444,16 +445,25 @@ private slots:
         }
         const QString title = QStringLiteral(" Crea copia di sicurezza");
         ProgressWindow progress(parent, QStringLiteral("dlgProva"), title, QStringLiteral("Avanzamento"));
-        QVERIFY(progress.step(0, 10, QStringLiteral("Copia di sicurezza in corso...")));
-        QProgressDialog *shown = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->objectName() == QLatin1String("dlgProva") && w->isVisible())
-                shown = qobject_cast<QProgressDialog *>(w);
-        QVERIFY(shown);
-        const QPoint off = shown->frameGeometry().center() - area.center();
+        QRect frame;
+        int width = 0;
+        int titleWidth = 0;
+        ProgressWindow::setStepObserver([&](QProgressDialog *shown) {
+            if (!shown || !shown->isVisible())
+                return;
+            frame = shown->frameGeometry();
+            width = shown->width();
+            titleWidth = shown->fontMetrics().horizontalAdvance(title);
+        });
+        const bool went
+            = progress.run([](Job &job) { return job.step(0, 10, QStringLiteral("Copia di sicurezza in corso...")); });
+        ProgressWindow::setStepObserver({});
+        QVERIFY(went);
+        QVERIFY(!frame.isNull());
+        const QPoint off = frame.center() - area.center();
         QVERIFY2(off.manhattanLength() <= 2, qPrintable(QStringLiteral("off by %1,%2").arg(off.x()).arg(off.y())));
-        QVERIFY(shown->width() >= shown->fontMetrics().horizontalAdvance(title) + kTitleBarRoom);
-        QVERIFY(area.contains(shown->frameGeometry()));
+        QVERIFY(width >= titleWidth + kTitleBarRoom);
+        QVERIFY(area.contains(frame));
     }
 
     void safetyCopyProgressOpensOverTheStartWindow_data()
@@ -478,14 +488,13 @@ private slots:
         const QString name = restore ? QStringLiteral("dlgRipristinoInCorso") : QStringLiteral("dlgCopiaInCorso");
         QRect seen;
         QString title;
-        QTimer watcher;
-        connect(&watcher, &QTimer::timeout, [&] {
-            if (auto *d = avvio->findChild<QProgressDialog *>(name); d && d->isVisible() && seen.isNull()) {
+        ProgressWindow::setStepObserver([&](QProgressDialog *d) {
+            if (d && d->objectName() == name && d->parent() == avvio && d->isVisible() && seen.isNull()) {
                 seen = d->frameGeometry();
                 title = d->windowTitle();
             }
         });
-        watcher.start(0);
+        const auto stopWatching = qScopeGuard([] { ProgressWindow::setStepObserver({}); });
         sb->nextFiles = { zip };
         QTest::mouseClick(
             avvio->findChild<QWidget *>(restore ? QStringLiteral("imgRipristina") : QStringLiteral("imgCopia")),

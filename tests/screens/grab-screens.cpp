@@ -338,9 +338,13 @@ void grabStart()
         // The progress window every long job shows, here as a safety copy shows it.
         ProgressWindow progress(start, QStringLiteral("dlgCopiaInCorso"), QStringLiteral(" Crea copia di sicurezza"),
             QStringLiteral("Avanzamento della copia di sicurezza"));
-        progress.step(37, 100, QStringLiteral("Copia di sicurezza in corso..."));
-        if (auto *window = start->findChild<QProgressDialog *>(QStringLiteral("dlgCopiaInCorso")))
-            shot(window, QStringLiteral("09-avanzamento"));
+        // The job waits at its step while the window is taken.
+        ProgressWindow::setStepObserver([](QProgressDialog *window) {
+            if (window)
+                shot(window, QStringLiteral("09-avanzamento"));
+        });
+        progress.run([](Job &job) { job.step(37, 100, QStringLiteral("Copia di sicurezza in corso...")); });
+        ProgressWindow::setStepObserver({});
     }
 }
 

@@ -4,6 +4,7 @@
 #include "storage/Clock.h"
 #include "storage/ProgramFolder.h"
 #include "widgets/OpenURL.h"
+#include "widgets/ProgressWindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -100,16 +101,13 @@ void onNextModal(std::function<void(QWidget *)> action)
 }
 
 ProgressWatcher::ProgressWatcher(const QString &cancelAt, const QString &objectName)
-    : m_timer(std::make_unique<QTimer>())
 {
-    // The work processes events between steps, so a timer of no delay looks at every step.
-    m_timer->setInterval(0);
-    QObject::connect(m_timer.get(), &QTimer::timeout, [this, cancelAt, objectName] {
-        auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+    // Each step of the job waits until the window has shown it and this has looked at it.
+    ProgressWindow::setStepObserver([this, cancelAt, objectName](QProgressDialog *dialog) {
         if (!dialog || dialog->objectName() != objectName || !dialog->isVisible())
             return;
         accessibleName = dialog->accessibleName();
-        wasModal = dialog->isModal();
+        wasModal = dialog->isModal() && QApplication::activeModalWidget() == dialog;
         if (labels.isEmpty() || labels.constLast() != dialog->labelText())
             labels.append(dialog->labelText());
         if (!cancelAt.isEmpty() && dialog->labelText().contains(cancelAt)) {
@@ -119,7 +117,9 @@ ProgressWatcher::ProgressWatcher(const QString &cancelAt, const QString &objectN
             }
         }
     });
-    m_timer->start();
 }
 
-ProgressWatcher::~ProgressWatcher() = default;
+ProgressWatcher::~ProgressWatcher()
+{
+    ProgressWindow::setStepObserver({});
+}

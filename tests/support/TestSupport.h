@@ -73,6 +73,7 @@ void onNextModal(std::function<void(QWidget *)> action);
  */
 class ProgressWatcher
 {
+    Q_DISABLE_COPY_MOVE(ProgressWatcher)
 public:
     explicit ProgressWatcher(const QString &cancelAt, const QString &objectName = QStringLiteral("dlgStampaInCorso"));
     ~ProgressWatcher();
@@ -81,9 +82,6 @@ public:
     QStringList labels;
     QString accessibleName;
     bool wasModal = false;
-
-private:
-    std::unique_ptr<QTimer> m_timer;
 };
 
 /** A JPEG file of `size` in one colour, for photo tests. */

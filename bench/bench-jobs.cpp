@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -35,6 +36,8 @@ public:
         m_tick.setInterval(kTickMs);
         QObject::connect(&m_tick, &QTimer::timeout, [this] {
             const qint64 now = m_clock.elapsed();
+            if (now - m_last - kTickMs > m_worst && qEnvironmentVariableIsSet("BENCH_STEPS"))
+                std::printf("stall %lld ms at %lld ms\n", now - m_last - kTickMs, now);
             m_worst = std::max(m_worst, now - m_last - kTickMs);
             m_last = now;
         });
@@ -105,6 +108,13 @@ int main(int argc, char **argv)
     const QString data = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir scratch(data + QStringLiteral("/bench-jobs-XXXXXX"));
     int failed = 0;
+    {
+        // In the program the start window has been shown before any job: the fonts and the style are
+        // loaded then, not while the first job's window opens.
+        QProgressDialog warm;
+        warm.show();
+        warm.grab();
+    }
 
     setProgramFolderOverride(data + QStringLiteral("/cards-100000"));
     const QString zip = scratch.filePath(QStringLiteral("copia.zip"));

@@ -39,17 +39,6 @@ const QString AttachmentFolder = ProgramFiles::attachmentFolder();
 const QString Staging = QStringLiteral("Ripristino-in-corso");
 Limits g_limits;
 
-std::function<bool(Step, const QString &)> &injector()
-{
-    static std::function<bool(Step, const QString &)> f;
-    return f;
-}
-
-bool injected(Step step, const QString &name)
-{
-    return injector() && injector()(step, name);
-}
-
 bool renamePath(const QString &from, const QString &to)
 {
     return Os::replace(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString());
@@ -144,8 +133,6 @@ private:
         s.hash.reset();
         s.size = 0;
         if (s.path.isEmpty()) {
-            if (injected(Step::FinishCopy, s.name))
-                return fail(Problem::WriteFailed), false;
             s.memory = manifestText(entries, Clock::now());
             s.device = std::make_unique<QBuffer>(&s.memory);
         } else if (s.recordSize) {
@@ -176,8 +163,6 @@ private:
         case ZIP_SOURCE_OPEN:
             return open(s) ? 0 : -1;
         case ZIP_SOURCE_READ: {
-            if (injected(Step::WriteEntry, s.name))
-                return fail(Problem::WriteFailed);
             const qint64 got = s.device->read(static_cast<char *>(data), static_cast<qint64>(length));
             if (got < 0)
                 return fail(Problem::ReadFailed);
@@ -308,7 +293,7 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
     QByteArray buffer(Chunk, Qt::Uninitialized);
     for (const Entry &e : contents.entries) {
         const QString target = staging + e.name;
-        if (injected(Step::Unpack, e.name) || !QDir().mkpath(QFileInfo(target).path()))
+        if (!QDir().mkpath(QFileInfo(target).path()))
             return Problem::WriteFailed;
         const zip_int64_t index = zip_name_locate(zip, e.name.toUtf8().constData(), ZIP_FL_ENC_GUESS);
         if (index < 0)
@@ -348,7 +333,6 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
         out.close();
         if (out.error() != QFileDevice::NoError)
             return Problem::WriteFailed;
-        Journal::step("file unpacked");
     }
     return Problem::None;
 }
@@ -627,17 +611,18 @@ Problem restore(const QString &zipPath, const Progress &progress)
     for (int n = 2; QFileInfo(root + aside).exists() || QFileInfo(root + aside).isSymLink(); ++n)
         aside = QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now()) + QStringLiteral("-%1").arg(n);
     const QString asidePath = root + aside + QLatin1Char('/');
-    if (!QDir().mkdir(asidePath)) {
-        removeTree(root + Staging);
-        return Problem::WriteFailed;
-    }
     const QStringList current = topLevelItems();
     const QStringList staged
         = QDir(staging).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    // The journal comes first, so a stop at any point after leaves nothing the next start does not settle.
     Journal journal;
     if (!journal.begin(Journal::Kind::Restore, swapRecord(aside, current, staged))) {
-        QDir().rmdir(asidePath);
         removeTree(root + Staging);
+        return Problem::WriteFailed;
+    }
+    if (!QDir().mkdir(asidePath)) {
+        removeTree(root + Staging);
+        journal.finish();
         return Problem::WriteFailed;
     }
     QList<QPair<QString, QString>> moves;
@@ -651,22 +636,19 @@ Problem restore(const QString &zipPath, const Progress &progress)
         return Problem::RestoreFailed;
     };
     for (const QString &item : current) {
-        if (injected(Step::SetAside, item) || !renamePath(root + item, asidePath + item))
+        if (!renamePath(root + item, asidePath + item))
             return undo();
         moves.append({ root + item, asidePath + item });
-        Journal::step("set aside");
     }
     for (const QString &item : staged) {
-        if (injected(Step::PutInPlace, item) || !renamePath(staging + item, root + item))
+        if (!renamePath(staging + item, root + item))
             return undo();
         moves.append({ staging + item, root + item });
-        Journal::step("put in place");
     }
     // The moves last only once the folder is on the disk; until then the old files are the ones to keep.
     if (!DiskSync::folderOf(root + QStringLiteral("Magazzino.pro")))
         return undo();
     removeTree(asidePath);
-    Journal::step("old files removed");
     removeTree(root + Staging);
     journal.finish();
     return Problem::None;
@@ -722,11 +704,6 @@ Settled settleInterruptedRestore(const QStringList &lines)
     removeTree(root + aside);
     removeTree(root + Staging);
     return puttingInPlace ? Settled::Completed : Settled::Undone;
-}
-
-void setFaultInjector(std::function<bool(Step, const QString &)> f)
-{
-    injector() = std::move(f);
 }
 
 namespace Settings {

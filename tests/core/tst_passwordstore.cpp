@@ -3,6 +3,8 @@
 #include "app/rules/PasswordStore.h"
 #include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +38,7 @@ private slots:
     }
     void cleanup()
     {
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         setProgramFolderOverride(QString());
     }
 
@@ -192,9 +194,9 @@ private slots:
         Access::store(QStringLiteral("ABC"));
         const QByteArray before = contents(PasswordStore::path());
         // The disk fills up while the new store is written.
-        FileReplace::setFaultInjector([](FileReplace::Step step) { return step == FileReplace::Step::ShortWrite; });
+        Os::Faults::arm(diskFault(DiskFault::ShortWrite, 1, "unins000.dll"));
         QVERIFY_THROWS_EXCEPTION(PasswordStore::Error, Access::store(QStringLiteral("NUOVA")));
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         QCOMPARE(contents(PasswordStore::path()), before);
         QCOMPARE(Access::stored(), QStringLiteral("ABC"));
         // Nothing half-written is left beside the store.

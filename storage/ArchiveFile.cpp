@@ -11,12 +11,6 @@
 #include <thread>
 
 namespace {
-std::function<bool(ArchiveFile::Step)> &injector()
-{
-    static std::function<bool(ArchiveFile::Step)> f;
-    return f;
-}
-
 int &lockWaitMs()
 {
     static int ms = 2000;
@@ -49,11 +43,6 @@ ArchiveFile::~ArchiveFile()
         static_cast<void>(Os::close(m_fd)); // after a failure already thrown, or a read: close() reports the rest
 }
 
-void ArchiveFile::setFaultInjector(std::function<bool(Step)> f)
-{
-    injector() = std::move(f);
-}
-
 void ArchiveFile::setLockWait(int milliseconds)
 {
     lockWaitMs() = milliseconds;
@@ -64,12 +53,6 @@ int ArchiveFile::lockWait()
     return lockWaitMs();
 }
 
-void ArchiveFile::check(Step step) const
-{
-    if (injector() && injector()(step))
-        fail("injected failure", "Input/output error");
-}
-
 void ArchiveFile::open(const QString &path, int recordSize, Access access)
 {
     close();
@@ -77,7 +60,6 @@ void ArchiveFile::open(const QString &path, int recordSize, Access access)
     m_staysInside.reset();
     m_recordSize = recordSize;
     m_access = access;
-    check(Step::Open);
     const std::string name = QFile::encodeName(path).toStdString();
     Os::File fd = Os::openExisting(name);
     if (fd == Os::kNoFile && Os::lastError() == Os::Error::NotFound) {
@@ -113,7 +95,6 @@ void ArchiveFile::open(const QString &path, int recordSize, Access access)
 
 void ArchiveFile::lock()
 {
-    check(Step::Lock);
     // Another copy of the program holds the archive for one action at a time, normally a few
     // milliseconds; a copy that keeps it longer is reported instead of freezing the window.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMs());
@@ -136,7 +117,6 @@ void ArchiveFile::lock()
 
 qint64 ArchiveFile::count() const
 {
-    check(Step::Seek);
     Os::Status st;
     if (m_fd == Os::kNoFile)
         fail("count", "Bad file descriptor");
@@ -153,10 +133,8 @@ void ArchiveFile::read(qint64 index, char *buffer) const
 
 qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
 {
-    check(Step::Seek);
     if (m_fd == Os::kNoFile || index < 0)
         fail("seek", "Invalid argument");
-    check(Step::Read);
     const qint64 done = Os::readAt(m_fd, index * m_recordSize, buffer, n * m_recordSize);
     if (done < 0)
         fail("read");
@@ -165,13 +143,11 @@ qint64 ArchiveFile::readMany(qint64 index, qint64 n, char *buffer) const
 
 QByteArray ArchiveFile::readAll() const
 {
-    check(Step::Seek);
     Os::Status st;
     if (m_fd == Os::kNoFile)
         fail("read", "Bad file descriptor");
     if (!Os::status(m_fd, st))
         fail("read");
-    check(Step::Read);
     QByteArray out(st.size, Qt::Uninitialized);
     const qint64 done = Os::readAt(m_fd, 0, out.data(), out.size());
     if (done < 0)
@@ -213,12 +189,10 @@ void ArchiveFile::write(qint64 index, const char *buffer)
     if (m_fd != Os::kNoFile && !*m_staysInside)
         throw ArchiveError(
             "write: the archive is a link outside the program folder", ArchiveError::Reason::LinkedOutside);
-    check(Step::Seek);
     if (m_fd == Os::kNoFile || index < 0 || index > count())
         fail("seek", "Invalid argument");
     const bool appending = index == count();
     const QByteArray strayTail = appending ? tail() : QByteArray();
-    check(Step::Write);
     if (!Os::writeAt(m_fd, index * m_recordSize, buffer, m_recordSize)) {
         const std::string why = Os::lastErrorText();
         // Part of a record left at the end would make the file fail a strict check.
@@ -260,9 +234,8 @@ void ArchiveFile::flush()
 {
     if (m_fd == Os::kNoFile)
         fail("flush", "Bad file descriptor");
-    const bool injected = injector() && injector()(Step::Close);
     const bool synced = !m_written || (DiskSync::file(m_fd) && (!m_created || DiskSync::folderOf(m_path)));
-    if (injected || !synced)
+    if (!synced)
         fail("flush", "Input/output error");
     m_written = m_created = false;
 }
@@ -277,7 +250,6 @@ void ArchiveFile::close()
     const bool synced = !m_written || (DiskSync::file(fd) && (!m_created || DiskSync::folderOf(m_path)));
     m_written = m_created = false;
     // Closing releases the lock whatever happens next.
-    const bool injected = injector() && injector()(Step::Close);
-    if (!Os::close(fd) || injected || !synced)
+    if (!Os::close(fd) || !synced)
         fail("close", "Input/output error");
 }

@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 /**
@@ -21,7 +20,6 @@
 class ArchiveFile
 {
 public:
-    enum class Step { Open, Lock, Seek, Read, Write, Close };
     /** What an opening is for: only Write may change the file. */
     enum class Access { Write, Read };
 
@@ -61,18 +59,11 @@ public:
     void flush();
     void close();
 
-    /**
-     * Test seam: called before each step; returning true makes that step fail as the disk would.
-     * An empty function restores normal working.
-     */
-    static void setFaultInjector(std::function<bool(Step)> injector);
-
     /** How long opening waits for another copy's lock before failing as Busy; 2000 ms unless set. */
     static void setLockWait(int milliseconds);
     static int lockWait();
 
 private:
-    void check(Step step) const;
     void lock();
     void cutTo(qint64 bytes, const QByteArray &tail);
 

@@ -11,17 +11,6 @@
 #include <QRandomGenerator>
 
 namespace {
-std::function<bool(FileReplace::Step)> &injector()
-{
-    static std::function<bool(FileReplace::Step)> f;
-    return f;
-}
-
-bool injected(FileReplace::Step step)
-{
-    return injector() && injector()(step);
-}
-
 std::function<QString()> &letterSource()
 {
     static std::function<QString()> f;
@@ -130,13 +119,6 @@ bool FileReplace::write(const QByteArray &bytes)
 {
     if (m_failed || m_file == Os::kNoFile)
         return fail(m_failed ? m_error : WriteError::WriteFailed);
-    if (injected(Step::Write))
-        return fail(WriteError::WriteFailed);
-    if (injected(Step::ShortWrite)) {
-        // A disk that fills up mid-way stores part of the bytes.
-        (void)Os::writeAt(m_file, m_written, bytes.constData(), bytes.size() / 2);
-        return fail(WriteError::WriteFailed);
-    }
     if (!Os::writeAt(m_file, m_written, bytes.constData(), bytes.size()))
         return fail(lastWriteError());
     m_written += bytes.size();
@@ -148,13 +130,13 @@ bool FileReplace::commit()
     if (m_failed || m_file == Os::kNoFile)
         return fail(m_failed ? m_error : WriteError::WriteFailed);
     // A file system that delays allocation reports a full disk only at the flush or the close.
-    if (injected(Step::Flush) || !DiskSync::file(m_file))
+    if (!DiskSync::file(m_file))
         return fail(lastWriteError());
     const Os::File file = m_file;
     m_file = Os::kNoFile;
     if (!Os::close(file))
         return fail(lastWriteError());
-    if (injected(Step::Commit) || !Os::replace(systemName(m_temporary), systemName(m_target)))
+    if (!Os::replace(systemName(m_temporary), systemName(m_target)))
         return fail(lastWriteError());
     m_temporary.clear();
     // The file is in place once renamed; the folder's flush makes the rename itself last.
@@ -235,11 +217,6 @@ WriteResult FileReplace::replace(const QString &path, const QByteArray &bytes, P
     if (file.open() && file.write(bytes) && file.commit())
         return WriteError::None;
     return file.error();
-}
-
-void FileReplace::setFaultInjector(std::function<bool(Step)> f)
-{
-    injector() = std::move(f);
 }
 
 void FileReplace::setLetterSource(std::function<QString()> letters)

@@ -46,14 +46,6 @@ private:
 class FileReplace
 {
 public:
-    /** The points a test can make fail. */
-    enum class Step {
-        Write, ///< a write that stores nothing, as on a full disk
-        ShortWrite, ///< a write that stores only part of its bytes, as on a disk that fills up
-        Flush, ///< the flush of the new contents to the disk
-        Commit ///< the rename over the old file
-    };
-
     /** Where the file is: the program's own files never go through a link out of its folder. */
     enum class Place {
         ProgramFolder,
@@ -94,8 +86,6 @@ public:
     /** open(), write() and commit() for contents held whole in memory. */
     static WriteResult replace(const QString &path, const QByteArray &bytes, Place place = Place::ProgramFolder);
 
-    /** Test seam: called before each step; returning true makes that step fail as a full disk would. */
-    static void setFaultInjector(std::function<bool(Step)> injector);
     /** Test seam: gives the six letters of each temporary name tried, in place of random ones. */
     static void setLetterSource(std::function<QString()> letters);
 

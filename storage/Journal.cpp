@@ -15,12 +15,6 @@ namespace {
 const QByteArray Heading = "Vetrinova diario 1";
 constexpr qint64 MaxSize = 1 << 20;
 
-std::function<void(const char *)> &hook()
-{
-    static std::function<void(const char *)> f;
-    return f;
-}
-
 QByteArray kindName(Journal::Kind kind)
 {
     return kind == Journal::Kind::Import ? "importazione" : "ripristino";
@@ -83,7 +77,6 @@ bool Journal::begin(Kind kind, const QStringList &lines)
         removeJournal();
         return false;
     }
-    step("journal written");
     return true;
 }
 
@@ -94,20 +87,7 @@ bool Journal::finish()
     // Closed first: some systems keep an open file's name.
     (void)Os::close(m_file); // only read or locked: nothing of ours to lose
     m_file = Os::kNoFile;
-    const bool removed = removeJournal();
-    step("journal removed");
-    return removed;
-}
-
-void Journal::setStepHook(std::function<void(const char *)> f)
-{
-    hook() = std::move(f);
-}
-
-void Journal::step(const char *name)
-{
-    if (hook())
-        hook()(name);
+    return removeJournal();
 }
 
 QString Journal::recover()

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 /**
  * The record of a change that touches more than one file (an import, a restore), kept in the program
  * folder while the change is under way. It is written and on the disk before the change touches
@@ -42,14 +40,6 @@ public:
      * was nothing to do, or when the change is still running in another copy of the program).
      */
     static QString recover();
-
-    /**
-     * Test seam: called at each step of a journalled change with the step's name, so a test can stop
-     * the process there. An empty function restores normal working.
-     */
-    static void setStepHook(std::function<void(const char *step)> hook);
-    /** Marks a step of a journalled change (see setStepHook). */
-    static void step(const char *name);
 
 private:
     Os::File m_file = Os::kNoFile;

@@ -105,7 +105,6 @@ Problem inspect(const QString &zipPath, Contents *contents);
  */
 Problem restore(const QString &zipPath, const Progress &progress = {});
 
-/** Steps a test can make fail. */
 /** How settleInterruptedRestore() left the folder. */
 enum class Settled { Undone, Completed, Failed };
 /**
@@ -119,16 +118,6 @@ Settled settleInterruptedRestore(const QStringList &lines);
  * the start, when no journal says a restore is under way.
  */
 void removeUnfinishedUnpack();
-
-enum class Step {
-    WriteEntry, ///< writing a file into the copy
-    FinishCopy, ///< closing and flushing the copy
-    Unpack, ///< unpacking a file beside the folder
-    SetAside, ///< moving a current file aside
-    PutInPlace ///< moving an unpacked file into the folder
-};
-/** Test seam: called before each step with the file's name; true makes it fail as a full disk would. */
-void setFaultInjector(std::function<bool(Step, const QString &)> injector);
 
 /**
  * The settings of the copies, kept in Vetrinova.ini in the program folder and written through

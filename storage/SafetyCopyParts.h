@@ -16,9 +16,6 @@ constexpr qint64 Chunk = 1 << 20;
 inline const QString PhotoFolder = ProgramFiles::photoFolder();
 inline const QString AttachmentFolder = ProgramFiles::attachmentFolder();
 
-/** Whether the fault injector makes this step fail. */
-bool injected(Step step, const QString &name);
-
 /** An archive open for reading, closed when it goes. */
 struct Reader
 {

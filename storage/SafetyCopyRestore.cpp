@@ -19,12 +19,6 @@ namespace {
 
 const QString Staging = QStringLiteral("Ripristino-in-corso");
 
-std::function<bool(Step, const QString &)> &injector()
-{
-    static std::function<bool(Step, const QString &)> f;
-    return f;
-}
-
 bool renamePath(const QString &from, const QString &to)
 {
     return Os::replace(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString());
@@ -78,7 +72,7 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
     qint64 done = 0;
     for (const Entry &e : contents.entries) {
         const QString target = staging + e.name;
-        if (injected(Step::Unpack, e.name) || !QDir().mkpath(QFileInfo(target).path()))
+        if (!QDir().mkpath(QFileInfo(target).path()))
             return Problem::WriteFailed;
         const zip_int64_t index = zip_name_locate(zip, e.name.toUtf8().constData(), ZIP_FL_ENC_GUESS);
         if (index < 0)
@@ -114,7 +108,6 @@ Problem unpack(zip_t *zip, const Contents &contents, const QString &staging, con
         out.close();
         if (out.error() != QFileDevice::NoError)
             return Problem::WriteFailed;
-        Journal::step("file unpacked");
     }
     return Problem::None;
 }
@@ -124,11 +117,6 @@ QString timeStamp(const QDateTime &when)
     return when.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
 }
 } // namespace
-
-bool injected(Step step, const QString &name)
-{
-    return injector() && injector()(step, name);
-}
 
 Problem restore(const QString &zipPath, const Progress &progress)
 {
@@ -155,17 +143,18 @@ Problem restore(const QString &zipPath, const Progress &progress)
     for (int n = 2; QFileInfo(root + aside).exists() || QFileInfo(root + aside).isSymLink(); ++n)
         aside = QStringLiteral("Ripristino-precedente-") + timeStamp(Clock::now()) + QStringLiteral("-%1").arg(n);
     const QString asidePath = root + aside + QLatin1Char('/');
-    if (!QDir().mkdir(asidePath)) {
-        removeTree(root + Staging);
-        return Problem::WriteFailed;
-    }
     const QStringList current = topLevelItems();
     const QStringList staged
         = QDir(staging).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    // The journal comes first, so a stop at any point after leaves nothing the next start does not settle.
     Journal journal;
     if (!journal.begin(Journal::Kind::Restore, swapRecord(aside, current, staged))) {
-        QDir().rmdir(asidePath);
         removeTree(root + Staging);
+        return Problem::WriteFailed;
+    }
+    if (!QDir().mkdir(asidePath)) {
+        removeTree(root + Staging);
+        journal.finish();
         return Problem::WriteFailed;
     }
     QList<QPair<QString, QString>> moves;
@@ -179,22 +168,19 @@ Problem restore(const QString &zipPath, const Progress &progress)
         return Problem::RestoreFailed;
     };
     for (const QString &item : current) {
-        if (injected(Step::SetAside, item) || !renamePath(root + item, asidePath + item))
+        if (!renamePath(root + item, asidePath + item))
             return undo();
         moves.append({ root + item, asidePath + item });
-        Journal::step("set aside");
     }
     for (const QString &item : staged) {
-        if (injected(Step::PutInPlace, item) || !renamePath(staging + item, root + item))
+        if (!renamePath(staging + item, root + item))
             return undo();
         moves.append({ staging + item, root + item });
-        Journal::step("put in place");
     }
     // The moves last only once the folder is on the disk; until then the old files are the ones to keep.
     if (!DiskSync::folderOf(root + QStringLiteral("Magazzino.pro")))
         return undo();
     removeTree(asidePath);
-    Journal::step("old files removed");
     removeTree(root + Staging);
     journal.finish();
     return Problem::None;
@@ -250,10 +236,5 @@ Settled settleInterruptedRestore(const QStringList &lines)
     removeTree(root + aside);
     removeTree(root + Staging);
     return puttingInPlace ? Settled::Completed : Settled::Undone;
-}
-
-void setFaultInjector(std::function<bool(Step, const QString &)> f)
-{
-    injector() = std::move(f);
 }
 } // namespace SafetyCopy

@@ -85,8 +85,6 @@ private:
         s.hash.reset();
         s.size = 0;
         if (s.path.isEmpty()) {
-            if (injected(Step::FinishCopy, s.name))
-                return fail(Problem::WriteFailed), false;
             s.memory = manifestText(entries, Clock::now());
             s.device = std::make_unique<QBuffer>(&s.memory);
         } else if (s.recordSize) {
@@ -117,8 +115,6 @@ private:
         case ZIP_SOURCE_OPEN:
             return open(s) ? 0 : -1;
         case ZIP_SOURCE_READ: {
-            if (injected(Step::WriteEntry, s.name))
-                return fail(Problem::WriteFailed);
             const qint64 got = s.device->read(static_cast<char *>(data), static_cast<qint64>(length));
             if (got < 0)
                 return fail(Problem::ReadFailed);

@@ -57,7 +57,6 @@ void Batch::beforeWriting()
     ok = ok && copy.write(m_tail);
     if (!ok || !copy.commit())
         throw ArchiveError("backup: the copy of the archive could not be written");
-    Journal::step("backup written");
     const QStringList record = { QFileInfo(m_backupPath).fileName(),
         QString::number(m_before * TSchedaProdotto::RecordSize + m_tail.size()) };
     if (!m_journal.begin(Journal::Kind::Import, record))
@@ -70,7 +69,6 @@ qint64 Batch::append(const TSchedaProdotto &card)
     beforeWriting();
     const qint64 index = m_file.count();
     Cards::writeInto(m_file, index, card);
-    Journal::step("card appended");
     return index + 1;
 }
 
@@ -82,7 +80,6 @@ void Batch::overwrite(qint64 n, const TSchedaProdotto &card)
     if (n <= m_before)
         m_overwritten.push_back(n - 1);
     Cards::writeInto(m_file, n - 1, card);
-    Journal::step("card overwritten");
 }
 
 void Batch::rollBack()
@@ -109,7 +106,6 @@ void inOnePass(const QString &backupPath, const std::function<void(Batch &)> &wo
         work(batch);
         // The last flush is part of the pass: when the disk refuses it, the cards may not all be there.
         file.flush();
-        Journal::step("archive flushed");
     } catch (...) {
         // Whatever failed, the archive goes back to how the pass found it; when even that fails the
         // copy and the journal are there for the next start, and the first failure is the one reported.

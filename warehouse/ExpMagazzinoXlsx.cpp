@@ -13,6 +13,28 @@
 #include <QApplication>
 #include <QCheckBox>
 
+namespace {
+/** Why Magazzino.xlsx was not written, in the words the user can act on. */
+QString workbookNotWritten(WriteError why)
+{
+    switch (why) {
+    case WriteError::LinkOutside:
+        return Msg::linkOutsideMessage(QStringLiteral("Magazzino.xlsx"));
+    case WriteError::Busy:
+        return QStringLiteral("Attenzione: il file Magazzino.xlsx \u00e8 aperto in un altro programma e non pu\u00f2 "
+                              "essere sostituito.\n\nChiudere il file e ripetere l'esportazione. Il file precedente "
+                              "non \u00e8 stato modificato.");
+    case WriteError::NameRefused:
+        return QStringLiteral("Attenzione: il file Magazzino.xlsx non pu\u00f2 essere scritto: nella cartella del "
+                              "programma al suo posto c'\u00e8 una cartella, oppure il disco non accetta il nome.");
+    default:
+        return QStringLiteral("Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\n"
+                              "Accertarsi che il file non sia gi\u00e0 aperto e che nella cartella del programma "
+                              "ci sia spazio per scrivere. Il file precedente non \u00e8 stato modificato.");
+    }
+}
+} // namespace
+
 void TfrmExpMagazzino::addWorkbookButton(QWidget *panel)
 {
     if (!WorkbookWriter::available())
@@ -76,15 +98,8 @@ void TfrmExpMagazzino::cmdEsportaXlsxClick()
     QApplication::restoreOverrideCursor();
     if (stopped)
         return;
-    if (written.error() == WriteError::LinkOutside) {
-        Msg::error(this, Msg::linkOutsideMessage(QStringLiteral("Magazzino.xlsx")));
-        return;
-    }
     if (!written) {
-        Msg::error(this,
-            QStringLiteral("Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\n"
-                           "Accertarsi che il file non sia gi\u00e0 aperto e che nella cartella del programma "
-                           "ci sia spazio per scrivere. Il file precedente non \u00e8 stato modificato."));
+        Msg::error(this, workbookNotWritten(written.error()));
         return;
     }
     if (Msg::confirm(this,

@@ -9,6 +9,7 @@
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -115,15 +116,17 @@ int main(int argc, char **argv)
     const int count = args.at(3).toInt();
     const QString mode = args.value(4);
     if (mode == QLatin1String("pause")) {
-        ArchiveFile::setFaultInjector([paused = false](ArchiveFile::Step step) mutable {
-            if (step == ArchiveFile::Step::Write && !paused) {
-                paused = true;
+        // Stops before the first record's write, holding the lock, until told to go on.
+        Os::Faults::Fault pause;
+        pause.kind = Os::Faults::Kind::Write;
+        pause.hook = [](Os::Faults::Kind, int call, const std::string &) {
+            if (call == 1) {
                 std::puts("paused");
                 std::fflush(stdout);
                 waitForLine();
             }
-            return false;
-        });
+        };
+        Os::Faults::arm(pause);
     }
     if (!waitForLine())
         return 3;

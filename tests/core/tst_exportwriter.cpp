@@ -1,4 +1,5 @@
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/WarehouseSheet.h"
 
@@ -70,7 +71,7 @@ class TestExportWriter : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { ExportWriter::setFaultInjector({}); }
+    void cleanup() { Os::Faults::disarm(); }
 
     void threeCardsAsTheFileLists()
     {
@@ -198,15 +199,15 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("first") == 5);
         f.close();
 
-        int blocks = 0;
-        ExportWriter::setFaultInjector([&] { return ++blocks == 2; });
+        // The second block of the file meets a full disk.
+        Os::Faults::arm({ .kind = Os::Faults::Kind::Write, .call = 2, .path = "Magazzino.xls" });
         QVERIFY(!ExportWriter::write(path, sheet));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("first"));
         f.close();
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { "Magazzino.xls" });
 
-        ExportWriter::setFaultInjector({});
+        Os::Faults::disarm();
         QVERIFY(ExportWriter::write(path, sheet));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll() == expected);

@@ -1,4 +1,6 @@
 #include "storage/FileReplace.h"
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 
 #include "storage/DiskSync.h"
 #include "storage/Leftovers.h"
@@ -37,7 +39,7 @@ private slots:
     }
     void cleanup()
     {
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         FileReplace::setLetterSource({});
         setProgramFolderOverride(QString());
     }
@@ -48,22 +50,21 @@ private slots:
     // left beside it, and the same replacement without the fault succeeds.
     void anyFailingStepKeepsTheOldFile_data()
     {
-        QTest::addColumn<int>("step");
+        QTest::addColumn<DiskFault>("step");
         QTest::addColumn<int>("call");
-        using S = FileReplace::Step;
-        QTest::newRow("first write stores nothing") << int(S::Write) << 1;
-        QTest::newRow("last write stores nothing") << int(S::Write) << 3;
-        QTest::newRow("first write stores half") << int(S::ShortWrite) << 1;
-        QTest::newRow("last write stores half") << int(S::ShortWrite) << 3;
-        QTest::newRow("flush to disk") << int(S::Flush) << 1;
-        QTest::newRow("rename") << int(S::Commit) << 1;
+        using S = DiskFault;
+        QTest::newRow("first write stores nothing") << S::Write << 1;
+        QTest::newRow("last write stores nothing") << S::Write << 3;
+        QTest::newRow("first write stores half") << S::ShortWrite << 1;
+        QTest::newRow("last write stores half") << S::ShortWrite << 3;
+        QTest::newRow("flush to disk") << S::Flush << 1;
+        QTest::newRow("rename") << S::Rename << 1;
     }
     void anyFailingStepKeepsTheOldFile()
     {
-        QFETCH(int, step);
+        QFETCH(DiskFault, step);
         QFETCH(int, call);
-        int calls = 0;
-        FileReplace::setFaultInjector([&](FileReplace::Step s) { return int(s) == step && ++calls == call; });
+        Os::Faults::arm(diskFault(step, call));
         const QList<QByteArray> pieces { QByteArray(70000, 'a'), "b", QByteArray(300, 'c') };
         {
             FileReplace file(m_path);
@@ -71,15 +72,15 @@ private slots:
             bool written = true;
             for (const QByteArray &piece : pieces)
                 written = file.write(piece) && written;
-            QCOMPARE(written, step > int(FileReplace::Step::ShortWrite));
+            QCOMPARE(written, step > DiskFault::ShortWrite);
             QVERIFY(!file.commit());
             QVERIFY(!file.commit()); // and stays failed
         }
-        QCOMPARE(calls, call);
+        QVERIFY(Os::Faults::fired());
         QCOMPARE(contents(m_path), QByteArray("old photo"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList { "1.jpg" });
 
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         QVERIFY(FileReplace::replace(m_path, pieces.join()));
         QCOMPARE(contents(m_path), pieces.join());
     }
@@ -107,15 +108,15 @@ private slots:
     void aRefusalSaysWhy_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("failing"); // an injected FileReplace::Step, or -1
+        QTest::addColumn<int>("failing"); // a DiskFault, or -1
         QTest::addColumn<WriteError>("error");
         QTest::newRow("a link out of the program folder") << "fuori.jpg" << -1 << WriteError::LinkOutside;
         QTest::newRow("a link to nothing") << "rotto.jpg" << -1 << WriteError::LinkOutside;
         QTest::newRow("a folder in the file's place") << "cartella.jpg" << -1 << WriteError::NameRefused;
         QTest::newRow("a name too long") << QString(300, QLatin1Char('n')) << -1 << WriteError::NameRefused;
         QTest::newRow("a missing folder") << "manca/3.jpg" << -1 << WriteError::WriteFailed;
-        QTest::newRow("a full disk") << "1.jpg" << int(FileReplace::Step::Write) << WriteError::WriteFailed;
-        QTest::newRow("a failing flush") << "1.jpg" << int(FileReplace::Step::Flush) << WriteError::WriteFailed;
+        QTest::newRow("a full disk") << "1.jpg" << int(DiskFault::Write) << WriteError::WriteFailed;
+        QTest::newRow("a failing flush") << "1.jpg" << int(DiskFault::Flush) << WriteError::WriteFailed;
     }
     void aRefusalSaysWhy()
     {
@@ -129,7 +130,8 @@ private slots:
         QVERIFY(QFile::link(program + QStringLiteral("/niente.jpg"), program + QStringLiteral("/rotto.jpg")));
         QVERIFY(QFile::copy(m_path, outside + QStringLiteral("/foto.jpg")));
         setProgramFolderOverride(program);
-        FileReplace::setFaultInjector([failing](FileReplace::Step s) { return int(s) == failing; });
+        if (failing >= 0)
+            Os::Faults::arm(diskFault(DiskFault(failing)));
 
         const WriteResult result = FileReplace::replace(programPath(name), "new");
         QVERIFY(!result);

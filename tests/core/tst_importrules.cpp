@@ -3,6 +3,7 @@
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "storage/platform/Faults.h"
 #include "warehouse/rules/CardFilter.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/ImportRules.h"
@@ -186,8 +187,7 @@ private slots:
     }
     void cleanup()
     {
-        ArchiveFile::setFaultInjector({});
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         ArchiveFile::setLockWait(2000);
         ImportSource::setLimits({});
         setProgramFolderOverride(QString());
@@ -620,13 +620,13 @@ private slots:
             rows += csvRow(QLatin1String(code), QStringLiteral("99"));
         ImportRun::Options options = optionsFor(sourceFile(QStringLiteral("f.csv"), rows));
         options.updateByCode = true;
-        int writes = 0;
-        ArchiveFile::setFaultInjector(
-            [&](ArchiveFile::Step step) { return step == ArchiveFile::Step::Write && ++writes == failingWrite; });
-        if (failingWrite == 0)
-            FileReplace::setFaultInjector([](FileReplace::Step step) { return step == FileReplace::Step::Commit; });
+        if (failingWrite > 0)
+            Os::Faults::arm(
+                { .kind = Os::Faults::Kind::Write, .call = failingWrite, .path = "Magazzino.pro", .wholeName = true });
+        else // the archive's copy cannot be put in place
+            Os::Faults::arm({ .kind = Os::Faults::Kind::Rename, .call = 1, .path = "Magazzino.pro.bak" });
         const ImportRun::Report done = ImportRun::write(options);
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         QVERIFY(!done.written);
         QVERIFY(done.failure.failed());
         QCOMPARE(archiveBytes(), before);
@@ -660,15 +660,12 @@ private slots:
         const QByteArray before = archiveBytes();
         const ImportRun::Options options = optionsFor(
             sourceFile(QStringLiteral("f.csv"), kHeader + csvRow(QStringLiteral("X1")) + csvRow(QStringLiteral("X2"))));
-        int writes = 0;
-        bool flushed = false;
-        ArchiveFile::setFaultInjector([&](ArchiveFile::Step step) {
-            if (step == ArchiveFile::Step::Close && failingWrite == 0 && !flushed)
-                return flushed = true;
-            return step == ArchiveFile::Step::Write && ++writes == failingWrite;
-        });
+        Os::Faults::arm({ .kind = failingWrite > 0 ? Os::Faults::Kind::Write : Os::Faults::Kind::Sync,
+            .call = failingWrite > 0 ? failingWrite : 1,
+            .path = "Magazzino.pro",
+            .wholeName = true });
         const ImportRun::Report failed = ImportRun::write(options);
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         QVERIFY(!failed.written);
         QVERIFY(failed.failure.text().contains(QStringLiteral("rimasto com'era")));
         QCOMPARE(archiveBytes().size(), before.size());

@@ -2,6 +2,7 @@
 // is wholly as before or wholly as the change meant it, never a mix, and nothing of the change's own
 // is left behind. A helper process runs the real code and kills itself at step N, for every N.
 #include "storage/Journal.h"
+#include "storage/Leftovers.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
@@ -122,7 +123,7 @@ private:
         if (after == before)
             return -1;
         int kills = 0;
-        for (int stop = 1; stop < 100; ++stop) {
+        for (int stop = 1; stop < 400; ++stop) {
             reset();
             const Run run = runWorker(mode, input, stop);
             if (run.done)
@@ -131,7 +132,9 @@ private:
                 return -1;
             ++kills;
             const bool journalled = QFile::exists(Journal::path());
+            // As the start does: settle the change, then remove the temporaries of saves cut short.
             const QString message = Journal::recover();
+            Leftovers::removeInterruptedSaves();
             const auto found = snapshot(folder());
             if (found != before && found != after) {
                 qWarning() << "killed at step" << stop << "found" << describe(found) << "\nbefore" << describe(before)

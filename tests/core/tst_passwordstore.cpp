@@ -3,6 +3,8 @@
 #include "app/rules/PasswordStore.h"
 #include "storage/FileReplace.h"
 #include "storage/ProgramFolder.h"
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +38,7 @@ private slots:
     }
     void cleanup()
     {
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         setProgramFolderOverride(QString());
     }
 
@@ -198,9 +200,9 @@ private slots:
         QVERIFY(Access::store(QStringLiteral("ABC")));
         const QByteArray before = contents(PasswordStore::path());
         // The disk fills up while the new store is written.
-        FileReplace::setFaultInjector([](FileReplace::Step step) { return step == FileReplace::Step::ShortWrite; });
+        Os::Faults::arm(diskFault(DiskFault::ShortWrite, 1, "unins000.dll"));
         const auto stored = Access::store(QStringLiteral("NUOVA"));
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         QVERIFY(!stored);
         QCOMPARE(stored.error().reason, PasswordStore::Error::Reason::NotWritten);
         QCOMPARE(stored.error().why, WriteError::WriteFailed);

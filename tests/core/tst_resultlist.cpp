@@ -2,6 +2,7 @@
 #include "storage/Codepage.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
 #include "warehouse/rules/CardFilter.h"
 #include "warehouse/rules/ListFind.h"
 #include "warehouse/rules/ResultLine.h"
@@ -72,7 +73,7 @@ private slots:
     }
     void cleanup()
     {
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         setProgramFolderOverride(QString());
     }
 
@@ -169,8 +170,8 @@ private slots:
     {
         for (int i = 0; i < 300; ++i)
             WarehouseArchive::append(card({ { F::Codice, QString::number(i) } }));
-        int reads = 0;
-        ArchiveFile::setFaultInjector([&](ArchiveFile::Step s) { return s == ArchiveFile::Step::Read && ++reads > 1; });
+        // The second block of reads, and every one after, meets a failing disk.
+        Os::Faults::arm({ .kind = Os::Faults::Kind::Read, .call = 2, .path = "Magazzino.pro", .lasting = true });
         std::vector<ResultEntry> entries;
         QVERIFY_THROWS_EXCEPTION(
             ArchiveError, collectResults(entries, LineLayout::Search, [](const char *) { return true; }));

@@ -4,6 +4,8 @@
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 
 #include <zip.h>
 
@@ -15,11 +17,10 @@
 
 #include <memory>
 
+using Os::Faults::Kind;
 using SafetyCopy::Problem;
-using SafetyCopy::Step;
 
 Q_DECLARE_METATYPE(SafetyCopy::Problem)
-Q_DECLARE_METATYPE(SafetyCopy::Step)
 
 namespace {
 /** Every file under `folder` with its bytes, links as "-> target". */
@@ -189,7 +190,7 @@ private slots:
 
     void cleanup()
     {
-        SafetyCopy::setFaultInjector({});
+        Os::Faults::disarm();
         SafetyCopy::setLimits({});
         setProgramFolderOverride(QString());
         m_dir.reset();
@@ -297,22 +298,24 @@ private slots:
 
     void copyFailureLeavesNoFile_data()
     {
-        QTest::addColumn<Step>("step");
+        QTest::addColumn<Kind>("failing");
         QTest::addColumn<QString>("name");
-        QTest::newRow("disk full on the first file") << Step::WriteEntry << QStringLiteral("1.jpg");
-        QTest::newRow("disk full on the archive") << Step::WriteEntry << QStringLiteral("Magazzino.pro");
-        QTest::newRow("disk full on an attachment")
-            << Step::WriteEntry << QStringLiteral("Documenti_Allegati/sotto/Scheda.txt");
-        QTest::newRow("disk full at the end") << Step::FinishCopy << QString();
+        QTest::addColumn<Problem>("problem");
+        QTest::newRow("the archive cannot be read") << Kind::Read << "Magazzino.pro" << Problem::ReadFailed;
+        QTest::newRow("a list cannot be opened") << Kind::Open << ".lis" << Problem::ReadFailed;
+        QTest::newRow("the copy cannot be made") << Kind::Create << "copia.zip" << Problem::WriteFailed;
+        QTest::newRow("disk full at the end") << Kind::Sync << "copia.zip" << Problem::WriteFailed;
+        QTest::newRow("the copy cannot take its name") << Kind::Rename << "copia.zip" << Problem::WriteFailed;
     }
 
     void copyFailureLeavesNoFile()
     {
-        QFETCH(Step, step);
+        QFETCH(Kind, failing);
         QFETCH(QString, name);
-        SafetyCopy::setFaultInjector(
-            [&](Step s, const QString &n) { return s == step && (name.isEmpty() || n == name); });
-        QCOMPARE(SafetyCopy::create(zipPath()), Problem::WriteFailed);
+        QFETCH(Problem, problem);
+        Os::Faults::arm({ .kind = failing, .call = 1, .path = name.toStdString() });
+        QCOMPARE(SafetyCopy::create(zipPath()), problem);
+        QVERIFY(Os::Faults::fired());
         QCOMPARE(QDir(m_copies).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
@@ -486,32 +489,41 @@ private slots:
 
     void failedRestoreStepLeavesTheFolderAsItWas_data()
     {
-        QTest::addColumn<Step>("step");
+        // Unpacking flushes each file it wrote: the first flush is the first file's, the last the last's
+        // (call -1). Setting aside renames the folder's own name; putting in place the unpacked one.
+        QTest::addColumn<Kind>("failing");
+        QTest::addColumn<int>("call");
         QTest::addColumn<QString>("name");
-        QTest::newRow("unpacking the first file") << Step::Unpack << QStringLiteral("1.jpg");
-        QTest::newRow("unpacking the last file") << Step::Unpack << QStringLiteral("unins000.dll");
-        QTest::newRow("setting aside the first item") << Step::SetAside << QStringLiteral("1.jpg");
-        QTest::newRow("setting aside a folder") << Step::SetAside << QStringLiteral("Foto_Listino");
-        QTest::newRow("setting aside the last item") << Step::SetAside << QStringLiteral("unins000.dll");
-        QTest::newRow("putting the first in place") << Step::PutInPlace << QStringLiteral("1.jpg");
-        QTest::newRow("putting a folder in place") << Step::PutInPlace << QStringLiteral("Documenti_Allegati");
-        QTest::newRow("putting the last in place") << Step::PutInPlace << QStringLiteral("unins000.dll");
+        const QString staged = QStringLiteral("Ripristino-in-corso/");
+        QTest::newRow("unpacking the first file") << Kind::Sync << 1 << QString();
+        QTest::newRow("unpacking the last file") << Kind::Sync << -1 << QString();
+        QTest::newRow("setting aside the first item") << Kind::Rename << 1 << QStringLiteral("Vetrinova/1.jpg");
+        QTest::newRow("setting aside a folder") << Kind::Rename << 1 << QStringLiteral("Vetrinova/Foto_Listino");
+        QTest::newRow("setting aside the last item") << Kind::Rename << 1 << QStringLiteral("Vetrinova/unins000.dll");
+        QTest::newRow("putting the first in place") << Kind::Rename << 1 << staged + QStringLiteral("1.jpg");
+        QTest::newRow("putting a folder in place")
+            << Kind::Rename << 1 << staged + QStringLiteral("Documenti_Allegati");
+        QTest::newRow("putting the last in place") << Kind::Rename << 1 << staged + QStringLiteral("unins000.dll");
     }
 
     void failedRestoreStepLeavesTheFolderAsItWas()
     {
-        QFETCH(Step, step);
+        QFETCH(Kind, failing);
+        QFETCH(int, call);
         QFETCH(QString, name);
         QCOMPARE(SafetyCopy::create(zipPath()), Problem::None);
+        SafetyCopy::Contents contents;
+        QCOMPARE(SafetyCopy::inspect(zipPath(), &contents), Problem::None);
+        if (call < 0)
+            call = int(contents.entries.size());
         // The folder changes after the copy, so a half-done restore would show.
         write(m_folder + QStringLiteral("1.jpg"), "foto cambiata");
         write(m_folder + QStringLiteral("Nuovo.lis"), QByteArray(TPaginaListino::RecordSize, 'n'));
         write(m_folder + QStringLiteral("Foto_Listino/nuova.jpg"), "nuova");
         const auto before = snapshot(m_folder);
-        bool hit = false;
-        SafetyCopy::setFaultInjector([&](Step s, const QString &n) { return s == step && n == name && (hit = true); });
+        Os::Faults::arm({ .kind = failing, .call = call, .path = name.toStdString(), .wholeName = !name.isEmpty() });
         const Problem p = SafetyCopy::restore(zipPath());
-        QVERIFY(hit);
+        QVERIFY(Os::Faults::fired());
         QVERIFY(p == Problem::WriteFailed || p == Problem::RestoreFailed);
         QCOMPARE(snapshot(m_folder), before);
     }

@@ -4,6 +4,7 @@
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "storage/platform/Faults.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,7 +45,7 @@ private slots:
     }
     void cleanup()
     {
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         setProgramFolderOverride(QString());
     }
 
@@ -143,11 +144,11 @@ private slots:
         card[TSchedaProdotto::Codice] = QStringLiteral("UNO");
         WarehouseArchive::append(card);
         const QByteArray before = bytes(warehousePath());
-        ArchiveFile::setFaultInjector([](ArchiveFile::Step step) { return step == ArchiveFile::Step::Write; });
+        Os::Faults::arm({ .kind = Os::Faults::Kind::Write, .call = 1, .lasting = true });
         card[TSchedaProdotto::Codice] = QStringLiteral("DUE");
         QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::append(card));
         QVERIFY_THROWS_EXCEPTION(ArchiveError, WarehouseArchive::overwrite(1, card));
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         QCOMPARE(bytes(warehousePath()), before);
         // The lock went with the failed operation: the next one gets the file.
         QCOMPARE(WarehouseArchive::append(card), 2);
@@ -325,19 +326,24 @@ private slots:
         const int other = ::open(QFile::encodeName(path).constData(), O_RDWR);
         QVERIFY(other >= 0);
         QList<bool> lockedOut;
-        ArchiveFile::setFaultInjector([&](ArchiveFile::Step step) {
-            if (step == ArchiveFile::Step::Seek || step == ArchiveFile::Step::Write) {
+        Os::Faults::Fault watch;
+        watch.path = "Fiori.lis";
+        bool locked = false; // the opening's own look at the file comes before its lock
+        watch.hook = [&](Os::Faults::Kind kind, int, const std::string &) {
+            if (kind == Os::Faults::Kind::Lock || kind == Os::Faults::Kind::Close)
+                locked = kind == Os::Faults::Kind::Lock;
+            else if (locked && (kind == Os::Faults::Kind::Status || kind == Os::Faults::Kind::Write)) {
                 const bool busy = ::flock(other, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
                 if (!busy)
                     ::flock(other, LOCK_UN);
                 lockedOut << busy;
             }
-            return false;
-        });
+        };
+        Os::Faults::arm(watch);
         TPaginaListino page;
         PriceListFile::append(path, page);
         PriceListFile::write(path, 1, page);
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         ::close(other);
         QVERIFY(lockedOut.size() >= 4);
         QVERIFY(!lockedOut.contains(false));

@@ -2,10 +2,12 @@
 // chosen step of it, as a power cut or a closed laptop would. Usage:
 //   journal_worker import FOLDER CSV STEP
 //   journal_worker restore FOLDER ZIP STEP
-// STEP counts the steps of the change from 1; 0 lets it finish. Prints "done" when it finished.
-#include "storage/Journal.h"
+// STEP counts, from 1, the calls to the system that change a file (creating, writing, flushing,
+// renaming, cutting, removing, closing); the kill comes just before that call. 0 lets it finish. Prints "done" when it
+// finished.
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
+#include "storage/platform/Faults.h"
 #include "warehouse/rules/ImportRules.h"
 #include "warehouse/rules/ImportRun.h"
 #include "warehouse/rules/ImportSource.h"
@@ -24,11 +26,17 @@ int main(int argc, char **argv)
         return 2;
     setProgramFolderOverride(args[2]);
     const int stopAt = args[4].toInt();
+    using Os::Faults::Kind;
     int steps = 0;
-    Journal::setStepHook([&](const char *) {
-        if (++steps == stopAt)
+    Os::Faults::Fault watch;
+    watch.hook = [&](Kind kind, int, const std::string &) {
+        const bool changes = kind == Kind::Create || kind == Kind::Write || kind == Kind::Sync || kind == Kind::Rename
+            || kind == Kind::Truncate || kind == Kind::Remove || kind == Kind::Close;
+        if (changes && ++steps == stopAt)
             std::raise(SIGKILL);
-    });
+    };
+    if (stopAt > 0)
+        Os::Faults::arm(watch);
     bool done = false;
     if (args[1] == QLatin1String("import")) {
         ImportRun::Options options;

@@ -5,6 +5,7 @@
 #include "storage/ArchiveFile.h"
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/Magazzino.h"
@@ -168,7 +169,7 @@ private slots:
         }
         m_own.reset();
         Forms::destroyAll();
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         ArchiveFile::setLockWait(2000);
         sb.reset();
     }
@@ -259,13 +260,16 @@ private slots:
 
         const std::thread::id main = std::this_thread::get_id();
         std::atomic<int> slowReads { 0 };
-        ArchiveFile::setFaultInjector([&](ArchiveFile::Step step) {
-            if (step == ArchiveFile::Step::Read && std::this_thread::get_id() != main) {
+        Os::Faults::Fault slowDisk;
+        slowDisk.kind = Os::Faults::Kind::Read;
+        slowDisk.path = "Magazzino.pro";
+        slowDisk.hook = [&](Os::Faults::Kind, int, const std::string &) {
+            if (std::this_thread::get_id() != main) {
                 ++slowReads;
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
             }
-            return false;
-        });
+        };
+        Os::Faults::arm(slowDisk);
         std::optional<AttentionCounts> counted;
         std::thread count([&] {
             try {
@@ -279,7 +283,7 @@ private slots:
         act(Action::CardSave, editor);
         const int readsDuringSave = slowReads;
         count.join();
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         QCOMPARE(sb->messageTexts(),
             QStringList { QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.") });
         QCOMPARE(WarehouseArchive::count(), 2561);

@@ -1,3 +1,4 @@
+#include "storage/platform/Faults.h"
 #include "tests/support/TestSupport.h"
 
 #include "shell/Avvio.h"
@@ -49,8 +50,7 @@ private slots:
 
     void cleanup()
     {
-        SafetyCopy::setFaultInjector({});
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         Forms::destroyAll();
         m_outside.reset();
         m_sandbox.reset();
@@ -93,8 +93,8 @@ private slots:
 
     void fullDiskLeavesNoCopyAndSaysSo()
     {
-        SafetyCopy::setFaultInjector(
-            [](SafetyCopy::Step s, const QString &) { return s == SafetyCopy::Step::WriteEntry; });
+        // The disk refuses the flush of the finished copy.
+        Os::Faults::arm({ .kind = Os::Faults::Kind::Sync, .call = 1, .path = "copia.zip", .lasting = true });
         m_sandbox->nextFiles = { outside(QStringLiteral("copia.zip")) };
         click("imgCopia");
         QCOMPARE(QDir(m_outside->path()).entryList(QDir::Files), QStringList());
@@ -176,7 +176,7 @@ private slots:
         Sandbox::writeFile(ini, before);
         auto *chk = Forms::avvio()->findChild<QCheckBox *>(QStringLiteral("chkCopiaUscita"));
         QVERIFY(chk->isChecked());
-        FileReplace::setFaultInjector([](FileReplace::Step s) { return s == FileReplace::Step::Write; });
+        Os::Faults::arm({ .kind = Os::Faults::Kind::Write, .call = 1, .path = "Vetrinova.ini", .lasting = true });
         chk->click();
         QCOMPARE(m_sandbox->messageTexts(),
             QStringList { QStringLiteral("Attenzione: non \u00e8 stato possibile salvare la scelta nel file "
@@ -190,7 +190,7 @@ private slots:
         QCOMPARE(QDir(m_sandbox->folder()).entryList({ "Vetrinova.ini?*" }, QDir::Files | QDir::Hidden), QStringList());
 
         // With room on the disk the same click is kept, and the other settings with it.
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         m_sandbox->clearMessages();
         chk->click();
         QVERIFY(m_sandbox->messages.isEmpty());

@@ -1,3 +1,4 @@
+#include "storage/platform/Faults.h"
 #include "tests/support/TestSupport.h"
 
 #include "storage/SchedaProdotto.h"
@@ -113,7 +114,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        ExportWriter::setFaultInjector({});
+        Os::Faults::disarm();
         m_box.reset();
     }
 
@@ -258,7 +259,7 @@ private slots:
             QVERIFY(QDir().mkdir(ExportWriter::exportPath()));
         else {
             Sandbox::writeFile(ExportWriter::exportPath(), "earlier export");
-            ExportWriter::setFaultInjector([] { return true; });
+            Os::Faults::arm({ .kind = Os::Faults::Kind::Write, .call = 1, .path = "Magazzino.xls", .lasting = true });
         }
         openWindow();
         exportNow();
@@ -274,7 +275,7 @@ private slots:
         QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xls?*" }, QDir::Files), QStringList());
 
         // The grid is unchanged and the export can be repeated once the way is clear.
-        ExportWriter::setFaultInjector({});
+        Os::Faults::disarm();
         if (folderInTheWay)
             QVERIFY(QDir().rmdir(ExportWriter::exportPath()));
         m_box->clearMessages();

@@ -1,3 +1,5 @@
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 #include "tests/support/TestSupport.h"
 
 #include "storage/FileReplace.h"
@@ -27,6 +29,13 @@ const QString kFailure = QStringLiteral(
     "Attenzione: il sistema non permette di scrivere il file Magazzino.xlsx.\n\nAccertarsi che il file non "
     "sia già aperto e che nella cartella del programma ci sia spazio per scrivere. Il file precedente non è "
     "stato modificato.");
+const QString kBusy
+    = QStringLiteral("Attenzione: il file Magazzino.xlsx è aperto in un altro programma e non può essere "
+                     "sostituito.\n\nChiudere il file e ripetere l'esportazione. Il file precedente non è stato "
+                     "modificato.");
+const QString kNameRefused
+    = QStringLiteral("Attenzione: il file Magazzino.xlsx non può essere scritto: nella cartella del programma al suo "
+                     "posto c'è una cartella, oppure il disco non accetta il nome.");
 const QString kDone = QStringLiteral(
     "La tabella è stata esportata con successo nel file Magazzino.xlsx.\r\n\r\nSi vuole aprire il file?");
 
@@ -253,8 +262,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        WorkbookWriter::setFaultInjector({});
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         FileReplace::setLetterSource({});
         m_box.reset();
     }
@@ -430,34 +438,38 @@ private slots:
 
     void failureKeepsThePreviousWorkbook_data()
     {
-        QTest::addColumn<int>("bookStep"); // a failing WorkbookWriter::Step, or -1
-        QTest::addColumn<int>("fileStep"); // a failing FileReplace::Step, or -1
-        QTest::newRow("the workbook cannot be finished") << int(WorkbookWriter::Step::Close) << -1;
-        QTest::newRow("the disk refuses the flush") << -1 << int(FileReplace::Step::Flush);
-        QTest::newRow("the rename fails") << -1 << int(FileReplace::Step::Commit);
+        using K = Os::Faults::Kind;
+        using E = Os::Error;
+        QTest::addColumn<K>("failing");
+        QTest::addColumn<E>("error");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("the temporary cannot be made") << K::Create << E::Other << kFailure;
+        QTest::newRow("the disk refuses the flush") << K::Sync << E::Other << kFailure;
+        QTest::newRow("the rename fails") << K::Rename << E::Other << kFailure;
+        QTest::newRow("another program holds the workbook") << K::Rename << E::Busy << kBusy;
+        QTest::newRow("the name is refused") << K::Create << E::NameRefused << kNameRefused;
     }
 
     void failureKeepsThePreviousWorkbook()
     {
-        QFETCH(int, bookStep);
-        QFETCH(int, fileStep);
+        QFETCH(Os::Faults::Kind, failing);
+        QFETCH(Os::Error, error);
+        QFETCH(QString, message);
         addCard({ { S::Codice, "A1" }, { S::Nome, "Vaso" } });
         Sandbox::writeFile(WorkbookWriter::exportPath(), "earlier workbook");
-        WorkbookWriter::setFaultInjector([bookStep](WorkbookWriter::Step s) { return int(s) == bookStep; });
-        FileReplace::setFaultInjector([fileStep](FileReplace::Step s) { return int(s) == fileStep; });
+        Os::Faults::arm({ .kind = failing, .call = 1, .error = error, .path = "Magazzino.xlsx", .lasting = true });
         openWindow();
         click(button());
         QCOMPARE(m_box->messages.size(), 1);
         QCOMPARE(m_box->messages[0].kind, Msg::Kind::Error);
-        QCOMPARE(m_box->messages[0].text, kFailure);
+        QCOMPARE(m_box->messages[0].text, message);
         QVERIFY(m_box->opened.isEmpty());
         QCOMPARE(Sandbox::readFile(WorkbookWriter::exportPath()), QByteArray("earlier workbook"));
         QCOMPARE(QDir(m_box->folder()).entryList({ "Magazzino.xlsx?*" }, QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(!QFile::exists(m_box->path("Magazzino.xls")));
 
         // Once the way is clear the same grid is written.
-        WorkbookWriter::setFaultInjector({});
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         m_box->clearMessages();
         click(button());
         QCOMPARE(m_box->messageTexts(), QStringList { kDone });

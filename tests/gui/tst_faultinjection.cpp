@@ -9,6 +9,8 @@
 #include "storage/FileReplace.h"
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/Magazzino.h"
@@ -58,18 +60,61 @@ const std::array<std::pair<Op, const char *>, 10> kOps = { {
     { Op::PasswordChange, "password change" },
 } };
 
-// Steps of ArchiveFile, then the export writer's blocks, then the steps of a file replacement.
-constexpr int kExportBlock = 100;
-constexpr int kFileStep = 200;
-const char *stepName(int step)
+using Os::Faults::Kind;
+
+// The files a fault can be on, each picked at the seam by its name.
+enum class Target { Cards, Pages, Export, Photo, Password };
+constexpr Target kTargets[] = { Target::Cards, Target::Pages, Target::Export, Target::Photo, Target::Password };
+
+Os::Faults::Fault faultOn(Target target)
 {
-    static const char *names[] = { "open", "lock", "seek", "read", "write", "close" };
-    static const char *fileNames[] = { "file write", "short file write", "file flush", "file rename" };
-    if (step == kExportBlock)
-        return "export block";
-    if (step >= kFileStep)
-        return fileNames[step - kFileStep];
-    return names[step];
+    switch (target) {
+    case Target::Cards:
+        return { .path = "Magazzino.pro", .wholeName = true };
+    case Target::Pages:
+        return { .path = "Fiori.lis", .wholeName = true };
+    case Target::Export:
+        return { .path = "Magazzino.xls" }; // its temporary too
+    case Target::Photo:
+        return { .path = ".jpg" };
+    case Target::Password:
+        return { .path = "unins000.dll" };
+    }
+    return {};
+}
+
+// A fault point, as one number for the data table: the file, the kind of call, and whether a failing
+// write stores half its bytes.
+int pointOf(Target target, Kind kind, bool partial)
+{
+    return int(target) * 100 + int(kind) * 2 + int(partial);
+}
+Target targetOf(int point)
+{
+    return Target(point / 100);
+}
+Kind kindOf(int point)
+{
+    return Kind(point % 100 / 2);
+}
+bool partialOf(int point)
+{
+    return point % 2;
+}
+
+QString pointName(int point)
+{
+    static const char *targets[] = { "archive", "list", "export", "photo", "password store" };
+    static const char *kinds[]
+        = { "open", "create", "read", "write", "flush", "rename", "truncate", "remove", "lock", "close", "status" };
+    return QStringLiteral("%1 %2%3").arg(QLatin1String(targets[int(targetOf(point))]),
+        QLatin1String(kinds[int(kindOf(point))]), partialOf(point) ? QStringLiteral(" (half)") : QString());
+}
+
+/** A failure on a photo: the record before it is saved. */
+bool onAPhoto(int point)
+{
+    return point >= 0 && targetOf(point) == Target::Photo;
 }
 
 const QString kInserted = QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.");
@@ -115,35 +160,38 @@ template <typename T> T *named(QWidget *window, const QString &name)
     return w;
 }
 
-/** Counts the calls of each step and fails the `call`-th call of `step` (none when step < 0). */
-struct Injector
+/** Watches every call to the system and counts, for each fault point, the calls it picks. */
+struct Counter
 {
-    int step = -1;
-    int call = 0;
     std::map<int, int> calls;
-    bool fired = false;
 
-    bool hit(int s)
-    {
-        if (++calls[s] == call && s == step) {
-            fired = true;
-            return true;
-        }
-        return false;
-    }
     void install()
     {
-        ArchiveFile::setFaultInjector([this](ArchiveFile::Step s) { return hit(int(s)); });
-        ExportWriter::setFaultInjector([this] { return hit(kExportBlock); });
-        FileReplace::setFaultInjector([this](FileReplace::Step s) { return hit(kFileStep + int(s)); });
-    }
-    static void remove()
-    {
-        ArchiveFile::setFaultInjector({});
-        ExportWriter::setFaultInjector({});
-        FileReplace::setFaultInjector({});
+        Os::Faults::Fault watch;
+        watch.hook = [this](Kind kind, int, const std::string &path) {
+            // A removal that fails only leaves a temporary for the start-up clean-up: no point to check.
+            if (kind == Kind::Remove)
+                return;
+            for (Target target : kTargets)
+                if (!path.empty() && Os::Faults::concerns(faultOn(target), path)) {
+                    ++calls[pointOf(target, kind, false)];
+                    if (kind == Kind::Write && target != Target::Cards && target != Target::Pages)
+                        ++calls[pointOf(target, kind, true)];
+                }
+        };
+        Os::Faults::arm(watch);
     }
 };
+
+/** Fails the `call`-th call at `point`. */
+void armAt(int point, int call)
+{
+    Os::Faults::Fault fault = faultOn(targetOf(point));
+    fault.kind = kindOf(point);
+    fault.call = call;
+    fault.partial = partialOf(point);
+    Os::Faults::arm(fault);
+}
 } // namespace
 
 class TestFaultInjection : public QObject
@@ -197,7 +245,7 @@ private:
 
     void stop()
     {
-        Injector::remove();
+        Os::Faults::disarm();
         m_own.reset();
         m_window = nullptr;
         Forms::destroyAll();
@@ -357,7 +405,7 @@ private:
         out << QString::fromLatin1(Sandbox::readFile(PasswordStore::path()));
         // A photo is written only after its record: a failed save leaves the card's photo as it was.
         QStringList photos { "1.jpg", "2.jpg", "3.jpg", "4.jpg", slotPhoto('A', 1), slotPhoto('A', 3) };
-        if (op != Op::PageOverwrite || step < kFileStep)
+        if (op != Op::PageOverwrite || !onAPhoto(step))
             photos << slotPhoto('A', 2);
         for (const QString &photo : std::as_const(photos))
             out << photo + QLatin1Char(':')
@@ -370,7 +418,7 @@ private:
     static QString failureMessage(Op op, int step)
     {
         // The record is saved by then; only its photos are not.
-        if (step >= kFileStep) {
+        if (onAPhoto(step)) {
             switch (op) {
             case Op::CardAppend:
                 return kPhotoAfterInsert;
@@ -458,15 +506,15 @@ private slots:
         for (const auto &[op, name] : kOps) {
             start();
             prepare(op);
-            Injector counter;
+            Counter counter;
             counter.install();
             act(op);
-            Injector::remove();
+            Os::Faults::disarm();
             const std::map<int, int> calls = counter.calls;
             stop();
             for (const auto &[step, count] : calls)
                 for (int call = 1; call <= count; ++call) {
-                    QTest::addRow("%s, %s #%d", name, stepName(step), call) << int(op) << step << call;
+                    QTest::addRow("%s, %s #%d", name, qPrintable(pointName(step)), call) << int(op) << step << call;
                     ++points;
                 }
         }
@@ -484,13 +532,11 @@ private slots:
         const QStringList shownBefore = screen();
         const QStringList bytesBefore = protectedBytes(o, step);
 
-        Injector fault;
-        fault.step = step;
-        fault.call = call;
-        fault.install();
+        armAt(step, call);
         act(o);
-        Injector::remove();
-        QVERIFY(fault.fired);
+        const bool fired = Os::Faults::fired();
+        Os::Faults::disarm();
+        QVERIFY(fired);
 
         const QString message = failureMessage(o, step);
         QStringList expected;
@@ -501,7 +547,7 @@ private slots:
         QCOMPARE(sb->messageTexts(), expected);
         const bool saving
             = o == Op::CardAppend || o == Op::CardOverwrite || o == Op::PageAppend || o == Op::PageOverwrite;
-        const bool photoFailed = saving && step >= kFileStep;
+        const bool photoFailed = saving && onAPhoto(step);
         if (!message.isNull()) {
             // The editors show an error box, or a warning when only a photo failed; the search, the export
             // and the password window a plain one.
@@ -512,7 +558,8 @@ private slots:
             QStringList shownAfter = screen();
             // Both editors show the record's number once it is written; a failing close and the photos come
             // later.
-            const bool written = saving && (step == int(ArchiveFile::Step::Close) || photoFailed);
+            const bool flushing = kindOf(step) == Kind::Sync || kindOf(step) == Kind::Close;
+            const bool written = saving && (flushing || photoFailed);
             if (written)
                 shownAfter.replaceInStrings(QRegularExpression(QStringLiteral("^lblPosizione=.*")),
                     shownBefore.filter(QRegularExpression(QStringLiteral("^lblPosizione="))).value(0));
@@ -538,10 +585,10 @@ private slots:
     {
         QTest::addColumn<bool>("page");
         QTest::addColumn<int>("failing");
-        const std::pair<FileReplace::Step, const char *> steps[] = {
-            { FileReplace::Step::Write, "nothing written" },
-            { FileReplace::Step::ShortWrite, "half written" },
-            { FileReplace::Step::Flush, "flush fails" },
+        const std::pair<DiskFault, const char *> steps[] = {
+            { DiskFault::Write, "nothing written" },
+            { DiskFault::ShortWrite, "half written" },
+            { DiskFault::Flush, "flush fails" },
         };
         for (bool page : { false, true })
             for (const auto &[step, name] : steps)
@@ -562,9 +609,11 @@ private slots:
         const QByteArray before = Sandbox::readFile(target);
         const QStringList filesBefore = QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden);
 
-        FileReplace::setFaultInjector([failing](FileReplace::Step s) { return int(s) == failing; });
+        Os::Faults::Fault full = diskFault(DiskFault(failing), 1, ".jpg");
+        full.lasting = true;
+        Os::Faults::arm(full);
         act(op);
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         QCOMPARE(Sandbox::readFile(target), before);
         QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
         QCOMPARE(sb->messageTexts(), QStringList { page ? kPhotosAfterSave : kPhotoAfterSave });

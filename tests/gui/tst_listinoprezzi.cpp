@@ -1,3 +1,5 @@
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 #include "tests/support/TestSupport.h"
 
 #include "pricelist/ListinoPrezzi.h"
@@ -82,7 +84,7 @@ private slots:
     }
     void cleanup()
     {
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         Forms::destroyAll();
         ed = nullptr;
         sb.reset();
@@ -288,24 +290,25 @@ private slots:
     void archiveFailuresKeepTheScreen_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("failing");
-        QTest::newRow("save, open") << "cmdSalva" << int(ArchiveFile::Step::Open);
-        QTest::newRow("save, write") << "cmdSalva" << int(ArchiveFile::Step::Write);
-        QTest::newRow("last, read") << "cmdUltimo" << int(ArchiveFile::Step::Read);
-        QTest::newRow("first, open") << "cmdPrimo" << int(ArchiveFile::Step::Open);
-        QTest::newRow("next, close") << "cmdAvanti" << int(ArchiveFile::Step::Close);
+        QTest::addColumn<Os::Faults::Kind>("failing");
+        using K = Os::Faults::Kind;
+        QTest::newRow("save, open") << "cmdSalva" << K::Open;
+        QTest::newRow("save, write") << "cmdSalva" << K::Write;
+        QTest::newRow("last, read") << "cmdUltimo" << K::Read;
+        QTest::newRow("first, open") << "cmdPrimo" << K::Open;
+        QTest::newRow("next, close") << "cmdAvanti" << K::Close;
     }
 
     void archiveFailuresKeepTheScreen()
     {
         QFETCH(QString, button);
-        QFETCH(int, failing);
+        QFETCH(Os::Faults::Kind, failing);
         open(3);
         typeSlotA();
         const QByteArray before = Sandbox::readFile(listPath());
-        ArchiveFile::setFaultInjector([failing](ArchiveFile::Step step) { return int(step) == failing; });
+        Os::Faults::arm({ .kind = failing, .call = 1, .path = ".lis", .lasting = true });
         click(button);
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         QCOMPARE(sb->messageTexts(), QStringList { Msg::archiveMessage() });
         QCOMPARE(sb->messages.first().kind, Msg::Kind::Error);
         QCOMPARE(text("lblPosizione"), QString());

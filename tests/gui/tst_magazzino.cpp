@@ -4,6 +4,7 @@
 #include "shell/Forms.h"
 #include "storage/ArchiveFile.h"
 #include "storage/SchedaProdotto.h"
+#include "storage/platform/Faults.h"
 #include "tests/support/TestSupport.h"
 #include "warehouse/Magazzino.h"
 #include "widgets/BoxBehaviour.h"
@@ -133,7 +134,7 @@ private slots:
 
     void cleanup()
     {
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         Forms::destroyAll();
         sb.reset();
     }
@@ -791,7 +792,7 @@ private slots:
         } else {
             appendCards(2);
             click(QStringLiteral("cmdUltimo"));
-            ArchiveFile::setFaultInjector([](ArchiveFile::Step step) { return step == ArchiveFile::Step::Write; });
+            Os::Faults::arm({ .kind = Os::Faults::Kind::Write, .call = 1, .path = "Magazzino.pro", .lasting = true });
         }
         const QByteArray before = folder ? QByteArray() : archive();
         const QString shown = position();

@@ -1,3 +1,5 @@
+#include "storage/platform/Faults.h"
+#include "tests/support/DiskFaults.h"
 #include "tests/support/TestSupport.h"
 
 #include "app/CambiaPassword.h"
@@ -90,7 +92,7 @@ private slots:
     void cleanup()
     {
         Forms::destroyAll();
-        FileReplace::setFaultInjector({});
+        Os::Faults::disarm();
         m_sandbox.reset();
     }
 
@@ -360,18 +362,18 @@ private slots:
     // On a full disk the old store must survive whole: with an empty one no password opens the program.
     void storeFailsDuringChange_data()
     {
-        QTest::addColumn<int>("failing"); // a FileReplace::Step, or -1
+        QTest::addColumn<int>("failing"); // a DiskFault, or -1
         QTest::newRow("unreadable value") << -1;
-        QTest::newRow("disk full, nothing written") << int(FileReplace::Step::Write);
-        QTest::newRow("disk full, half written") << int(FileReplace::Step::ShortWrite);
-        QTest::newRow("flush to disk fails") << int(FileReplace::Step::Flush);
-        QTest::newRow("replacing fails") << int(FileReplace::Step::Commit);
+        QTest::newRow("disk full, nothing written") << int(DiskFault::Write);
+        QTest::newRow("disk full, half written") << int(DiskFault::ShortWrite);
+        QTest::newRow("flush to disk fails") << int(DiskFault::Flush);
+        QTest::newRow("replacing fails") << int(DiskFault::Rename);
     }
     void storeFailsDuringChange()
     {
         QFETCH(int, failing);
         if (failing >= 0)
-            FileReplace::setFaultInjector([failing](FileReplace::Step step) { return int(step) == failing; });
+            Os::Faults::arm(diskFault(DiskFault(failing), 1, "unins000.dll"));
         else
             Sandbox::writeFile(PasswordStore::path(), "[Accesso]\nValore=4855ZZ\n");
         const QByteArray before = Sandbox::readFile(PasswordStore::path());
@@ -385,7 +387,7 @@ private slots:
         QCOMPARE(QDir(m_sandbox->folder()).entryList({ "unins000*" }, QDir::Files | QDir::Hidden),
             QStringList { "unins000.dll" });
         if (failing >= 0) {
-            FileReplace::setFaultInjector({});
+            Os::Faults::disarm();
             QCOMPARE(Access::stored().value(), QStringLiteral("ABC"));
         }
     }

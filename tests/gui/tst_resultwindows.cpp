@@ -1,3 +1,4 @@
+#include "storage/platform/Faults.h"
 #include "tests/support/TestSupport.h"
 
 #include "pricelist/ImportaMagazzino.h"
@@ -125,7 +126,7 @@ private slots:
     void cleanup()
     {
         ReportOutput::setHandler({});
-        ArchiveFile::setFaultInjector({});
+        Os::Faults::disarm();
         Forms::destroyAll();
         m_sandbox.reset();
     }

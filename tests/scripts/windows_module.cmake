@@ -11,11 +11,16 @@ set(flags -std=c++20 -Wall -Wextra -Werror -I${SOURCE_DIR})
 execute_process(
     COMMAND ${MINGW} ${flags} -c ${SOURCE_DIR}/storage/platform/windows/Os.cpp -o ${WORK_DIR}/Os.o
     RESULT_VARIABLE rc)
+if(rc EQUAL 0)
+    execute_process(
+        COMMAND ${MINGW} ${flags} -c ${SOURCE_DIR}/storage/platform/Faults.cpp -o ${WORK_DIR}/Faults.o
+        RESULT_VARIABLE rc)
+endif()
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "The Windows module does not compile")
 endif()
 execute_process(
-    COMMAND ${MINGW} ${flags} ${SOURCE_DIR}/tests/helpers/os_every_call.cpp ${WORK_DIR}/Os.o -static -lshell32
+    COMMAND ${MINGW} ${flags} ${SOURCE_DIR}/tests/helpers/os_every_call.cpp ${WORK_DIR}/Os.o ${WORK_DIR}/Faults.o -static -lshell32
         -o ${WORK_DIR}/os_every_call.exe
     RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

@@ -10,12 +10,6 @@
 #include <limits>
 
 namespace {
-std::function<bool()> &faultInjector()
-{
-    static std::function<bool()> injector;
-    return injector;
-}
-
 // Everything before the header cells, as one piece of text.
 constexpr char kHead[] = "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\""
                          " xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
@@ -241,8 +235,8 @@ WriteResult ExportWriter::write(const QString &path, const WarehouseSheet &sheet
     FileReplace file(path);
     if (!file.open())
         return file.error();
-    const bool written = produce(sheet, Block + (1 << 16), Block,
-        [&](const QByteArray &piece) { return !(faultInjector() && faultInjector()()) && file.write(piece); });
+    const bool written
+        = produce(sheet, Block + (1 << 16), Block, [&](const QByteArray &piece) { return file.write(piece); });
     if (!written) {
         file.cancel();
         return file.error() == WriteError::None ? WriteError::WriteFailed : file.error();
@@ -250,9 +244,4 @@ WriteResult ExportWriter::write(const QString &path, const WarehouseSheet &sheet
     if (!file.commit())
         return file.error();
     return WriteError::None;
-}
-
-void ExportWriter::setFaultInjector(std::function<bool()> injector)
-{
-    faultInjector() = std::move(injector);
 }

@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-
 class WarehouseSheet;
 
 /**
@@ -32,7 +30,4 @@ QByteArray cellText(const QString &text);
  * that leads outside the program folder.
  */
 WriteResult write(const QString &path, const WarehouseSheet &sheet);
-
-/** Test seam: called before each block is written; returning true makes that write fail. */
-void setFaultInjector(std::function<bool()> injector);
 } // namespace ExportWriter

@@ -21,17 +21,6 @@
 #endif
 
 namespace {
-std::function<bool(WorkbookWriter::Step)> &faultInjector()
-{
-    static std::function<bool(WorkbookWriter::Step)> injector;
-    return injector;
-}
-
-bool injected(WorkbookWriter::Step step)
-{
-    return faultInjector() && faultInjector()(step);
-}
-
 #ifdef VETRINOVA_XLSX
 using S = TSchedaProdotto;
 
@@ -251,7 +240,7 @@ WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStrin
     const bool filled = fillWorkbook(book, sheet, headers, photo, progress);
     // workbook_close frees the workbook whatever happens, so it is called on every path.
     const lxw_error closed = workbook_close(book);
-    if (!filled || closed != LXW_NO_ERROR || injected(Step::Close)) {
+    if (!filled || closed != LXW_NO_ERROR) {
         file.cancel();
         return WriteError::WriteFailed;
     }
@@ -264,13 +253,7 @@ WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStrin
     Q_UNUSED(headers);
     Q_UNUSED(photo);
     Q_UNUSED(progress);
-    Q_UNUSED(injected);
     return WriteError::WriteFailed;
 #endif
-}
-
-void setFaultInjector(std::function<bool(Step)> injector)
-{
-    faultInjector() = std::move(injector);
 }
 } // namespace WorkbookWriter

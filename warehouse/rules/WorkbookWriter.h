@@ -21,10 +21,6 @@ bool available();
 
 /** Magazzino.xlsx in the program folder. */
 QString exportPath();
-/** The points a test can make fail. */
-enum class Step {
-    Close ///< the library finishing the workbook file (the flush and the rename are FileReplace's)
-};
 
 /** Told how many rows are written; returning false stops the writing, which then fails. */
 using Progress = std::function<bool(qsizetype done, qsizetype total)>;
@@ -43,7 +39,4 @@ WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStrin
  */
 constexpr int ThumbnailWidth = 80;
 constexpr int ThumbnailHeight = 56;
-
-/** Test seam: called before each step; returning true makes that step fail as a full disk would. */
-void setFaultInjector(std::function<bool(Step)> injector);
 } // namespace WorkbookWriter

@@ -1,5 +1,7 @@
 #include "storage/platform/Os.h"
 
+#include "storage/platform/Faults.h"
+
 #include <QDesktopServices>
 #include <QString>
 #include <QUrl>
@@ -15,6 +17,8 @@
 #include <unistd.h>
 
 namespace {
+using Os::Faults::Kind;
+
 thread_local int lastErrno = 0;
 
 bool failed()
@@ -23,14 +27,51 @@ bool failed()
     return false;
 }
 
+int errnoFor(Os::Error error)
+{
+    switch (error) {
+    case Os::Error::None:
+    case Os::Error::Other:
+        return EIO;
+    case Os::Error::NotFound:
+        return ENOENT;
+    case Os::Error::Exists:
+        return EEXIST;
+    case Os::Error::NameRefused:
+        return ENAMETOOLONG;
+    case Os::Error::NotAFile:
+        return EISDIR;
+    case Os::Error::Busy:
+        return EWOULDBLOCK;
+    }
+    return EIO;
+}
+
+// Whether the fault seam makes this call fail; its failure is then recorded as the system's would be.
+bool refused(const Os::Faults::detail::Verdict &verdict)
+{
+    if (verdict.fail)
+        lastErrno = errnoFor(verdict.error);
+    return verdict.fail;
+}
+
+template <typename Target> bool injected(Kind kind, const Target &target)
+{
+    return Os::Faults::armed() && refused(Os::Faults::detail::check(kind, target));
+}
+
 Os::File openRetrying(const std::string &path, int flags, mode_t mode = 0)
 {
+    if (injected((flags & O_CREAT) ? Kind::Create : Kind::Open, path))
+        return Os::kNoFile;
     int fd;
     do {
         fd = ::open(path.c_str(), flags, mode);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         failed();
+    else if (Os::Faults::armed())
+        Os::Faults::detail::opened(fd, path);
     return fd;
 }
 
@@ -96,12 +137,22 @@ Os::File Os::createNew(const std::string &path)
 
 bool Os::close(File file)
 {
+    if (Os::Faults::armed()) {
+        const bool refuse = injected(Kind::Close, file);
+        Os::Faults::detail::closed(file);
+        if (refuse) {
+            ::close(int(file)); // the descriptor goes all the same, as after a real failure
+            return false;
+        }
+    }
     // Linux releases the descriptor even when close reports an error: never retry it.
     return ::close(int(file)) == 0 || failed();
 }
 
 bool Os::status(File file, Status &out)
 {
+    if (injected(Kind::Status, file))
+        return false;
     struct stat st
     {
     };
@@ -115,6 +166,8 @@ bool Os::status(File file, Status &out)
 
 bool Os::tryLock(File file)
 {
+    if (injected(Kind::Lock, file))
+        return false;
     for (;;) {
         if (::flock(int(file), LOCK_EX | LOCK_NB) == 0)
             return true;
@@ -125,6 +178,8 @@ bool Os::tryLock(File file)
 
 bool Os::tryLockShared(File file)
 {
+    if (injected(Kind::Lock, file))
+        return false;
     for (;;) {
         if (::flock(int(file), LOCK_SH | LOCK_NB) == 0)
             return true;
@@ -135,6 +190,8 @@ bool Os::tryLockShared(File file)
 
 bool Os::unlock(File file)
 {
+    if (injected(Kind::Lock, file))
+        return false;
     for (;;) {
         if (::flock(int(file), LOCK_UN) == 0)
             return true;
@@ -145,6 +202,8 @@ bool Os::unlock(File file)
 
 bool Os::truncate(File file, std::int64_t size)
 {
+    if (injected(Kind::Truncate, file))
+        return false;
     for (;;) {
         if (::ftruncate(int(file), off_t(size)) == 0)
             return true;
@@ -155,6 +214,8 @@ bool Os::truncate(File file, std::int64_t size)
 
 std::int64_t Os::readAt(File file, std::int64_t offset, char *buffer, std::int64_t n)
 {
+    if (injected(Kind::Read, file))
+        return -1;
     std::int64_t done = 0;
     while (done < n) {
         const ssize_t got = ::pread(int(file), buffer + done, size_t(n - done), off_t(offset + done));
@@ -173,6 +234,13 @@ std::int64_t Os::readAt(File file, std::int64_t offset, char *buffer, std::int64
 
 bool Os::writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n)
 {
+    if (Os::Faults::armed()) {
+        const auto verdict = Os::Faults::detail::check(Kind::Write, file);
+        if (verdict.fail && verdict.partial)
+            (void)::pwrite(int(file), buffer, size_t(n / 2), off_t(offset));
+        if (refused(verdict))
+            return false;
+    }
     std::int64_t done = 0;
     while (done < n) {
         const ssize_t put = ::pwrite(int(file), buffer + done, size_t(n - done), off_t(offset + done));
@@ -188,11 +256,15 @@ bool Os::writeAt(File file, std::int64_t offset, const char *buffer, std::int64_
 
 bool Os::syncFile(File file)
 {
+    if (injected(Kind::Sync, file))
+        return false;
     return syncRetrying(int(file), ::fdatasync);
 }
 
 bool Os::syncFolder(const std::string &folder)
 {
+    if (injected(Kind::Sync, folder))
+        return false;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return true; // nothing to flush through; the file itself is on the disk
@@ -203,17 +275,24 @@ bool Os::syncFolder(const std::string &folder)
 
 bool Os::replace(const std::string &from, const std::string &to)
 {
+    // A fault for either name reaches the rename.
+    if (Os::Faults::armed() && refused(Os::Faults::detail::check(Kind::Rename, from + '\n' + to)))
+        return false;
     return ::rename(from.c_str(), to.c_str()) == 0 || failed();
 }
 
 bool Os::remove(const std::string &path)
 {
+    if (injected(Kind::Remove, path))
+        return false;
     return ::unlink(path.c_str()) == 0 || failed();
 }
 
 std::vector<std::string> Os::regularFiles(const std::string &folder, const std::string &ending)
 {
     std::vector<std::string> out;
+    if (injected(Kind::Read, folder))
+        return out;
     DIR *dir = ::opendir(folder.c_str());
     if (!dir) {
         failed();

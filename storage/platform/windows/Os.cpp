@@ -1,5 +1,7 @@
 #include "storage/platform/Os.h"
 
+#include "storage/platform/Faults.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -13,12 +15,54 @@
 #include <algorithm>
 
 namespace {
+using Os::Faults::Kind;
+
 thread_local DWORD lastCode = 0;
 
 bool failed(DWORD code = GetLastError())
 {
     lastCode = code ? code : ERROR_GEN_FAILURE;
     return false;
+}
+
+DWORD codeFor(Os::Error error)
+{
+    switch (error) {
+    case Os::Error::None:
+    case Os::Error::Other:
+        return ERROR_GEN_FAILURE;
+    case Os::Error::NotFound:
+        return ERROR_FILE_NOT_FOUND;
+    case Os::Error::Exists:
+        return ERROR_FILE_EXISTS;
+    case Os::Error::NameRefused:
+        return ERROR_INVALID_NAME;
+    case Os::Error::NotAFile:
+        return ERROR_DIRECTORY;
+    case Os::Error::Busy:
+        return ERROR_LOCK_VIOLATION;
+    }
+    return ERROR_GEN_FAILURE;
+}
+
+// Whether the fault seam makes this call fail; its failure is then recorded as the system's would be.
+bool refused(const Os::Faults::detail::Verdict &verdict)
+{
+    if (verdict.fail)
+        lastCode = codeFor(verdict.error);
+    return verdict.fail;
+}
+
+template <typename Target> bool injected(Kind kind, const Target &target)
+{
+    return Os::Faults::armed() && refused(Os::Faults::detail::check(kind, target));
+}
+
+Os::File noted(Os::File file, const std::string &path)
+{
+    if (file != Os::kNoFile && Os::Faults::armed())
+        Os::Faults::detail::opened(file, path);
+    return file;
 }
 
 std::wstring wide(const std::string &utf8)
@@ -60,6 +104,8 @@ constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 Os::File openWith(const std::string &path, DWORD disposition)
 {
+    if (injected(disposition == CREATE_NEW ? Kind::Create : Kind::Open, path))
+        return Os::kNoFile;
     const std::wstring name = wide(path);
     if (name.empty() && !path.empty()) {
         failed(ERROR_INVALID_NAME);
@@ -70,7 +116,7 @@ Os::File openWith(const std::string &path, DWORD disposition)
         name.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         failed();
-    return fileOf(h);
+    return noted(fileOf(h), path);
 }
 
 bool endsWithIgnoringCase(const std::string &name, const std::string &ending)
@@ -142,6 +188,8 @@ Os::File Os::openExisting(const std::string &path)
 
 Os::File Os::openNoLink(const std::string &path)
 {
+    if (injected(Kind::Open, path))
+        return kNoFile;
     const std::wstring name = wide(path);
     SECURITY_ATTRIBUTES inherit { sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE };
     // The link itself, not what it leads to; then refused, as a link is not the file asked for.
@@ -158,7 +206,7 @@ Os::File Os::openNoLink(const std::string &path)
         failed(ERROR_CANT_ACCESS_FILE);
         return kNoFile;
     }
-    return fileOf(h);
+    return noted(fileOf(h), path);
 }
 
 Os::File Os::createNew(const std::string &path)
@@ -168,11 +216,21 @@ Os::File Os::createNew(const std::string &path)
 
 bool Os::close(File file)
 {
+    if (Os::Faults::armed()) {
+        const bool refuse = injected(Kind::Close, file);
+        Os::Faults::detail::closed(file);
+        if (refuse) {
+            CloseHandle(handleOf(file)); // the handle goes all the same, as after a real failure
+            return false;
+        }
+    }
     return CloseHandle(handleOf(file)) || failed();
 }
 
 bool Os::status(File file, Status &out)
 {
+    if (injected(Kind::Status, file))
+        return false;
     BY_HANDLE_FILE_INFORMATION info {};
     if (!GetFileInformationByHandle(handleOf(file), &info))
         return failed();
@@ -185,6 +243,8 @@ bool Os::status(File file, Status &out)
 
 bool Os::tryLock(File file)
 {
+    if (injected(Kind::Lock, file))
+        return false;
     // The whole file and anything written past its end: the largest range there is.
     OVERLAPPED at {};
     if (LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &at))
@@ -194,6 +254,8 @@ bool Os::tryLock(File file)
 
 bool Os::tryLockShared(File file)
 {
+    if (injected(Kind::Lock, file))
+        return false;
     OVERLAPPED at {};
     if (LockFileEx(handleOf(file), LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &at))
         return true;
@@ -202,6 +264,8 @@ bool Os::tryLockShared(File file)
 
 bool Os::unlock(File file)
 {
+    if (injected(Kind::Lock, file))
+        return false;
     OVERLAPPED at {};
     if (UnlockFileEx(handleOf(file), 0, MAXDWORD, MAXDWORD, &at))
         return true;
@@ -210,6 +274,8 @@ bool Os::unlock(File file)
 
 bool Os::truncate(File file, std::int64_t size)
 {
+    if (injected(Kind::Truncate, file))
+        return false;
     FILE_END_OF_FILE_INFO end {};
     end.EndOfFile.QuadPart = size;
     if (SetFileInformationByHandle(handleOf(file), FileEndOfFileInfo, &end, sizeof end))
@@ -230,6 +296,8 @@ OVERLAPPED overlappedAt(std::int64_t from)
 
 std::int64_t Os::readAt(File file, std::int64_t offset, char *buffer, std::int64_t n)
 {
+    if (injected(Kind::Read, file))
+        return -1;
     std::int64_t done = 0;
     while (done < n) {
         OVERLAPPED at = overlappedAt(offset + done);
@@ -250,6 +318,16 @@ std::int64_t Os::readAt(File file, std::int64_t offset, char *buffer, std::int64
 
 bool Os::writeAt(File file, std::int64_t offset, const char *buffer, std::int64_t n)
 {
+    if (Os::Faults::armed()) {
+        const auto verdict = Os::Faults::detail::check(Kind::Write, file);
+        if (verdict.fail && verdict.partial) {
+            OVERLAPPED at = overlappedAt(offset);
+            DWORD put = 0;
+            WriteFile(handleOf(file), buffer, DWORD(std::min<std::int64_t>(n / 2, 1 << 30)), &put, &at);
+        }
+        if (refused(verdict))
+            return false;
+    }
     std::int64_t done = 0;
     while (done < n) {
         OVERLAPPED at = overlappedAt(offset + done);
@@ -266,6 +344,8 @@ bool Os::writeAt(File file, std::int64_t offset, const char *buffer, std::int64_
 
 bool Os::syncFile(File file)
 {
+    if (injected(Kind::Sync, file))
+        return false;
     if (FlushFileBuffers(handleOf(file)))
         return true;
     // A device or a pipe has nothing to flush; written means stored there.
@@ -273,14 +353,19 @@ bool Os::syncFile(File file)
     return code == ERROR_INVALID_HANDLE || code == ERROR_INVALID_FUNCTION || failed(code);
 }
 
-bool Os::syncFolder(const std::string &)
+bool Os::syncFolder(const std::string &folder)
 {
+    if (injected(Kind::Sync, folder))
+        return false;
     // NTFS journals a folder's entries itself: a replaced or new name lasts with the file's own flush.
     return true;
 }
 
 bool Os::replace(const std::string &from, const std::string &to)
 {
+    // A fault for either name reaches the rename.
+    if (Os::Faults::armed() && refused(Os::Faults::detail::check(Kind::Rename, from + '\n' + to)))
+        return false;
     const std::wstring source = wide(from);
     const std::wstring target = wide(to);
     // ReplaceFileW keeps the target's attributes and fails when there is none yet; MoveFileExW covers
@@ -294,12 +379,16 @@ bool Os::replace(const std::string &from, const std::string &to)
 
 bool Os::remove(const std::string &path)
 {
+    if (injected(Kind::Remove, path))
+        return false;
     return DeleteFileW(wide(path).c_str()) || failed();
 }
 
 std::vector<std::string> Os::regularFiles(const std::string &folder, const std::string &ending)
 {
     std::vector<std::string> out;
+    if (injected(Kind::Read, folder))
+        return out;
     std::string pattern = folder;
     if (!pattern.empty() && pattern.back() != '/' && pattern.back() != '\\')
         pattern += '\\';

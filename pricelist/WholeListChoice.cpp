@@ -2,7 +2,6 @@
 
 #include "pricelist/ListinoPrezzi.h"
 #include "pricelist/rules/WholeList.h"
-#include "report/EditorControls.h"
 #include "storage/ArchiveResult.h"
 #include "storage/FieldRules.h"
 #include "storage/PaginaListino.h"
@@ -56,7 +55,7 @@ const QString kIndiceHint
     = QStringLiteral("Dopo l'ultima scheda aggiunge l'elenco dei prodotti in ordine di nome, con la pagina di ognuno.");
 } // namespace
 
-WholeListChoice::WholeListChoice(QWidget *window, QWidget *editor, const QString &verb)
+WholeListChoice::WholeListChoice(QWidget *window, TfrmListinoPrezzi *editor, const QString &verb)
     : QObject(window)
     , m_window(window)
     , m_editor(editor)
@@ -102,25 +101,24 @@ bool WholeListChoice::wholeList() const
 
 QString WholeListChoice::listPath() const
 {
-    return trimText(EditorControls::text(m_editor, QStringLiteral("lblFile")));
+    return m_editor->pageState().file;
 }
 
 bool WholeListChoice::editorHasUnsavedChanges() const
 {
-    const qint64 shown = trimText(EditorControls::text(m_editor, QStringLiteral("lblPosizione"))).toLongLong();
+    const TfrmListinoPrezzi::PageState state = m_editor->pageState();
+    const qint64 shown = trimText(state.position).toLongLong();
     TPaginaListino saved;
     if (shown > 0) {
         const ArchiveResult<TPaginaListino> read
-            = archiveResult([&] { return PriceListFile::read(listPath(), shown); });
+            = archiveResult([&] { return PriceListFile::read(state.file, shown); });
         if (!read)
             return true;
         saved = *read;
     }
     for (int k = 0; k < TPaginaListino::SlotCount; ++k)
         for (int f = 0; f < TVoceListino::FieldCount; ++f) {
-            const QString box = QLatin1String("txt") + QLatin1String(TVoceListino::layout()[f].name) + QLatin1Char('_')
-                + TPaginaListino::letter(k);
-            const QString shownText = EditorControls::text(m_editor, box);
+            const QString &shownText = state.boxes.voci[k].values[f];
             // A new page starts with 0,00 in its price boxes: that alone is nothing to save.
             if (shown == 0 && f == TVoceListino::Prezzo && shownText == QLatin1String("0,00"))
                 continue;
@@ -141,7 +139,7 @@ std::optional<PreparedReport> WholeListChoice::prepare()
         if (answer == QMessageBox::Cancel)
             return std::nullopt;
         if (answer == QMessageBox::Yes) {
-            qobject_cast<TfrmListinoPrezzi *>(m_editor)->save();
+            m_editor->save();
             // The editor has reported why it could not save; nothing is printed then.
             if (editorHasUnsavedChanges())
                 return std::nullopt;
@@ -149,10 +147,11 @@ std::optional<PreparedReport> WholeListChoice::prepare()
     }
     // Photos of a long list take a while to read: the progress window says how far it got. What the
     // pages need from the editor is read here; the pages are made on a worker.
-    const QString path = listPath();
-    const QString title = EditorControls::text(m_editor, QStringLiteral("lblNome"));
+    const TfrmListinoPrezzi::PageState state = m_editor->pageState();
+    const QString &path = state.file;
+    const QString &title = state.title;
     const bool withIndex = chkIndice->isChecked();
-    const QImage blank = EditorControls::picture(m_editor, QStringLiteral("imgBianco"));
+    const QImage &blank = state.blank;
     ProgressWindow progress(m_window, QStringLiteral("dlgPreparazione"), QStringLiteral(" Preparazione del listino"),
         QStringLiteral("Avanzamento della preparazione del listino"));
     ArchiveResult<std::optional<PreparedReport>> report = progress.run([&](Job &job) {

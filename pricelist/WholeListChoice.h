@@ -10,6 +10,7 @@ class QCheckBox;
 class QLabel;
 class QRadioButton;
 class QWidget;
+class TfrmListinoPrezzi;
 
 /**
  * The choice between the page shown and the whole list, with its index option and status line,
@@ -23,8 +24,8 @@ public:
     /** How much taller the print window is to hold the choice. */
     static constexpr int ExtraHeight = 104;
 
-    /** Adds the controls to `window`, whose page editor `editor` names the list in lblFile. */
-    WholeListChoice(QWidget *window, QWidget *editor, const QString &verb);
+    /** Adds the controls to `window`, which prints from the page editor `editor`. */
+    WholeListChoice(QWidget *window, TfrmListinoPrezzi *editor, const QString &verb);
 
     bool wholeList() const;
 
@@ -40,7 +41,7 @@ private:
     bool editorHasUnsavedChanges() const;
 
     QWidget *m_window;
-    QWidget *m_editor;
+    TfrmListinoPrezzi *m_editor;
     QString m_verb;
     QRadioButton *optPagina;
     QRadioButton *optListino;

@@ -2,7 +2,6 @@
 
 #include "pricelist/ListinoPrezzi.h"
 #include "pricelist/StampaProdotto.h"
-#include "report/EditorControls.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
 #include "shell/Application.h"
@@ -15,6 +14,8 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -119,6 +120,17 @@ TSchedaProdotto card(const QString &code, const QString &name, const QString &co
     c[F::Pagato] = QStringLiteral("No");
     c[F::DataSca] = QStringLiteral("31/12/2025");
     return c;
+}
+
+// Types into a box or label of a window, as the user (or the program) would have filled it.
+void setBox(QWidget *window, const QString &name, const QString &text)
+{
+    if (auto *edit = window->findChild<QLineEdit *>(name))
+        edit->setText(text);
+    else if (auto *label = window->findChild<QLabel *>(name))
+        label->setText(text);
+    else
+        QFAIL(qPrintable(QStringLiteral("no box ") + name));
 }
 
 void click(QWidget *window, const QString &name)
@@ -380,16 +392,16 @@ private slots:
         } else if (report == QLatin1String("card")) {
             TfrmMagazzino *editor = Forms::magazzino();
             editor->clearCard();
-            EditorControls::setText(editor, QStringLiteral("txtCodice"), QStringLiteral("ROS-18"));
-            EditorControls::setText(editor, QStringLiteral("txtGiacenza"), QStringLiteral("2"));
+            setBox(editor, QStringLiteral("txtCodice"), QStringLiteral("ROS-18"));
+            setBox(editor, QStringLiteral("txtGiacenza"), QStringLiteral("2"));
             TfrmStampaMag window(editor);
             window.btnStampaClick();
         } else {
             TfrmListinoPrezzi *editor = Forms::listinoPrezzi();
-            EditorControls::setText(editor, QStringLiteral("lblNome"), QStringLiteral("Fiori"));
-            EditorControls::setText(editor, QStringLiteral("lblPosizione"), QStringLiteral("1"));
-            EditorControls::setText(editor, QStringLiteral("txtNome_H"), QStringLiteral("Ortensia"));
-            EditorControls::setText(editor, QStringLiteral("txtPrezzo_H"), QStringLiteral("9,90"));
+            setBox(editor, QStringLiteral("lblNome"), QStringLiteral("Fiori"));
+            setBox(editor, QStringLiteral("lblPosizione"), QStringLiteral("1"));
+            setBox(editor, QStringLiteral("txtNome_H"), QStringLiteral("Ortensia"));
+            setBox(editor, QStringLiteral("txtPrezzo_H"), QStringLiteral("9,90"));
             TfrmStampaProdotto window(editor);
             window.btnStampaClick();
         }

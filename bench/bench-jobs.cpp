@@ -178,7 +178,7 @@ int main(int argc, char **argv)
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(scratch.filePath(QStringLiteral("Listino 1.pdf")));
         StallClock stalls;
-        const bool printed = ReportOutput::printOn(nullptr, printer, *whole);
+        const bool printed = bool(ReportOutput::printOn(nullptr, printer, *whole));
         failed += !stalls.report("whole list printed to PDF", printed);
     }
     return failed == 0 ? 0 : 1;

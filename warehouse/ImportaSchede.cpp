@@ -278,6 +278,7 @@ void TfrmImportaSchede::loadFile(const QString &path)
         break;
     }
     if (!m_format.error.isEmpty()) {
+        lblTipo->setText(QStringLiteral("File non importabile"));
         tblAnteprima->clear();
         tblAnteprima->setRowCount(0);
         tblAnteprima->setColumnCount(0);

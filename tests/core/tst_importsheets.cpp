@@ -250,6 +250,11 @@ private slots:
                 "anteriore al 1997 (Excel 2.x\u20134.0), un formato che il programma non legge. Salvare il file "
                 "come .xlsx o .ods" },
             { sourceFile("rotto.xls", compound + QByteArray(4000, '\xFF')), "Il file .xls \u00e8 danneggiato" },
+            // A workbook saved with a password to open it, its directory past the first megabyte.
+            { sourceFile("protetto.xlsx",
+                  compound + QByteArray(3 << 20, '\0')
+                      + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)),
+                "protetto da password" },
             { sourceFile("listino.xml",
                   "<?xml version=\"1.0\"?><?mso-application progid=\"Excel.Sheet\"?><Workbook "
                   "xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\"></Workbook>"),

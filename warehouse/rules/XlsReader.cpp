@@ -27,13 +27,48 @@ QString locked()
                           "di calcolo, togliere la password e salvarlo di nuovo, poi importare il file salvato.");
 }
 
-// A name of the compound file's directory, as it is stored (UTF-16, little-endian).
-bool names(const QByteArray &bytes, const char *name)
+// A name of the compound file's directory as it is stored (UTF-16, little-endian).
+QByteArray stored(const char *name)
 {
     QByteArray wide;
     for (const char *c = name; *c; ++c)
         wide += QByteArray(1, *c) + QByteArray(1, '\0');
-    return bytes.contains(wide);
+    return wide;
+}
+
+// Which of the other documents sharing the container this is, from its directory's names (read in
+// pieces: the directory may lie anywhere in the file); empty when none.
+QString otherDocument(const QString &path)
+{
+    const struct
+    {
+        QByteArray name;
+        QString refusal;
+    } kinds[] = {
+        { stored("EncryptedPackage"), locked() }, // an .xlsx (or .docx) saved with a password to open it
+        { stored("WordDocument"),
+            QStringLiteral("Il file \u00e8 un documento di Word (.doc), non un foglio di calcolo: non contiene un "
+                           "elenco di prodotti da importare.") },
+        { stored("PowerPoint Document"),
+            QStringLiteral("Il file \u00e8 una presentazione di PowerPoint (.ppt), non un foglio di calcolo: non "
+                           "contiene un elenco di prodotti da importare.") },
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray tail;
+    for (qint64 read = 0; read < limits().partBytes && !file.atEnd();) {
+        const QByteArray piece = file.read(1 << 20);
+        if (piece.isEmpty())
+            break;
+        read += piece.size();
+        const QByteArray window = tail + piece;
+        for (const auto &kind : kinds)
+            if (window.contains(kind.name))
+                return kind.refusal;
+        tail = window.right(64);
+    }
+    return QString();
 }
 
 // A workbook opened by FreeXL, closed with it.
@@ -219,23 +254,13 @@ std::optional<Format> detectCompound(const QString &path, const QByteArray &head
         return std::nullopt;
     Format format;
     format.kind = Kind::OldWorkbook;
-    // Other documents share the container; their directory names say what they are.
-    if (names(head, "EncryptedPackage")) {
-        format.error = locked(); // an .xlsx (or .docx) saved with a password to open it
-        return format;
-    }
-    if (names(head, "WordDocument")) {
-        format.error = QStringLiteral("Il file \u00e8 un documento di Word (.doc), non un foglio di calcolo: non "
-                                      "contiene un elenco di prodotti da importare.");
-        return format;
-    }
-    if (names(head, "PowerPoint Document")) {
-        format.error = QStringLiteral("Il file \u00e8 una presentazione di PowerPoint (.ppt), non un foglio di "
-                                      "calcolo: non contiene un elenco di prodotti da importare.");
-        return format;
-    }
     Book book(path);
     format.error = book.refusal;
+    // Other documents share the container: a workbook the library finds none in may be one of them.
+    if (!book.handle && format.error == damaged()) {
+        if (const QString other = otherDocument(path); !other.isEmpty())
+            format.error = other;
+    }
     if (format.error.isEmpty()) {
         format.sheets = book.sheets();
         if (format.sheets.isEmpty())

@@ -276,6 +276,18 @@ private slots:
             "Magazzino.xls", "<html><body><table><tr><td>Codice</td></tr><tr><td>007</td></tr></table></body></html>");
         QCOMPARE(ImportSource::detect(page).kind, ImportSource::Kind::Page);
         QCOMPARE(rowsOf(page), QStringLiteral("Codice~007"));
+        // A zipped spreadsheet is told by its members too, when its first bytes do not say what it is.
+        const QByteArray content = flatSheet("<table:table-row>" + textCell("Codice") + "</table:table-row>")
+                                       .replace("office:document ", "office:document-content ")
+                                       .replace("</office:document>", "</office:document-content>");
+        for (const auto &members : QList<QList<QPair<const char *, QByteArray>>>({
+                 { { "content.xml", content }, { "mimetype", "application/vnd.oasis.opendocument.spreadsheet" } },
+                 { { "content.xml", content } },
+             })) {
+            const QString ods = zipFile("senza_firma.ods", members);
+            QCOMPARE(ImportSource::detect(ods).kind, ImportSource::Kind::OpenDocument);
+            QCOMPARE(rowsOf(ods), QStringLiteral("Codice"));
+        }
     }
 
     void repeatsExpandWithinTheBounds()

@@ -73,7 +73,9 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     fileRow->addWidget(txtFile, 1);
     auto *btnScegliFile
         = named(new QPushButton(QStringLiteral("Sfoglia..."), this), "btnScegliFile", QStringLiteral("Sfoglia"),
-            QStringLiteral("Seleziona un file CSV o di testo, una cartella di lavoro .xlsx o il file Magazzino.xls."));
+            QStringLiteral(
+                "Seleziona un file CSV o di testo, una cartella di lavoro .xlsx o .xls, un foglio .ods o il file "
+                "Magazzino.xls."));
     fileRow->addWidget(btnScegliFile);
     grid->addLayout(fileRow);
 
@@ -237,7 +239,7 @@ void TfrmImportaSchede::showFor(QWidget *owner)
 void TfrmImportaSchede::btnScegliFileClick()
 {
     const QString path = FileDialogs::openFile(this, QStringLiteral("Selezionare il file da importare."),
-        QStringLiteral("Elenchi di prodotti|*.csv;*.txt;*.tsv;*.xlsx;*.xls|Tutti i file|*"));
+        QStringLiteral("Elenchi di prodotti|*.csv;*.txt;*.tsv;*.xlsx;*.xls;*.ods;*.fods|Tutti i file|*"));
     if (!path.isEmpty())
         loadFile(path);
 }
@@ -269,8 +271,15 @@ void TfrmImportaSchede::loadFile(const QString &path)
     case ImportSource::Kind::Page:
         lblTipo->setText(QStringLiteral("Foglio Magazzino.xls (tabella HTML)"));
         break;
+    case ImportSource::Kind::OpenDocument:
+        lblTipo->setText(QStringLiteral("Foglio di calcolo OpenDocument (.ods)"));
+        break;
+    case ImportSource::Kind::OldWorkbook:
+        lblTipo->setText(QStringLiteral("Cartella di lavoro Excel 97-2003 (.xls)"));
+        break;
     }
     if (m_format.error.failed()) {
+        lblTipo->setText(QStringLiteral("File non importabile"));
         tblAnteprima->clear();
         tblAnteprima->setRowCount(0);
         tblAnteprima->setColumnCount(0);

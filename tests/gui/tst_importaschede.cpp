@@ -148,6 +148,40 @@ private slots:
         QVERIFY(m_box->messages.first().text.contains(QStringLiteral("non contiene testo")));
         QVERIFY(!control<QPushButton>(&w, "btnVerifica")->isEnabled());
     }
+
+    void spreadsheetsOfferTheirSheetsAndSayWhyTheyAreRefused()
+    {
+        TfrmImportaSchede w(nullptr);
+        const QString sheets = QStringLiteral(FIXTURES_DIR "/sheets/");
+        m_box->nextFiles = { sheets + QStringLiteral("awkward.ods") };
+        control<QPushButton>(&w, "btnScegliFile")->click();
+        QCOMPARE(m_box->fileDialogs.size(), 1);
+        QVERIFY2(m_box->fileDialogs.first().at(1).contains(QStringLiteral("*.xls;*.ods;*.fods")),
+            qPrintable(m_box->fileDialogs.first().at(1)));
+        QVERIFY(m_box->messages.isEmpty());
+        QCOMPARE(control<QLabel>(&w, "lblTipo")->text(), QStringLiteral("Foglio di calcolo OpenDocument (.ods)"));
+        auto *sheet = control<QComboBox>(&w, "cboFoglio");
+        QVERIFY(sheet->isEnabled());
+        QCOMPARE(sheet->itemText(1), QStringLiteral("Riservato (nascosto)"));
+        auto *preview = control<QTableWidget>(&w, "tblAnteprima");
+        QCOMPARE(preview->item(1, 0)->text(), QStringLiteral("007"));
+        QVERIFY(control<QPushButton>(&w, "btnVerifica")->isEnabled());
+        sheet->setCurrentIndex(1);
+        QCOMPARE(preview->item(0, 0)->text(), QStringLiteral("segreto"));
+
+        const QList<QPair<QString, QString>> refused = {
+            { QStringLiteral("protetto.xls"), QStringLiteral("protetto da password") },
+            { QStringLiteral("danneggiato.ods"), QStringLiteral("danneggiato") },
+            { QStringLiteral("vuoto.xls"), QStringLiteral("\u00e8 vuoto") },
+        };
+        for (const auto &[file, reason] : refused) {
+            m_box->clearMessages();
+            w.loadFile(sheets + file);
+            QCOMPARE(m_box->messages.size(), 1);
+            QVERIFY2(m_box->messages.first().text.contains(reason), qPrintable(m_box->messages.first().text));
+            QVERIFY(!control<QPushButton>(&w, "btnVerifica")->isEnabled());
+        }
+    }
 };
 
 VETRINOVA_TEST_MAIN(TestImportaSchede)

@@ -19,6 +19,20 @@ QString sizeText(qint64 bytes)
         return number(bytes >> 10) + QStringLiteral(" KB");
     return number(bytes) + QStringLiteral(" byte");
 }
+QString notASpreadsheet(const QString &what)
+{
+    return QStringLiteral("Il file \u00e8 %1, non un foglio di calcolo: non contiene un elenco di prodotti da "
+                          "importare.")
+        .arg(what);
+}
+
+QString notRead(const QString &what, const QString &from)
+{
+    return QStringLiteral("Il file \u00e8 %1, un formato che il programma non legge. Salvare il file come .xlsx o "
+                          ".ods da %2 e importare il file salvato.")
+        .arg(what, from);
+}
+
 // How a refusal names a money or quantity field.
 QString fieldWord(int field)
 {
@@ -90,6 +104,63 @@ QString ImportError::text() const
             .arg(number(m_bound));
     case Reason::SheetDamaged:
         return QStringLiteral("Il foglio di lavoro \u00e8 danneggiato: %1.").arg(m_detail);
+    case Reason::SpreadsheetDamaged:
+        return QStringLiteral("Il foglio di calcolo \u00e8 danneggiato: il suo contenuto si interrompe o non \u00e8 "
+                              "leggibile. Aprirlo con il programma di calcolo e salvarlo di nuovo, oppure usare una "
+                              "copia integra.");
+    case Reason::OldWorkbookDamaged:
+        return QStringLiteral("Il file .xls \u00e8 danneggiato e non si pu\u00f2 leggere. Aprirlo con il programma "
+                              "di calcolo e salvarlo di nuovo, come .xlsx o .ods.");
+    case Reason::OldWorkbookTooLarge:
+        return QStringLiteral("La cartella di lavoro \u00e8 troppo grande: supera %1, il massimo ammesso.")
+            .arg(sizeText(m_bound));
+    case Reason::PasswordProtected:
+        return QStringLiteral("Il file \u00e8 protetto da password e non si pu\u00f2 leggere. Aprirlo con il "
+                              "programma di calcolo, togliere la password e salvarlo di nuovo, poi importare il file "
+                              "salvato.");
+    case Reason::NoSheets:
+        return QStringLiteral("Il foglio di calcolo non contiene alcun foglio da importare.");
+    case Reason::OldWorkbookNoSheets:
+        return QStringLiteral("La cartella di lavoro non contiene alcun foglio da importare.");
+    case Reason::SheetGone:
+        return QStringLiteral("Il foglio scelto non \u00e8 pi\u00f9 nel file.");
+    case Reason::EmptySheet:
+        return QStringLiteral("Il foglio \u00ab%1\u00bb \u00e8 vuoto: non contiene righe da importare. Scegliere un "
+                              "altro foglio o un altro file.")
+            .arg(m_detail);
+    case Reason::OpenDocumentText:
+        return notASpreadsheet(QStringLiteral("un documento di testo (.odt)"));
+    case Reason::OpenDocumentPresentation:
+        return notASpreadsheet(QStringLiteral("una presentazione (.odp)"));
+    case Reason::OtherOpenDocument:
+        return notASpreadsheet(QStringLiteral("un documento OpenDocument"));
+    case Reason::FlatOtherOpenDocument:
+        return notASpreadsheet(QStringLiteral("un documento OpenDocument che non \u00e8 un foglio di calcolo"));
+    case Reason::WordDocument:
+        return notASpreadsheet(QStringLiteral("un documento di Word (.docx)"));
+    case Reason::OldWordDocument:
+        return notASpreadsheet(QStringLiteral("un documento di Word (.doc)"));
+    case Reason::PowerPointPresentation:
+        return notASpreadsheet(QStringLiteral("una presentazione di PowerPoint (.pptx)"));
+    case Reason::OldPowerPointPresentation:
+        return notASpreadsheet(QStringLiteral("una presentazione di PowerPoint (.ppt)"));
+    case Reason::BinaryWorkbook:
+        return notRead(QStringLiteral("una cartella di lavoro binaria di Excel (.xlsb)"),
+            QStringLiteral("Excel (Salva con nome)"));
+    case Reason::NumbersSheet:
+        return notRead(QStringLiteral("un foglio di Numbers"), QStringLiteral("Numbers (Esporta in)"));
+    case Reason::ExcelXml2003:
+        return notRead(QStringLiteral("un foglio XML di Excel 2003"), QStringLiteral("Excel o da LibreOffice Calc"));
+    case Reason::ExcelBefore97:
+        return QStringLiteral("Il file \u00e8 un foglio di una versione di Excel anteriore al 1997 (Excel "
+                              "2.x\u20134.0), un formato che il programma non legge. Salvare il file come .xlsx o .ods "
+                              "da Excel o da LibreOffice Calc e importare il file salvato.");
+    case Reason::PdfDocument:
+        return QStringLiteral("Il file \u00e8 un documento PDF, non un foglio di calcolo: non se ne possono importare "
+                              "i prodotti. Chiedere al fornitore l'elenco come .xlsx, .ods o .csv.");
+    case Reason::ZipWithoutSheet:
+        return QStringLiteral("Il file \u00e8 un archivio ZIP che non contiene un foglio di calcolo: estrarre "
+                              "dall'archivio il file da importare e scegliere quello.");
     case Reason::Cancelled:
         return QStringLiteral("Importazione interrotta.");
     case Reason::ArchiveBusy:

@@ -24,6 +24,29 @@ public:
         TooManySharedStrings, ///< more shared texts than bound()
         SharedTextTooLong, ///< shared texts longer than bound() characters in all
         SheetDamaged, ///< the sheet's XML is broken; detail() says where
+        SpreadsheetDamaged, ///< an OpenDocument spreadsheet whose content breaks off or cannot be read
+        OldWorkbookDamaged, ///< an Excel 97-2003 workbook the library cannot read
+        OldWorkbookTooLarge, ///< an Excel 97-2003 workbook larger than bound() bytes
+        PasswordProtected, ///< a workbook that needs a password to be opened
+        NoSheets, ///< an OpenDocument spreadsheet with no sheet
+        OldWorkbookNoSheets, ///< an Excel 97-2003 workbook with no sheet
+        SheetGone, ///< the sheet chosen is no longer in the file
+        EmptySheet, ///< the sheet named in detail() has no row to import
+        // Files that are not spreadsheets, or spreadsheets in a format not read, named for what they are.
+        OpenDocumentText, ///< .odt
+        OpenDocumentPresentation, ///< .odp
+        OtherOpenDocument, ///< another zipped OpenDocument file
+        FlatOtherOpenDocument, ///< a flat OpenDocument file that is not a spreadsheet
+        WordDocument, ///< .docx
+        OldWordDocument, ///< .doc
+        PowerPointPresentation, ///< .pptx
+        OldPowerPointPresentation, ///< .ppt
+        BinaryWorkbook, ///< .xlsb
+        NumbersSheet, ///< a Numbers file
+        ExcelXml2003, ///< an Excel 2003 XML spreadsheet
+        ExcelBefore97, ///< an Excel 2.x-4.0 sheet
+        PdfDocument, ///< a PDF
+        ZipWithoutSheet, ///< a ZIP archive holding no spreadsheet
         Cancelled, ///< the user stopped the import
         ArchiveBusy, ///< another copy of the program held the archive
         ArchiveWriteFailed, ///< writing the cards failed; the archive is as it was

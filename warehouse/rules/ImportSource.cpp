@@ -12,6 +12,8 @@ Limits g_limits;
 const std::vector<FormatEntry> &formats()
 {
     static const std::vector<FormatEntry> table = {
+        { Kind::OldWorkbook, isCompound, describeOldWorkbook, openOldWorkbook },
+        { Kind::OpenDocument, isOpenDocument, describeOpenDocument, openOpenDocument }, // some are ZIPs
         { Kind::Workbook, isWorkbook, describeWorkbook, openWorkbook },
         { Kind::Page, nullptr, nullptr, openPage },
         { Kind::Text, nullptr, nullptr, openText },

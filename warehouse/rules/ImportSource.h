@@ -10,11 +10,13 @@
 /**
  * The files a product list is imported from, read one row at a time so a file of any size takes
  * little memory: delimited text (comma, semicolon, tab or bar; UTF-8 with or without byte-order mark,
- * or Windows-1252), workbooks (.xlsx) and the program's own Magazzino.xls (an HTML table). Each kind
+ * or Windows-1252), workbooks (.xlsx, .xls 97-2003), OpenDocument spreadsheets (.ods, .fods) and the
+ * program's own Magazzino.xls (an HTML table). Each kind
  * has its reader in a file of its own, listed in the table of formats in ImportSource.cpp.
  */
 namespace ImportSource {
-enum class Kind { Text, Workbook, Page };
+/** Delimited text, .xlsx, the program's HTML page, .ods/.fods, .xls 97-2003. */
+enum class Kind { Text, Workbook, Page, OpenDocument, OldWorkbook };
 enum class Encoding { Utf8, Windows1252 };
 
 /** A row holds at most this many cells and a cell this many characters; the rest is dropped. */

@@ -1,4 +1,5 @@
 #include "warehouse/rules/ImportSourceParts.h"
+#include "warehouse/rules/SheetPart.h"
 
 #include <QFile>
 #include <QHash>
@@ -47,6 +48,50 @@ QChar guessSeparator(const QString &sample)
     }
     return best;
 }
+
+// Files that are no spreadsheet the program reads, named for what they are so the user knows what to
+// ask for; nothing for the files the readers take (or refuse themselves).
+ImportError otherDocument(const QString &path, const QByteArray &head)
+{
+    using R = ImportError::Reason;
+    // The first record of an Excel 2.x-4.0 sheet (BOF, 4 or 6 bytes long), saved before 1993.
+    static const QByteArray oldSheets[]
+        = { QByteArray("\x09\x00\x04\x00", 4), QByteArray("\x09\x02\x06\x00", 4), QByteArray("\x09\x04\x06\x00", 4) };
+    for (const QByteArray &start : oldSheets)
+        if (head.startsWith(start))
+            return R::ExcelBefore97;
+    if (head.startsWith("%PDF"))
+        return R::PdfDocument;
+    const QByteArray start = head.left(16 * 1024);
+    if (start.contains("<office:document") && start.contains("urn:oasis:names:tc:opendocument:xmlns:office")
+        && start.contains("office:mimetype=")
+        && !start.contains(QByteArray("office:mimetype=\"") + OpenDocumentSpreadsheet))
+        return R::FlatOtherOpenDocument;
+    if (start.contains("urn:schemas-microsoft-com:office:spreadsheet") && start.contains("<Workbook"))
+        return R::ExcelXml2003;
+    if (!head.startsWith("PK\x03\x04"))
+        return ImportError();
+    const ZipContents zip = zipContents(path);
+    if (!zip.opened || zip.isSpreadsheet())
+        return ImportError();
+    if (zip.mimeType.startsWith("application/vnd.oasis.opendocument.text"))
+        return R::OpenDocumentText;
+    if (zip.mimeType.startsWith("application/vnd.oasis.opendocument.presentation"))
+        return R::OpenDocumentPresentation;
+    if (zip.mimeType.startsWith("application/vnd.oasis.opendocument."))
+        return R::OtherOpenDocument;
+    if (zip.binaryWorkbook)
+        return R::BinaryWorkbook;
+    if (zip.word)
+        return R::WordDocument;
+    if (zip.slides)
+        return R::PowerPointPresentation;
+    if (zip.numbers)
+        return R::NumbersSheet;
+    if (zip.workbook || !zip.mimeType.isEmpty())
+        return ImportError(); // a workbook, or what its reader says it is not
+    return R::ZipWithoutSheet;
+}
 } // namespace
 
 Format detect(const QString &path)
@@ -60,8 +105,13 @@ Format detect(const QString &path)
     QByteArray sample = file.read(SampleBytes);
     const bool whole = file.atEnd();
     file.close();
+    // Spreadsheets are known by their content, whatever their names say.
+    if (const ImportError other = otherDocument(path, sample); other.failed()) {
+        format.error = other;
+        return format;
+    }
     for (const FormatEntry &entry : formats()) {
-        if (entry.recognises && entry.recognises(sample)) {
+        if (entry.recognises && entry.recognises(path, sample)) {
             format.kind = entry.kind;
             entry.describe(path, format);
             return format;

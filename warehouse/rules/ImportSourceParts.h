@@ -42,14 +42,14 @@ struct RowBuilder
 };
 
 /**
- * One kind of file the import reads. A kind told by its first bytes has `recognises` (and `describe`,
- * which fills in its sheets or the reason it cannot be read); the text kinds, told apart by their
- * contents, have neither.
+ * One kind of file the import reads. A kind told by its first bytes (and, for a ZIP, the names of its
+ * members) has `recognises` (and `describe`, which fills in its sheets or the reason it cannot be
+ * read); the text kinds, told apart by their contents, have neither.
  */
 struct FormatEntry
 {
     Kind kind;
-    bool (*recognises)(const QByteArray &head);
+    bool (*recognises)(const QString &path, const QByteArray &head);
     void (*describe)(const QString &path, Format &format);
     std::unique_ptr<Reader> (*open)(const QString &path, const Format &format, ImportError *error);
 };
@@ -58,8 +58,16 @@ const std::vector<FormatEntry> &formats();
 
 std::unique_ptr<Reader> openText(const QString &path, const Format &format, ImportError *error);
 std::unique_ptr<Reader> openPage(const QString &path, const Format &format, ImportError *error);
-bool isWorkbook(const QByteArray &head);
+bool isWorkbook(const QString &path, const QByteArray &head);
 void describeWorkbook(const QString &path, Format &format);
 std::unique_ptr<Reader> openWorkbook(const QString &path, const Format &format, ImportError *error);
+// OpenDocument spreadsheets, zipped (.ods) or flat (.fods).
+bool isOpenDocument(const QString &path, const QByteArray &head);
+void describeOpenDocument(const QString &path, Format &format);
+std::unique_ptr<Reader> openOpenDocument(const QString &path, const Format &format, ImportError *error);
+// Excel 97-2003 workbooks (.xls), and the other documents sharing their container.
+bool isCompound(const QString &path, const QByteArray &head);
+void describeOldWorkbook(const QString &path, Format &format);
+std::unique_ptr<Reader> openOldWorkbook(const QString &path, const Format &format, ImportError *error);
 
 } // namespace ImportSource

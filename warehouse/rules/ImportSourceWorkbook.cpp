@@ -1,4 +1,5 @@
 #include "warehouse/rules/ImportSourceParts.h"
+#include "warehouse/rules/SheetPart.h"
 
 #include "storage/FieldRules.h"
 
@@ -11,7 +12,6 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <limits>
 
 #ifdef VETRINOVA_XLSX_READ
 #include <zip.h>
@@ -92,149 +92,6 @@ QString runText(QXmlStreamReader &xml)
     return text;
 }
 
-// The XML reader holds a whole text between two tags: a run longer than any cell can show is cut
-// here, before it is parsed. An entity (at most 10 bytes, "&#x10FFFF;") makes one character, so this
-// many bytes always give a whole cell.
-constexpr qint64 MaxTextBytes = qint64(MaxCellChars) * 10;
-
-// One member of the ZIP file as a device, read as it is inflated, within the bounds of a part and of
-// the whole workbook (counted in `inflated`), with overlong texts cut.
-class ZipEntry : public QIODevice
-{
-public:
-    ZipEntry(zip_t *zip, const QString &name, qint64 *inflated, qint64 partBytes)
-        : m_inflated(inflated)
-        , m_partBytes(partBytes)
-    {
-        zip_stat_t st;
-        zip_stat_init(&st);
-        const QByteArray n = name.toUtf8();
-        if (zip_stat(zip, n.constData(), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
-            m_size = qint64(std::min<zip_uint64_t>(st.size, std::numeric_limits<qint64>::max()));
-        if (!checkBounds(m_size, *m_inflated + m_size))
-            return; // refused before a byte is inflated
-        m_file = zip_fopen(zip, n.constData(), 0);
-        if (m_file)
-            QIODevice::open(QIODevice::ReadOnly);
-    }
-    ~ZipEntry() override
-    {
-        if (m_file)
-            zip_fclose(m_file);
-    }
-    bool isSequential() const override { return true; }
-    qint64 done() const { return m_done; }
-    qint64 total() const { return m_size; }
-    /** Why the part was refused, when it was. */
-    ImportError error() const { return m_error; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        if (m_error.failed())
-            return -1;
-        qint64 out = 0;
-        while (out == 0 && maxSize > 0) {
-            if (m_at == m_raw.size()) {
-                m_raw.resize(64 << 10);
-                const zip_int64_t got = zip_fread(m_file, m_raw.data(), zip_uint64_t(m_raw.size()));
-                m_raw.resize(std::max<zip_int64_t>(got, 0));
-                m_at = 0;
-                if (got <= 0)
-                    return got < 0 ? -1 : 0;
-                m_done += got;
-                *m_inflated += got;
-                // The sizes written in the ZIP may lie: what is inflated counts.
-                if (!checkBounds(m_done, *m_inflated))
-                    return -1;
-            }
-            const char *raw = m_raw.constData();
-            while (m_at < m_raw.size() && out < maxSize) {
-                const char c = raw[m_at++];
-                if (keep(c))
-                    data[out++] = c;
-                if (m_error.failed())
-                    return -1;
-            }
-        }
-        return out;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    bool checkBounds(qint64 part, qint64 whole)
-    {
-        const Limits bounds = limits();
-        if (part > m_partBytes)
-            m_error = ImportError(ImportError::Reason::PartTooLarge, m_partBytes);
-        else if (whole > bounds.workbookBytes)
-            m_error = ImportError(ImportError::Reason::WorkbookTooLarge, bounds.workbookBytes);
-        return !m_error.failed();
-    }
-
-    // Whether a byte goes on to the XML reader: tags whole (within their bound), texts up to
-    // MaxTextBytes, then to the end of the entity or character they were in.
-    bool keep(char c)
-    {
-        if (m_inTag) {
-            if (++m_tagBytes > limits().markupBytes) {
-                m_error = ImportError(ImportError::Reason::MarkupTooLong, limits().markupBytes);
-                return false;
-            }
-            if (m_quote != 0) {
-                if (c == m_quote)
-                    m_quote = 0;
-            } else if (c == '>') {
-                m_inTag = false;
-                m_textBytes = 0;
-                m_entity = false;
-            } else if (m_tagBytes == 1 && (c == '!' || c == '?')) {
-                m_plainTag = true; // comments and declarations: a quote in them opens nothing
-            } else if ((c == '"' || c == '\'') && !m_plainTag) {
-                m_quote = c;
-            }
-            return true;
-        }
-        if (c == '<') {
-            m_inTag = true;
-            m_cut = false;
-            m_plainTag = false;
-            m_tagBytes = 0;
-            m_quote = 0;
-            return true;
-        }
-        if (m_cut)
-            return false;
-        const bool within = m_textBytes++ < MaxTextBytes;
-        const bool partOfLast = m_entity || (uchar(c) & 0xC0) == 0x80;
-        if (!within && !(partOfLast && m_textBytes <= MaxTextBytes + 12)) {
-            m_cut = true;
-            return false;
-        }
-        if (c == '&')
-            m_entity = true;
-        else if (c == ';')
-            m_entity = false;
-        return true;
-    }
-
-    zip_file_t *m_file = nullptr;
-    qint64 *m_inflated;
-    qint64 m_partBytes;
-    qint64 m_size = 0;
-    qint64 m_done = 0;
-    QByteArray m_raw;
-    qsizetype m_at = 0;
-    ImportError m_error;
-    bool m_inTag = false;
-    bool m_plainTag = false;
-    char m_quote = 0;
-    qint64 m_tagBytes = 0;
-    qint64 m_textBytes = 0;
-    bool m_entity = false;
-    bool m_cut = false;
-};
-
 class Workbook
 {
 public:
@@ -288,15 +145,15 @@ public:
     /** A small member whole; the index files are a few kilobytes and may not pass 16 MB. */
     QByteArray entry(const QString &name)
     {
-        ZipEntry e(m_zip, name, &m_inflated, std::min<qint64>(IndexBytes, limits().partBytes));
+        SheetPart e(m_zip, name, &m_inflated, std::min<qint64>(IndexBytes, limits().partBytes));
         const QByteArray bytes = e.isOpen() ? e.readAll() : QByteArray();
         if (!error.failed())
             error = e.error();
         return !error.failed() ? bytes : QByteArray();
     }
-    std::unique_ptr<ZipEntry> stream(const QString &name)
+    std::unique_ptr<SheetPart> stream(const QString &name)
     {
-        auto e = std::make_unique<ZipEntry>(m_zip, name, &m_inflated, limits().partBytes);
+        auto e = std::make_unique<SheetPart>(m_zip, name, &m_inflated, limits().partBytes);
         if (!error.failed())
             error = e->error();
         return e->isOpen() ? std::move(e) : nullptr;
@@ -400,7 +257,7 @@ private:
             else if (type == QLatin1String("s"))
                 text = m_strings.value(value.toInt());
             else if (type == QLatin1String("b"))
-                text = value == QLatin1String("1") ? QStringLiteral("S\u00ec") : QStringLiteral("No");
+                text = cellTruth(value == QLatin1String("1"));
             else if (!value.isEmpty())
                 text = numberText(value, m_dateStyles.contains(style));
             if (column >= MaxColumns)
@@ -475,7 +332,7 @@ private:
 
     Workbook m_book;
     qint64 m_size;
-    std::unique_ptr<ZipEntry> m_sheet;
+    std::unique_ptr<SheetPart> m_sheet;
     QXmlStreamReader m_xml;
     QStringList m_strings;
     QSet<int> m_dateStyles;
@@ -483,7 +340,7 @@ private:
 #endif
 } // namespace
 
-bool isWorkbook(const QByteArray &head)
+bool isWorkbook(const QString &, const QByteArray &head)
 {
     return head.startsWith("PK\x03\x04");
 }
@@ -513,12 +370,7 @@ void describeWorkbook(const QString &path, Format &format)
 std::unique_ptr<Reader> openWorkbook(const QString &path, const Format &format, ImportError *error)
 {
 #ifdef VETRINOVA_XLSX_READ
-    auto reader = std::make_unique<WorkbookReader>(path);
-    if (reader->openSheet(format.sheet))
-        return reader;
-    if (error)
-        *error = reader->error().failed() ? reader->error() : ImportError::Reason::NotWorkbook;
-    return nullptr;
+    return openSheetOf<WorkbookReader>(path, format.sheet, ImportError::Reason::NotWorkbook, error);
 #else
     Q_UNUSED(path);
     Q_UNUSED(format);

@@ -2,6 +2,7 @@
 // windows run them: a 10 ms timer on the window's thread measures its own lateness, and the longest
 // lateness is the longest the program went without painting or answering Annulla. Goal: under 100 ms.
 //   bench-jobs DATA     DATA is the folder `make bench` fills with make-archive
+#include "bench/BenchData.h"
 #include "pricelist/rules/WholeList.h"
 #include "report/ReportOutput.h"
 #include "storage/ProgramFolder.h"
@@ -78,22 +79,6 @@ template <class Work> bool measure(const char *what, Work work)
     return stalls.report(what, ok);
 }
 
-QString writeImportFile(const QString &path, int rows)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return QString();
-    f.write("Codice;Descrizione;Costo;Prezzo;Aspetto;Categoria;Caratteristiche;Quantit\xC3\xA0;Fornitore;Note\n");
-    for (int i = 0; i < rows; ++i)
-        f.write(QStringLiteral("ART%1;Vaso in ceramica n. %1;%2,50;%3,90;Scatola;Casa;\"Smaltato; alto 32 cm\";%4;"
-                               "Vetreria S.n.c.;Riordinare prima di Pasqua\n")
-                    .arg(i)
-                    .arg(i % 90 + 1)
-                    .arg(i % 200 + 2)
-                    .arg(i % 50)
-                    .toUtf8());
-    return path;
-}
 } // namespace
 
 int main(int argc, char **argv)
@@ -127,16 +112,8 @@ int main(int argc, char **argv)
 
     if (WorkbookWriter::available()) {
         // As the export window does: the grid is read when the window opens, the workbook is the job.
-        WarehouseSheet sheet;
-        sheet.reserve(WarehouseArchive::count());
-        WarehouseArchive::forEachRaw([&](qint64, const char *record) {
-            sheet.appendRecord(record);
-            return true;
-        });
-        sheet.setRowCount(sheet.filledCount());
-        QStringList headers;
-        for (int c = 1; c <= WarehouseSheet::ColumnCount; ++c)
-            headers << QStringLiteral("Colonna %1").arg(c);
+        const WarehouseSheet sheet = BenchData::archiveSheet();
+        const QStringList headers = BenchData::columnHeaders();
         setProgramFolderOverride(scratch.filePath(QStringLiteral("export")));
         QDir().mkpath(scratch.filePath(QStringLiteral("export")));
         failed += !measure("Magazzino.xlsx, 100 000 cards", [&](Job &job) {
@@ -151,7 +128,9 @@ int main(int argc, char **argv)
     QDir().mkpath(program);
     setProgramFolderOverride(program);
     ImportRun::Options options;
-    options.path = writeImportFile(scratch.filePath(QStringLiteral("elenco.csv")), 100000);
+    options.path = scratch.filePath(QStringLiteral("elenco.csv"));
+    if (!BenchData::writeProductList(options.path, 100000))
+        return 1;
     options.format = ImportSource::detect(options.path);
     options.mapping = ImportRules::guessMapping({ "Codice", "Descrizione", "Costo", "Prezzo", "Aspetto", "Categoria",
         "Caratteristiche", "Quantita", "Fornitore", "Note" });

@@ -4,6 +4,7 @@
 //   bench-outputs DATA xlsx-photos   Magazzino.xlsx of 1 000 cards, each with its photo
 // DATA is the folder `make bench` fills with make-archive.
 #include "app/rules/Picture.h"
+#include "bench/BenchData.h"
 #include "pricelist/rules/WholeList.h"
 #include "report/engine/ReportPainter.h"
 #include "storage/ProgramFolder.h"
@@ -74,16 +75,8 @@ int workbook(const QString &folder, bool photos, const char *what, const char *g
     QElapsedTimer t;
     t.start();
     // As the export window does: the grid from the archive's raw records, then the workbook.
-    WarehouseSheet sheet;
-    sheet.reserve(WarehouseArchive::count());
-    WarehouseArchive::forEachRaw([&](qint64, const char *record) {
-        sheet.appendRecord(record);
-        return true;
-    });
-    sheet.setRowCount(sheet.filledCount());
-    QStringList headers;
-    for (int c = 1; c <= WarehouseSheet::ColumnCount; ++c)
-        headers << QStringLiteral("Colonna %1").arg(c);
+    const WarehouseSheet sheet = BenchData::archiveSheet();
+    const QStringList headers = BenchData::columnHeaders();
     std::function<QImage(qsizetype)> photo;
     if (photos)
         photo = [](qsizetype row) {

@@ -4,6 +4,7 @@
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
 #include "storage/platform/Faults.h"
+#include "tests/support/ImportOptions.h"
 #include "warehouse/rules/CardFilter.h"
 #include "warehouse/rules/ExportWriter.h"
 #include "warehouse/rules/ImportRules.h"
@@ -155,19 +156,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_source; // a folder outside the program folder for the files imported
 
-    ImportRun::Options optionsFor(const QString &path)
-    {
-        ImportRun::Options o;
-        o.path = path;
-        o.format = ImportSource::detect(path);
-        ImportError error;
-        const auto reader = ImportSource::open(path, o.format, &error);
-        QStringList header;
-        if (reader)
-            reader->next(header);
-        o.mapping = ImportRules::guessMapping(header);
-        return o;
-    }
+    ImportRun::Options optionsFor(const QString &path) { return importOptionsFor(path); }
 
     QString sourceFile(const QString &name, const QByteArray &bytes)
     {

@@ -3,6 +3,7 @@
 // cells (scripts/make-sheet-fixtures makes them again).
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
+#include "tests/support/ImportOptions.h"
 #include "warehouse/rules/ImportRules.h"
 #include "warehouse/rules/ImportRun.h"
 #include "warehouse/rules/ImportSource.h"
@@ -101,16 +102,7 @@ private:
     {
         QDir().mkpath(program);
         setProgramFolderOverride(program);
-        ImportRun::Options o;
-        o.path = path;
-        o.format = ImportSource::detect(path);
-        ImportError error;
-        const auto reader = ImportSource::open(path, o.format, &error);
-        QStringList header;
-        if (reader)
-            reader->next(header);
-        o.mapping = ImportRules::guessMapping(header);
-        return ImportRun::write(o);
+        return ImportRun::write(importOptionsFor(path));
     }
 
 private slots:

@@ -1,6 +1,7 @@
 // Any file handed to the import is read row by row within the row and cell bounds, and any row it
 // gives becomes either a refusal or a card whose every field fits its width and its code page.
 #include "storage/Codepage.h"
+#include "tests/fuzz/RowBounds.h"
 #include "warehouse/rules/ImportRules.h"
 #include "warehouse/rules/ImportSource.h"
 
@@ -18,11 +19,7 @@ void readAll(const QString &path, const ImportSource::Format &format)
         mapping[size_t(i)] = i;
     QStringList cells;
     for (int rows = 0; rows < 10000 && reader->next(cells); ++rows) {
-        if (cells.size() > ImportSource::MaxColumns)
-            __builtin_trap();
-        for (const QString &cell : cells)
-            if (cell.size() > ImportSource::MaxCellChars)
-                __builtin_trap();
+        trapRowPastBounds(cells);
         const ImportRules::Checked checked = ImportRules::checkRow(cells, mapping);
         if (checked.verdict != ImportRules::Checked::Verdict::Accepted)
             continue;

@@ -16,12 +16,12 @@ void run(const char *name, LineLayout layout, const std::function<bool(const cha
 {
     QElapsedTimer timer;
     timer.start();
-    std::vector<ResultEntry> entries;
+    ResultLines entries;
     collectResults(entries, layout, test);
     const qint64 scanned = timer.elapsed();
-    sortResults(entries);
+    entries.sort();
     std::printf(
-        "%-28s %7zu entries  scan %5lld ms  sort %5lld ms\n", name, entries.size(), scanned, timer.elapsed() - scanned);
+        "%-28s %7lld entries  scan %5lld ms  sort %5lld ms\n", name, (long long)entries.size(), scanned, timer.elapsed() - scanned);
 }
 } // namespace
 

@@ -23,33 +23,34 @@ ResultListModel::ResultListModel(QObject *parent)
     m_itemSize = QSize(ItemWidth, QFontMetrics(m_font).height() + 2);
 }
 
-void ResultListModel::setEntries(std::vector<ResultEntry> entries)
+void ResultListModel::setEntries(ResultLines lines)
 {
     beginResetModel();
-    m_entries = std::move(entries);
-    sortResults(m_entries);
+    m_lines = std::move(lines);
+    m_lines.sort();
     endResetModel();
 }
 
 void ResultListModel::clear()
 {
     beginResetModel();
-    m_entries.clear();
+    m_lines.clear();
     endResetModel();
 }
 
 int ResultListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : int(m_lines.size());
 }
 
 QVariant ResultListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_entries.size()))
+    if (!index.isValid() || index.row() >= int(m_lines.size()))
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-        return m_entries[size_t(index.row())].line;
+        // The one line asked for becomes a string; the others stay bytes.
+        return m_lines.line(index.row());
     case Qt::FontRole:
         return m_font;
     case Qt::ForegroundRole:
@@ -173,7 +174,7 @@ ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &
     });
 }
 
-void ResultPanel::showEntries(std::vector<ResultEntry> entries)
+void ResultPanel::showEntries(ResultLines entries)
 {
     m_model->setEntries(std::move(entries));
     if (m_lblTrovate) {
@@ -221,10 +222,6 @@ void ResultPanel::btnTrovaClick()
 
 void ResultPanel::btnStampaClick()
 {
-    QStringList lines;
-    lines.reserve(m_model->rowCount());
-    for (const ResultEntry &e : m_model->entries())
-        lines << e.line;
-    fillListReport(m_frxReport, m_reportTitle, lines);
+    fillListReport(m_frxReport, m_reportTitle, m_model->entries().lines());
     ReportOutput::print(window(), m_frxReport.prepare());
 }

@@ -8,7 +8,6 @@
 #include <QFont>
 #include <QWidget>
 
-#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -28,18 +27,18 @@ public:
 
     explicit ResultListModel(QObject *parent = nullptr);
 
-    /** Replaces the entries and sorts them once. */
-    void setEntries(std::vector<ResultEntry> entries);
+    /** Replaces the lines and sorts them once. */
+    void setEntries(ResultLines lines);
     void clear();
-    const std::vector<ResultEntry> &entries() const { return m_entries; }
-    QString lineAt(int row) const { return m_entries.at(size_t(row)).line; }
-    qint64 recordAt(int row) const { return m_entries.at(size_t(row)).record; }
+    const ResultLines &entries() const { return m_lines; }
+    QString lineAt(int row) const { return m_lines.line(row); }
+    qint64 recordAt(int row) const { return m_lines.record(row); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
-    std::vector<ResultEntry> m_entries;
+    ResultLines m_lines;
     QFont m_font;
     QSize m_itemSize;
 };
@@ -61,7 +60,7 @@ public:
     QLineEdit *findBox() const { return m_txtTrova; }
 
     /** Shows `entries` sorted, none selected, with the count text when there is one. */
-    void showEntries(std::vector<ResultEntry> entries);
+    void showEntries(ResultLines entries);
     /** Forgets the find key, empties the find box and selects the first entry, if any. */
     void resetFind();
     /** The title the list print carries. */

@@ -183,7 +183,7 @@ void TfrmTrovaMagazzino::btnCercaClick()
     const CardMatcher matcher(boxes);
     m_lblConta->setText(QString::number(matcher.countedBoxes()));
 
-    std::vector<ResultEntry> entries;
+    ResultLines entries;
     const ArchiveResult<Done> read = archiveResult([&] {
         collectResults(entries, LineLayout::Search, [&matcher](const char *record) { return matcher.matches(record); });
     });

@@ -32,7 +32,7 @@ WarehouseListWindow::WarehouseListWindow(QWidget *owner, const Kind &kind)
 void WarehouseListWindow::formShow()
 {
     m_results->resetFind();
-    std::vector<ResultEntry> entries;
+    ResultLines entries;
     const ArchiveResult<Done> read = archiveResult([&] { collectResults(entries, m_kind.layout, m_kind.listed); });
     // An unreadable archive gives the list read so far, without a word; one held by another copy
     // of the program says so, or the list would look empty.

@@ -41,19 +41,16 @@ TSchedaProdotto card(const Fields &fields)
     return c;
 }
 
-QStringList lines(const std::vector<ResultEntry> &entries)
+QStringList lines(const ResultLines &entries)
 {
-    QStringList out;
-    for (const ResultEntry &e : entries)
-        out << e.line;
-    return out;
+    return entries.lines();
 }
 
-QList<qint64> records(const std::vector<ResultEntry> &entries)
+QList<qint64> records(const ResultLines &entries)
 {
     QList<qint64> out;
-    for (const ResultEntry &e : entries)
-        out << e.record;
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        out << entries.record(i);
     return out;
 }
 } // namespace
@@ -142,10 +139,12 @@ private slots:
 
     void sortOrder()
     {
-        std::vector<ResultEntry> entries = { { "Cod. b", 1 }, { "Cod. _", 2 }, { "Cod. A", 3 }, { "Cod. ab", 4 },
-            { "Cod. Z", 5 }, { "Cod. a", 6 }, { "Cod. 9", 7 }, { "Cod. À", 8 }, { "Cod. abcdefgh1", 9 },
-            { "Cod. ABCDEFGH0", 10 }, { "Cod. abcdefgh", 11 } };
-        sortResults(entries);
+        ResultLines entries;
+        const QStringList given = { "Cod. b", "Cod. _", "Cod. A", "Cod. ab", "Cod. Z", "Cod. a", "Cod. 9", "Cod. À",
+            "Cod. abcdefgh1", "Cod. ABCDEFGH0", "Cod. abcdefgh" };
+        for (int i = 0; i < given.size(); ++i)
+            entries.append(given[i], i + 1);
+        entries.sort();
         // Letters compare as capitals, everything else by its code; a beginning sorts before
         // the longer text; equal texts (A and a) keep their file order.
         QCOMPARE(lines(entries),
@@ -159,11 +158,11 @@ private slots:
         WarehouseArchive::append(card({ { F::Codice, "B" } }));
         WarehouseArchive::append(card({ { F::Codice, "A" }, { F::Nome, "Vaso" } }));
         WarehouseArchive::append(card({ { F::Codice, "B" } }));
-        std::vector<ResultEntry> entries;
+        ResultLines entries;
         collectResults(entries, LineLayout::Search, [](const char *) { return true; });
-        sortResults(entries);
+        entries.sort();
         QCOMPARE(records(entries), QList<qint64>({ 2, 1, 3 }));
-        QCOMPARE(entries[1].line, entries[2].line);
+        QCOMPARE(entries.line(1), entries.line(2));
     }
 
     void scanFailureKeepsWhatWasRead()
@@ -172,10 +171,10 @@ private slots:
             WarehouseArchive::append(card({ { F::Codice, QString::number(i) } }));
         // The second block of reads, and every one after, meets a failing disk.
         Os::Faults::arm({ .kind = Os::Faults::Kind::Read, .call = 2, .path = "Magazzino.pro", .lasting = true });
-        std::vector<ResultEntry> entries;
+        ResultLines entries;
         QVERIFY_THROWS_EXCEPTION(
             ArchiveError, collectResults(entries, LineLayout::Search, [](const char *) { return true; }));
-        QCOMPARE(entries.size(), size_t(256));
+        QCOMPARE(entries.size(), qsizetype(256));
     }
 
     void matchRule_data()
@@ -280,7 +279,7 @@ private slots:
             = { { "1", "2" }, { "5", "2" }, { "", "2" }, { "2", "2" }, { "x", "0" }, { "0", "0" } };
         for (const auto &[stock, warning] : cards)
             WarehouseArchive::append(card({ { F::Giacenza, stock }, { F::Avviso, warning } }));
-        std::vector<ResultEntry> entries;
+        ResultLines entries;
         collectResults(entries, LineLayout::Search, isUnderStock);
         QCOMPARE(records(entries), QList<qint64>({ 1, 4, 6 }));
     }

@@ -28,6 +28,7 @@ add_custom_target(package_store ALL DEPENDS ${PACKAGE_STORE})
 
 # Only what the program ships with: archives, photos and lists made while trying the build stay out.
 install(TARGETS Vetrinova RUNTIME DESTINATION Vetrinova)
+install(TARGETS vetrinova-camera LIBRARY DESTINATION Vetrinova)
 install(FILES ${VETRINOVA_DIR}/Guida.pdf ${PACKAGE_STORE} DESTINATION Vetrinova)
 install(PROGRAMS ${VETRINOVA_DIR}/aggiungi-al-menu.sh DESTINATION Vetrinova)
 install(DIRECTORY ${ICON_DIR} DESTINATION Vetrinova)

@@ -1,11 +1,7 @@
 #include "widgets/CameraSource.h"
 
-#include <QCamera>
-#include <QCameraDevice>
-#include <QMediaCaptureSession>
-#include <QMediaDevices>
-#include <QVideoFrame>
-#include <QVideoSink>
+#include "widgets/CameraBackend.h"
+#include "widgets/LateModule.h"
 
 #include <memory>
 
@@ -16,65 +12,48 @@ CameraSource::Factory &factory()
     return f;
 }
 
-/** The system's default video input through Qt Multimedia. */
+// The camera module's entry point, looked for once, on the first camera made.
+CameraBackendOpen backendOpen()
+{
+    static const auto open = reinterpret_cast<CameraBackendOpen>(
+        lateModuleSymbol(QStringLiteral("vetrinova-camera.so"), "vetrinova_camera_open"));
+    return open;
+}
+
+/** The system's default video input, through the camera module; without the module, no camera at all. */
 class SystemCamera : public CameraSource
 {
 public:
     using CameraSource::CameraSource;
-    ~SystemCamera() override { release(); }
 
     void start() override
     {
         if (m_started)
             return;
         m_started = true;
-        // Each start looks for the default device afresh, so a camera plugged in (or swapped)
-        // since the last one is found. Without any, QCamera would stay silent: check first.
-        release();
-        if (QMediaDevices::videoInputs().isEmpty())
-            return;
-        m_camera = std::make_unique<QCamera>(QMediaDevices::defaultVideoInput());
-        m_sink = std::make_unique<QVideoSink>();
-        m_session = std::make_unique<QMediaCaptureSession>();
-        m_session->setCamera(m_camera.get());
-        m_session->setVideoSink(m_sink.get());
-        // `this` as context: if the backend signals from its own thread, the frame is queued to ours.
-        connect(m_sink.get(), &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame &frame) {
-            if (!m_started || !frame.isValid())
-                return;
-            const QImage image = frame.toImage();
-            if (!image.isNull())
-                emit frameArrived(image);
-        });
-        // A camera that fails or is unplugged just stops delivering; the last picture stays.
-        m_camera->start();
+        if (!m_backend) {
+            if (CameraBackendOpen open = backendOpen())
+                m_backend.reset(open([this](const QImage &frame) {
+                    if (m_started)
+                        emit frameArrived(frame);
+                }));
+        }
+        if (m_backend)
+            m_backend->start();
     }
 
     void stop() override
     {
         m_started = false;
-        if (m_camera)
-            m_camera->stop();
+        if (m_backend)
+            m_backend->stop();
     }
 
     bool isStarted() const override { return m_started; }
 
 private:
-    void release()
-    {
-        if (m_session) {
-            m_session->setVideoSink(nullptr);
-            m_session->setCamera(nullptr);
-        }
-        m_session.reset();
-        m_camera.reset();
-        m_sink.reset();
-    }
-
     bool m_started = false;
-    std::unique_ptr<QCamera> m_camera;
-    std::unique_ptr<QVideoSink> m_sink;
-    std::unique_ptr<QMediaCaptureSession> m_session;
+    std::unique_ptr<CameraBackend> m_backend;
 };
 } // namespace
 
@@ -83,6 +62,11 @@ CameraSource *CameraSource::create(QObject *parent)
     if (factory())
         return factory()(parent);
     return new SystemCamera(parent);
+}
+
+bool CameraSource::systemCameraLoads()
+{
+    return backendOpen() != nullptr;
 }
 
 void CameraSource::setFactory(Factory f)

@@ -23,6 +23,8 @@ public:
 
     /** The program's camera: the system's default video input, unless a test replaced it. */
     static CameraSource *create(QObject *parent);
+    /** Whether the camera module is found and loads (loading it, if not yet done). */
+    static bool systemCameraLoads();
 
     /** Test seam: makes every later create() call this instead (an empty factory restores the real camera). */
     using Factory = std::function<CameraSource *(QObject *parent)>;

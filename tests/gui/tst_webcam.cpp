@@ -58,6 +58,7 @@ private slots:
     void closingLeavesCardPhoto();
     void importThenSalvaWritesFrameAsCardPhoto();
     void withoutCameraNothingBreaks();
+    void programsCameraComesFromItsModule();
 
 private:
     TfrmWebCam *open();
@@ -356,6 +357,12 @@ void TestWebCam::withoutCameraNothingBreaks()
     click("btnAccendi");
     click("btnClose");
     QVERIFY(!m_dialog->isVisible());
+}
+
+// The camera is a module loaded on first use: a build or package without it would have no camera at all.
+void TestWebCam::programsCameraComesFromItsModule()
+{
+    QVERIFY(CameraSource::systemCameraLoads());
 }
 
 VETRINOVA_TEST_MAIN(TestWebCam)

@@ -18,7 +18,7 @@ package="$out/Vetrinova-$version-linux-x86_64.tar.gz"
 
 # Exactly the program folder, and nothing from trying the build (archives, lists, photos).
 tar -tzf "$package" | sed 's|/$||' | sort >"$scratch/list"
-for f in Vetrinova/Vetrinova Vetrinova/Guida.pdf Vetrinova/unins000.dll Vetrinova/aggiungi-al-menu.sh \
+for f in Vetrinova/Vetrinova Vetrinova/libvetrinova-camera.so Vetrinova/Guida.pdf Vetrinova/unins000.dll Vetrinova/aggiungi-al-menu.sh \
          Vetrinova/icone/vetrinova.desktop Vetrinova/icone/it.vetrinova.Vetrinova.metainfo.xml \
          Vetrinova/icone/hicolor/16x16/apps/vetrinova.png Vetrinova/icone/hicolor/256x256/apps/vetrinova.png \
          Vetrinova/icone/hicolor/scalable/apps/vetrinova.svg; do
@@ -34,6 +34,10 @@ mkdir -p "$app" "$home" "$scratch/run" "$scratch/cwd" "$scratch/tmp"
 chmod 700 "$scratch/run"
 tar -xzf "$package" -C "$app"
 folder="$app/Vetrinova"
+# The camera's libraries are loaded with its module, on first use, never at start.
+if command -v readelf >/dev/null && readelf -d "$folder/Vetrinova" 2>/dev/null | grep -i multimedia; then
+  fail "the executable itself needs Qt Multimedia"
+fi
 run() {
   (cd "$scratch/cwd" && env -i PATH="$PATH" HOME="$home" LC_ALL="${LC_ALL:-C.UTF-8}" TMPDIR="$scratch/tmp" \
      XDG_RUNTIME_DIR="$scratch/run" QT_QPA_PLATFORM=offscreen "$@")

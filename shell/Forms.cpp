@@ -12,21 +12,81 @@
 #include "widgets/Messages.h"
 #include "widgets/WindowSet.h"
 
-void Forms::createAll()
+#include <QEvent>
+#include <QTimer>
+
+namespace {
+template <typename W> void makeOnFirstUse()
+{
+    WindowSet::maker<W>() = [] { return new W; };
+}
+
+template <typename W> void make()
+{
+    (void)WindowSet::instance<W>();
+}
+
+void setUp()
 {
     WindowSet::setEnding(false);
-    // The order of the window set; the dialogs in it are made per use by their openers.
-    WindowSet::instance<TfrmPassword>() = new TfrmPassword;
-    WindowSet::instance<TfrmApriCatalogo>() = new TfrmApriCatalogo;
-    WindowSet::instance<TfrmAvvio>() = new TfrmAvvio;
-    WindowSet::instance<TfrmCambiaPassword>() = new TfrmCambiaPassword;
-    WindowSet::instance<TfrmCreaCatalogo>() = new TfrmCreaCatalogo;
-    WindowSet::instance<TfrmListinoPrezzi>() = new TfrmListinoPrezzi;
-    WindowSet::instance<TfrmMagazzino>() = new TfrmMagazzino;
+    makeOnFirstUse<TfrmPassword>();
+    makeOnFirstUse<TfrmApriCatalogo>();
+    makeOnFirstUse<TfrmAvvio>();
+    makeOnFirstUse<TfrmCambiaPassword>();
+    makeOnFirstUse<TfrmCreaCatalogo>();
+    makeOnFirstUse<TfrmListinoPrezzi>();
+    makeOnFirstUse<TfrmMagazzino>();
     WindowSet::setStartWindow([](QWidget *previous) {
-        if (TfrmAvvio *start = avvio())
+        if (TfrmAvvio *start = Forms::avvio())
             start->handOverFrom(previous);
     });
+}
+
+// The order of the window set after the password window; the dialogs in it are made per use by their openers.
+void makeTheRest()
+{
+    if (WindowSet::ending())
+        return;
+    make<TfrmApriCatalogo>();
+    make<TfrmAvvio>();
+    make<TfrmCambiaPassword>();
+    make<TfrmCreaCatalogo>();
+    make<TfrmListinoPrezzi>();
+    make<TfrmMagazzino>();
+}
+
+/** Runs `then` once `window` has been painted for the first time, from the event loop. */
+class AfterFirstPaint : public QObject
+{
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then)
+        : QObject(window)
+        , m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, m_then);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+};
+} // namespace
+
+void Forms::createAll()
+{
+    setUp();
+    make<TfrmPassword>();
+    makeTheRest();
 }
 
 void Forms::start()
@@ -34,10 +94,14 @@ void Forms::start()
     // An import or a restore stopped half-way is settled before anything reads the folder.
     const QString settled = Journal::recover();
     Leftovers::removeInterruptedSaves();
-    createAll();
+    setUp();
+    make<TfrmPassword>();
     if (!settled.isEmpty())
         Msg::warning(nullptr, settled);
     password()->show();
+    // Nothing but the password window is needed before it is on screen: the others are made while
+    // the password is typed (or when first asked for, if that comes sooner).
+    new AfterFirstPaint(password(), makeTheRest);
 }
 
 namespace {
@@ -58,6 +122,13 @@ void Forms::destroyAll()
     destroy<TfrmAvvio>();
     destroy<TfrmApriCatalogo>();
     destroy<TfrmPassword>();
+    WindowSet::maker<TfrmMagazzino>() = {};
+    WindowSet::maker<TfrmListinoPrezzi>() = {};
+    WindowSet::maker<TfrmCreaCatalogo>() = {};
+    WindowSet::maker<TfrmCambiaPassword>() = {};
+    WindowSet::maker<TfrmAvvio>() = {};
+    WindowSet::maker<TfrmApriCatalogo>() = {};
+    WindowSet::maker<TfrmPassword>() = {};
     WindowSet::setStartWindow({});
     WindowSet::setEnding(false);
 }

@@ -10,15 +10,28 @@ class QWidget;
  * The shell fills it in at start-up.
  */
 namespace WindowSet {
-/** The long-lived instance of window class W; null before start-up and after the end. */
+/** True while the program is ending: closing windows then hands nothing over. */
+bool ending();
+
+/** How instance<W>() makes window W when first asked for it; the shell sets it, and empties it at the end. */
+template <typename W> std::function<W *()> &maker()
+{
+    static std::function<W *()> make;
+    return make;
+}
+
+/**
+ * The long-lived instance of window class W, made on first use when the shell has set its maker;
+ * null before start-up and after the end.
+ */
 template <typename W> W *&instance()
 {
     static W *window = nullptr;
+    if (!window && !ending() && maker<W>())
+        window = maker<W>()();
     return window;
 }
 
-/** True while the program is ending: closing windows then hands nothing over. */
-bool ending();
 void setEnding(bool ending);
 /** Ends the program at once: every window closes, nothing is saved or asked. */
 void endProgram();

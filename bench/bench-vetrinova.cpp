@@ -738,7 +738,7 @@ int passwordToStartChild()
 {
     QTemporaryDir folder;
     setProgramFolderOverride(folder.path());
-    if (!Access::store(QStringLiteral("bench")))
+    if (!Access::store(QStringLiteral("BENCH"))) // typed passwords are compared in capitals
         return 1;
     Forms::start();
     QWidget *password = Forms::password();
@@ -760,8 +760,13 @@ int passwordToStartChild()
     start->installEventFilter(&watch);
     const auto t0 = Clock::now();
     emit password->findChild<QPushButton *>(QStringLiteral("cmdOK"))->clicked();
-    while (!painted)
+    while (!painted && Clock::now() - t0 < std::chrono::seconds(10))
         QCoreApplication::processEvents();
+    if (!painted) {
+        std::printf("start window not painted (visible: %d, password visible: %d)\n", int(start->isVisible()),
+            int(password->isVisible()));
+        return 1;
+    }
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     std::printf("start window %.3f ms\n", ms);
     start->removeEventFilter(&watch);

@@ -20,8 +20,8 @@ void run(const char *name, LineLayout layout, const std::function<bool(const cha
     collectResults(entries, layout, test);
     const qint64 scanned = timer.elapsed();
     entries.sort();
-    std::printf(
-        "%-28s %7lld entries  scan %5lld ms  sort %5lld ms\n", name, (long long)entries.size(), scanned, timer.elapsed() - scanned);
+    std::printf("%-28s %7lld entries  scan %5lld ms  sort %5lld ms\n", name, (long long)entries.size(), scanned,
+        timer.elapsed() - scanned);
 }
 } // namespace
 

@@ -8,7 +8,6 @@
 #include <QFont>
 #include <QWidget>
 
-
 class QLabel;
 class QLineEdit;
 class QListView;

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <optional>
 #include <vector>
@@ -286,12 +288,13 @@ const char *reportFailureName(ReportFailure failure)
 ReportResult ReportPainter::paintPages(
     QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress)
 {
-    if (report.pages.isEmpty())
+    const int count = int(report.pageCount());
+    if (count == 0)
         return Done {};
-    if (last < 0 || last >= report.pages.size())
-        last = int(report.pages.size()) - 1;
+    if (last < 0 || last >= count)
+        last = count - 1;
     first = qBound(0, first, last);
-    if (!usePaper(device, report.pages.at(first).paperMm))
+    if (!usePaper(device, report.paperMm(first)))
         return ReportFailure::PaperRefused;
 
     QPainter painter;
@@ -299,6 +302,16 @@ ReportResult ReportPainter::paintPages(
         return ReportFailure::DeviceFailed;
     const double scale = device.logicalDpiX() / 96.0;
     const int total = last - first + 1;
+    // A page made on demand (its pictures read from disk) is made on a thread of its own while the
+    // one before it is drawn; only these two are in memory at any time.
+    QThreadPool maker; // waits for the page in hand, whatever ends the job
+    maker.setMaxThreadCount(1);
+    QFuture<PreparedPage> ahead;
+    const auto makeAhead = [&](int i) {
+        ahead = i <= last && i < report.made.count ? QtConcurrent::run(&maker, [&report, i] { return report.page(i); })
+                                                   : QFuture<PreparedPage>();
+    };
+    makeAhead(first);
     for (int i = first; i <= last; ++i) {
         if (progress && !progress(i - first, total))
             return painter.end() ? ReportFailure::Stopped : ReportFailure::DeviceFailed;
@@ -306,7 +319,9 @@ ReportResult ReportPainter::paintPages(
             painter.end();
             return ReportFailure::DeviceFailed;
         }
-        paintPage(painter, report.pages.at(i), scale);
+        const PreparedPage page = ahead.isValid() ? ahead.takeResult() : report.page(i);
+        makeAhead(i + 1);
+        paintPage(painter, page, scale);
     }
     if (!painter.end())
         return ReportFailure::DeviceFailed;

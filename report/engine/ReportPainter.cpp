@@ -136,11 +136,32 @@ private:
     static constexpr quint32 NoGlyph = 0xffffffff;
     static constexpr quint32 Unknown = 0xfffffffe;
 
+    /**
+     * The table of the last fixed-pitch font drawn on this thread, kept from one page to the next: a
+     * long list draws the same font on every page, and a new table is a quarter megabyte to clear.
+     */
+    std::vector<quint32> &glyphTable()
+    {
+        struct Table
+        {
+            QString key;
+            std::vector<quint32> glyphs;
+        };
+        thread_local Table table;
+        const QString key = m_font.familyName() + QLatin1Char('|') + m_font.styleName() + QLatin1Char('|')
+            + QString::number(m_font.pixelSize()) + QLatin1Char('|') + QString::number(m_advance);
+        if (table.key != key) {
+            table.key = key;
+            table.glyphs.assign(0x10000, Unknown);
+        }
+        return table.glyphs;
+    }
+
     quint32 glyphFor(QChar ch)
     {
-        if (m_glyphs.empty())
-            m_glyphs.assign(0x10000, Unknown);
-        quint32 &glyph = m_glyphs[ch.unicode()];
+        if (!m_glyphs)
+            m_glyphs = &glyphTable();
+        quint32 &glyph = (*m_glyphs)[ch.unicode()];
         if (glyph == Unknown) {
             glyph = NoGlyph;
             // Halves of pairs, accents and joiners combine with their neighbours: only shaping places them.
@@ -159,7 +180,7 @@ private:
     QRawFont m_font;
     double m_advance = 0;
     double m_baseline = 0;
-    std::vector<quint32> m_glyphs;
+    std::vector<quint32> *m_glyphs = nullptr;
     std::vector<quint32> m_indexes;
     QList<quint32> m_runIndexes;
     QList<QPointF> m_runPositions;

@@ -56,14 +56,15 @@ test-sanitize: deps
 # Benchmarks (not part of `make test`): the data is made once per size in $(BENCH_DATA), then one
 # table, the peak memory of the 100 000-card search and export grid, the long outputs (the PDF of a
 # whole list, Magazzino.xlsx) each in its own process, and the longest stall of the window's event
-# loop during each long job. BENCH_ARGS go to the table, e.g. BENCH_ARGS=--benchmark_filter=search.
+# loop during each long job; last the list print against an older build of it and Qt's PDF engine alone
+# (scripts/bench-listprint). BENCH_ARGS go to the table, e.g. BENCH_ARGS=--benchmark_filter=search.
 BENCH_DATA ?= $(BUILD)/bench-data
 BENCH_ARGS ?=
 .PHONY: bench
 bench:
 	@scripts/install-deps libbenchmark-dev libsqlite3-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import bench-jobs
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import bench-jobs bench-listprint
 	@for n in 1000 10000 100000; do \
 	  dir=$(BENCH_DATA)/cards-$$n; \
 	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
@@ -81,7 +82,9 @@ bench:
 	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak search
 	@$(BUILD)/bench/bench-vetrinova $(BENCH_DATA) --peak export
 	@$(BUILD)/bench/bench-durable $(BENCH_DATA)
+	@$(BUILD)/bench/bench-outputs $(BENCH_DATA) wholelist 25
 	@for what in wholelist xlsx xlsx-photos; do $(BUILD)/bench/bench-outputs $(BENCH_DATA) $$what || exit 1; done
 	@$(BUILD)/bench/bench-safetycopy $(BENCH_DATA)
 	@$(BUILD)/bench/bench-import
 	@$(BUILD)/bench/bench-jobs $(BENCH_DATA)
+	@scripts/bench-listprint $(BUILD) $(JOBS)

@@ -91,8 +91,8 @@ void ReportOutput::print(QWidget *parent, const PreparedReport &report)
     printer.setDocName(report.name);
     printer.setCopyCount(1);
     // The dialog opens on the report's paper and orientation; printOn() sets them again afterwards.
-    if (!report.pages.isEmpty())
-        ReportPainter::usePaper(printer, report.pages.constFirst().paperMm);
+    if (report.pageCount() > 0)
+        ReportPainter::usePaper(printer, report.paperMm(0));
     if (dialogHandler()) {
         if (!dialogHandler()(printer))
             return;
@@ -100,8 +100,8 @@ void ReportOutput::print(QWidget *parent, const PreparedReport &report)
         QPrintDialog dialog(&printer, parent);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
         dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, report.pages.size() > 1);
-        dialog.setMinMax(1, int(std::max<qsizetype>(1, report.pages.size())));
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, report.pageCount() > 1);
+        dialog.setMinMax(1, int(std::max<qsizetype>(1, report.pageCount())));
         if (dialog.exec() != QDialog::Accepted)
             return;
     }
@@ -113,8 +113,8 @@ ReportResult ReportOutput::printOn(QWidget *parent, QPrinter &printer, const Pre
     printer.setFullPage(true);
     // Choosing another printer or its properties in the dialog may have put another paper or
     // orientation on the printer; the report's layout only fits its own.
-    if (!report.pages.isEmpty() && !ReportPainter::usePaper(printer, report.pages.constFirst().paperMm)) {
-        const QSizeF paper = report.pages.constFirst().paperMm;
+    if (report.pageCount() > 0 && !ReportPainter::usePaper(printer, report.paperMm(0))) {
+        const QSizeF paper = report.paperMm(0);
         const bool landscape = paper.width() > paper.height();
         Msg::error(parent,
             QStringLiteral("La stampante scelta non accetta il foglio %1 %2 del documento: sceglierne un'altra.")

@@ -2,6 +2,7 @@
 
 #include "report/ReportOutput.h"
 #include "report/engine/ReportPainter.h"
+#include "report/engine/ReportTemplate.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
 #include "widgets/Resources.h"
@@ -16,20 +17,25 @@
 namespace {
 constexpr double ZoomSteps[] = { 0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0 };
 
-/** One sheet of paper on the preview's grey desk, drawn once per zoom and kept. */
+/**
+ * One sheet of paper on the preview's grey desk, drawn once per zoom and kept. A page made on demand
+ * is made when it first comes into view and let go once drawn: only its picture at the zoom stays.
+ */
 class SheetView : public QWidget
 {
 public:
-    SheetView(const PreparedPage &page, QWidget *parent)
+    SheetView(const PreparedReport &report, qsizetype index, QWidget *parent)
         : QWidget(parent)
-        , m_page(page)
+        , m_report(report)
+        , m_index(index)
     { }
 
     void setZoom(double zoom)
     {
         m_scale = zoom * logicalDpiX() / 96.0;
         m_cache = QImage();
-        setFixedSize((m_page.sizeUnits() * m_scale).toSize());
+        const QSizeF mm = m_report.paperMm(m_index);
+        setFixedSize((QSizeF(mmToUnits(mm.width()), mmToUnits(mm.height())) * m_scale).toSize());
         update();
     }
 
@@ -42,13 +48,14 @@ protected:
             m_cache.setDevicePixelRatio(ratio);
             m_cache.fill(Qt::white);
             QPainter painter(&m_cache);
-            ReportPainter::paintPage(painter, m_page, m_scale);
+            ReportPainter::paintPage(painter, m_report.page(m_index), m_scale);
         }
         QPainter(this).drawImage(0, 0, m_cache);
     }
 
 private:
-    PreparedPage m_page;
+    const PreparedReport &m_report;
+    qsizetype m_index;
     double m_scale = 1.0;
     QImage m_cache;
 };
@@ -126,8 +133,8 @@ ReportPreview::ReportPreview(const PreparedReport &report, QWidget *parent)
     sheets->setContentsMargins(24, 24, 24, 24);
     sheets->setSpacing(24);
     sheets->setSizeConstraint(QLayout::SetFixedSize);
-    for (const PreparedPage &page : m_report.pages)
-        sheets->addWidget(new SheetView(page, m_sheets), 0, Qt::AlignHCenter);
+    for (qsizetype i = 0; i < m_report.pageCount(); ++i)
+        sheets->addWidget(new SheetView(m_report, i, m_sheets), 0, Qt::AlignHCenter);
     m_area->setWidget(m_sheets);
     setZoom(1.0);
 }
@@ -145,8 +152,8 @@ void ReportPreview::setZoom(double zoom)
         sheet->setZoom(m_zoom);
     m_zoomText->setText(QStringLiteral("%1 %  -  %2 %3")
                             .arg(qRound(m_zoom * 100))
-                            .arg(m_report.pages.size())
-                            .arg(m_report.pages.size() == 1 ? QStringLiteral("pagina") : QStringLiteral("pagine")));
+                            .arg(m_report.pageCount())
+                            .arg(m_report.pageCount() == 1 ? QStringLiteral("pagina") : QStringLiteral("pagine")));
 }
 
 void ReportPreview::zoomIn()

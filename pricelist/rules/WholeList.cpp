@@ -11,6 +11,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 constexpr double kRowTop = 8;
@@ -36,9 +37,7 @@ QImage WholeList::printThumbnail(const QString &photoPath, const QImage &blank)
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     const QImage thumbnail = loadPicture(&in);
-    // Every page's thumbnails stay in memory until the job is done: three bytes a pixel, not four,
-    // keep a long list's job small. The pixels are the same.
-    return thumbnail.isNull() ? blank : thumbnail.convertToFormat(QImage::Format_RGB888);
+    return thumbnail.isNull() ? blank : thumbnail;
 }
 
 PriceListPageValues WholeList::pageValues(
@@ -134,20 +133,27 @@ std::optional<PreparedReport> WholeList::report(
 {
     // A stray tail after the last whole record is not a page: the count leaves it out.
     const qint64 count = PriceListFile::pageCount(listPath);
-    QList<TPaginaListino> saved;
-    for (qint64 n = 1; n <= count; ++n)
-        saved.append(PriceListFile::read(listPath, n));
-
-    PreparedReport whole;
-    whole.name = trimText(title);
+    auto saved = std::make_shared<QList<TPaginaListino>>();
     for (qint64 n = 1; n <= count; ++n) {
         if (progress && !progress(n - 1, count))
             return std::nullopt;
-        ReportTemplate page = makeRepDocumento();
-        fillPriceListPage(page, pageValues(title, n, saved[n - 1], blank));
-        whole.pages.append(page.prepare().pages);
+        saved->append(PriceListFile::read(listPath, n));
     }
+
+    PreparedReport whole;
+    whole.name = trimText(title);
+    // The texts are all read now, so what is printed is the list as it was; the photos are read
+    // page by page as each is drawn, so a long list never holds every page's pictures at once.
+    whole.made.count = count;
+    ReportTemplate paper = makeRepDocumento();
+    paper.setOrientation(QPageLayout::Portrait);
+    whole.made.paperMm = paper.pageSize();
+    whole.made.make = [saved, title, blank](qsizetype i) {
+        ReportTemplate page = makeRepDocumento();
+        fillPriceListPage(page, pageValues(title, i + 1, saved->at(i), blank));
+        return page.prepare().pages.constFirst();
+    };
     if (withIndex)
-        whole.pages.append(indexPages(title, productIndex(saved), count + 1));
+        whole.pages = indexPages(title, productIndex(*saved), count + 1);
     return whole;
 }

@@ -41,13 +41,14 @@ QList<IndexEntry> productIndex(const QList<TPaginaListino> &pages);
 /** The index pages: the list's title at the top, a row per entry, the page number at the foot. */
 QList<PreparedPage> indexPages(const QString &title, const QList<IndexEntry> &entries, qint64 firstPageNumber);
 
-/** Told how many of the list's pages are made; returning false stops the making. */
+/** Told how many of the list's pages are read; returning false stops the reading. */
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 /**
  * Every whole page of the list file at `listPath` in file order, then the index when asked; the
- * report is named after the list. Nothing when `progress` stopped it. Throws ArchiveError when the
- * file cannot be read.
+ * report is named after the list. The texts are read here, the photos only as each page is made
+ * (the report's PageMaker), so a page's pictures live while it is drawn. Nothing when `progress`
+ * stopped the reading. Throws ArchiveError when the file cannot be read.
  */
 std::optional<PreparedReport> report(
     const QString &listPath, const QString &title, bool withIndex, const QImage &blank, const Progress &progress = {});

@@ -7,6 +7,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
+
 /** How a text box prints its text. */
 struct TextStyle
 {
@@ -84,10 +86,31 @@ struct PreparedPage
     const PreparedItem *item(const QString &name) const;
 };
 
+/**
+ * Pages made only when they are drawn, for a report too long to keep whole in memory with its
+ * pictures: printing, the PDF and the preview each hold one page at a time.
+ */
+struct PageMaker
+{
+    qsizetype count = 0;
+    /** Paper of every made page, in millimetres as oriented. */
+    QSizeF paperMm;
+    /** Page `i` (0-based, below count); called from any thread, from several at once. */
+    std::function<PreparedPage(qsizetype i)> make;
+};
+
 /** The pages built from a filled template, ready to show, print or save. */
 struct PreparedReport
 {
     /** The document's title (print job name, preview caption, proposed file name). */
     QString name;
+    /** The first pages, made on demand (none in a report made from a template). */
+    PageMaker made;
+    /** The pages that follow the made ones, kept whole. */
     QList<PreparedPage> pages;
+
+    qsizetype pageCount() const { return made.count + pages.size(); }
+    /** Page `i` of every page, made when it is one of the made ones. */
+    PreparedPage page(qsizetype i) const { return i < made.count ? made.make(i) : pages.at(i - made.count); }
+    QSizeF paperMm(qsizetype i) const { return i < made.count ? made.paperMm : pages.at(i - made.count).paperMm; }
 };

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <optional>
 #include <vector>
@@ -134,11 +136,32 @@ private:
     static constexpr quint32 NoGlyph = 0xffffffff;
     static constexpr quint32 Unknown = 0xfffffffe;
 
+    /**
+     * The table of the last fixed-pitch font drawn on this thread, kept from one page to the next: a
+     * long list draws the same font on every page, and a new table is a quarter megabyte to clear.
+     */
+    std::vector<quint32> &glyphTable()
+    {
+        struct Table
+        {
+            QString key;
+            std::vector<quint32> glyphs;
+        };
+        thread_local Table table;
+        const QString key = m_font.familyName() + QLatin1Char('|') + m_font.styleName() + QLatin1Char('|')
+            + QString::number(m_font.pixelSize()) + QLatin1Char('|') + QString::number(m_advance);
+        if (table.key != key) {
+            table.key = key;
+            table.glyphs.assign(0x10000, Unknown);
+        }
+        return table.glyphs;
+    }
+
     quint32 glyphFor(QChar ch)
     {
-        if (m_glyphs.empty())
-            m_glyphs.assign(0x10000, Unknown);
-        quint32 &glyph = m_glyphs[ch.unicode()];
+        if (!m_glyphs)
+            m_glyphs = &glyphTable();
+        quint32 &glyph = (*m_glyphs)[ch.unicode()];
         if (glyph == Unknown) {
             glyph = NoGlyph;
             // Halves of pairs, accents and joiners combine with their neighbours: only shaping places them.
@@ -157,7 +180,7 @@ private:
     QRawFont m_font;
     double m_advance = 0;
     double m_baseline = 0;
-    std::vector<quint32> m_glyphs;
+    std::vector<quint32> *m_glyphs = nullptr;
     std::vector<quint32> m_indexes;
     QList<quint32> m_runIndexes;
     QList<QPointF> m_runPositions;
@@ -286,12 +309,13 @@ const char *reportFailureName(ReportFailure failure)
 ReportResult ReportPainter::paintPages(
     QPagedPaintDevice &device, const PreparedReport &report, int first, int last, const PageProgress &progress)
 {
-    if (report.pages.isEmpty())
+    const int count = int(report.pageCount());
+    if (count == 0)
         return Done {};
-    if (last < 0 || last >= report.pages.size())
-        last = int(report.pages.size()) - 1;
+    if (last < 0 || last >= count)
+        last = count - 1;
     first = qBound(0, first, last);
-    if (!usePaper(device, report.pages.at(first).paperMm))
+    if (!usePaper(device, report.paperMm(first)))
         return ReportFailure::PaperRefused;
 
     QPainter painter;
@@ -299,6 +323,16 @@ ReportResult ReportPainter::paintPages(
         return ReportFailure::DeviceFailed;
     const double scale = device.logicalDpiX() / 96.0;
     const int total = last - first + 1;
+    // A page made on demand (its pictures read from disk) is made on a thread of its own while the
+    // one before it is drawn; only these two are in memory at any time.
+    QThreadPool maker; // waits for the page in hand, whatever ends the job
+    maker.setMaxThreadCount(1);
+    QFuture<PreparedPage> ahead;
+    const auto makeAhead = [&](int i) {
+        ahead = i <= last && i < report.made.count ? QtConcurrent::run(&maker, [&report, i] { return report.page(i); })
+                                                   : QFuture<PreparedPage>();
+    };
+    makeAhead(first);
     for (int i = first; i <= last; ++i) {
         if (progress && !progress(i - first, total))
             return painter.end() ? ReportFailure::Stopped : ReportFailure::DeviceFailed;
@@ -306,7 +340,9 @@ ReportResult ReportPainter::paintPages(
             painter.end();
             return ReportFailure::DeviceFailed;
         }
-        paintPage(painter, report.pages.at(i), scale);
+        const PreparedPage page = ahead.isValid() ? ahead.takeResult() : report.page(i);
+        makeAhead(i + 1);
+        paintPage(painter, page, scale);
     }
     if (!painter.end())
         return ReportFailure::DeviceFailed;

@@ -1,7 +1,9 @@
 // Lines of a fixed-pitch font are drawn without shaping; they must land exactly where the general
 // way (shaping every line, kept here as the reference) puts them, with the same characters cut.
+#include "report/engine/ListReport.h"
 #include "report/engine/ReportPainter.h"
 #include "report/engine/ReportTemplate.h"
+#include "storage/Clock.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -139,6 +141,59 @@ private slots:
         const QStringList want = words(shaped);
         QVERIFY(want.size() > 15);
         QCOMPARE(words(fast), want);
+    }
+
+    /**
+     * A printed list of three pages gives exactly the text it always gave: every line, cut where it
+     * leaves the box, accents, the euro sign, blanks, the title and the dated footer of every page.
+     * Set VETRINOVA_MAKE_FIXTURES=1 to write the expected text again after a deliberate change.
+     */
+    void aPrintedListKeepsItsText()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext is not installed");
+        Clock::setNow(QDateTime(QDate(2026, 3, 7), QTime(10, 0)));
+        QStringList lines;
+        const QStringList names = { QStringLiteral("Coperta artigianale"), QStringLiteral("Caffettiera àèéìòù"),
+            QStringLiteral("Vaso ÀÈ «grande»"), QStringLiteral("Caffe\u0301 macinato") };
+        for (int i = 0; i < 130; ++i)
+            lines.append(QStringLiteral("Cod. A-%1   %2   Giac. %3   Costo: € %4,%5")
+                             .arg(i * 37 % 1000, 6, 10, QLatin1Char('0'))
+                             .arg(names[i % names.size()].leftJustified(24))
+                             .arg(i * 7 % 300)
+                             .arg(i * 13 % 100)
+                             .arg(i % 100, 2, 10, QLatin1Char('0')));
+        lines[3] = QStringLiteral("INIZIO ") + QString(200, QLatin1Char('x')) + QStringLiteral(" FINE");
+        lines[60] = QString();
+        lines[61] = QStringLiteral("   spazi   intorno   ");
+        ReportTemplate report = makeListReport();
+        fillListReport(report, QStringLiteral("Risultati della ricerca"), lines);
+        const PreparedReport prepared = report.prepare();
+        QCOMPARE(prepared.pageCount(), 3);
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("elenco.pdf"));
+        QVERIFY(ReportPainter::writePdf(prepared, pdf));
+        QProcess pdftotext;
+        pdftotext.start(
+            QStringLiteral("pdftotext"), { QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-") });
+        QVERIFY(pdftotext.waitForFinished(20000));
+        const QByteArray text = pdftotext.readAllStandardOutput();
+        QFile expected(QStringLiteral(FIXTURES_DIR "/report/list-text.txt"));
+        if (qEnvironmentVariableIntValue("VETRINOVA_MAKE_FIXTURES") == 1) {
+            QVERIFY(expected.open(QIODevice::WriteOnly));
+            expected.write(text);
+            QSKIP("expected text written");
+        }
+        QVERIFY2(expected.open(QIODevice::ReadOnly), qPrintable(expected.fileName()));
+        const QList<QByteArray> want = expected.readAll().split('\n');
+        const QList<QByteArray> got = text.split('\n');
+        for (qsizetype i = 0; i < std::min(want.size(), got.size()); ++i)
+            QVERIFY2(got[i] == want[i],
+                qPrintable(QStringLiteral("line %1: \"%2\" instead of \"%3\"")
+                               .arg(i + 1)
+                               .arg(QString::fromUtf8(got[i]), QString::fromUtf8(want[i]))));
+        QCOMPARE(got.size(), want.size());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "pricelist/ListinoPrezzi.h"
 #include "report/ReportPreview.h"
+#include "report/engine/ReportPainter.h"
 #include "shell/Application.h"
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
@@ -236,14 +237,18 @@ private slots:
         QCOMPARE(sb->reports.first().first, print ? ReportOutput::Action::Print : ReportOutput::Action::Preview);
         const PreparedReport whole = sb->reports.first().second;
         QCOMPARE(whole.name, QStringLiteral("Fiori"));
-        QCOMPARE(whole.pages.size(), 3);
+        QCOMPARE(whole.pageCount(), 3);
         for (int n = 0; n < 3; ++n) {
-            comparePages(whole.pages[n], alone[n]);
-            QCOMPARE(whole.pages[n].item("txtPagina")->text(), QString::number(n + 1));
+            const PreparedPage page = whole.page(n);
+            comparePages(page, alone[n]);
+            QCOMPARE(page.item("txtPagina")->text(), QString::number(n + 1));
+            // Drawn, the two are the same to the pixel: the same photos at the same size in the same boxes.
+            QVERIFY2(ReportPainter::pageImage(page, 150) == ReportPainter::pageImage(alone[n], 150),
+                qPrintable(QStringLiteral("page %1").arg(n + 1)));
         }
         // The photos did reach the print: a red one on page 1, the blank picture for the unreadable one.
-        QVERIFY(whole.pages[0].item("imgFoto_A")->picture.pixelColor(10, 10).red() > 200);
-        QCOMPARE(whole.pages[1].item("imgFoto_B")->picture, whole.pages[1].item("imgFoto_D")->picture);
+        QVERIFY(whole.page(0).item("imgFoto_A")->picture.pixelColor(10, 10).red() > 200);
+        QCOMPARE(whole.page(1).item("imgFoto_B")->picture, whole.page(1).item("imgFoto_D")->picture);
     }
 
     void aWholeListPrintOrPdfWritesNothingInTheProgramFolder()
@@ -289,8 +294,8 @@ private slots:
         file.close();
         openList();
         const PreparedReport whole = printWhole();
-        QCOMPARE(whole.pages.size(), 3);
-        QCOMPARE(whole.pages[2].item("txtNome_A")->text(), QStringLiteral("arancia"));
+        QCOMPARE(whole.pageCount(), 3);
+        QCOMPARE(whole.page(2).item("txtNome_A")->text(), QStringLiteral("arancia"));
     }
 
     void unsavedChangesAreOfferedForSaving_data()
@@ -319,7 +324,7 @@ private slots:
         QCOMPARE(PriceListFile::read(listPath(), 1).voci[0][TVoceListino::Nome], saved);
         QCOMPARE(sb->reports.size(), reports);
         if (reports)
-            QCOMPARE(sb->reports.first().second.pages.first().item("txtNome_A")->text(), saved);
+            QCOMPARE(sb->reports.first().second.page(0).item("txtNome_A")->text(), saved);
 
         // Once saved (or unchanged), nothing is asked.
         if (answer == QMessageBox::Yes) {
@@ -334,8 +339,8 @@ private slots:
         makeList();
         openList();
         const PreparedReport whole = printWhole(true);
-        QCOMPARE(whole.pages.size(), 4);
-        const PreparedPage &index = whole.pages[3];
+        QCOMPARE(whole.pageCount(), 4);
+        const PreparedPage index = whole.page(3);
         QCOMPARE(index.item("txtNome")->text(), QStringLiteral("Fiori"));
         QCOMPARE(index.item("txtPagina")->text(), QStringLiteral("4"));
         // Character codes, a–z as capitals: digits, then letters, then accented letters; ties keep file order.
@@ -374,12 +379,12 @@ private slots:
         }
         openList();
         const PreparedReport whole = printWhole(true);
-        QCOMPARE(whole.pages.size(), 7 + 2);
-        const QStringList first = column(whole.pages[7], "txtProdotto_");
-        const QStringList second = column(whole.pages[8], "txtProdotto_");
+        QCOMPARE(whole.pageCount(), 7 + 2);
+        const QStringList first = column(whole.page(7), "txtProdotto_");
+        const QStringList second = column(whole.page(8), "txtProdotto_");
         QCOMPARE(first.size() + second.size(), 56);
         QCOMPARE(second.last(), QStringLiteral("P55"));
-        QCOMPARE(whole.pages[8].item("txtPagina")->text(), QStringLiteral("9"));
+        QCOMPARE(whole.page(8).item("txtPagina")->text(), QStringLiteral("9"));
     }
 };
 

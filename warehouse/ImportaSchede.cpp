@@ -124,6 +124,7 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     tblAnteprima->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Tab leaves the tables: inside them the arrow keys move.
     tblAnteprima->setTabKeyNavigation(false);
+    tblAnteprima->setWordWrap(false);
     left->addWidget(tblAnteprima, 1);
     auto *headerRow = new QHBoxLayout;
     headerRow->addWidget(chkIntestazioni);
@@ -428,7 +429,8 @@ void TfrmImportaSchede::showPreview()
             auto *item = new QTableWidgetItem(cells.value(c));
             if (r < header) {
                 item->setForeground(Qt::gray);
-                item->setToolTip(QStringLiteral("Riga sopra le intestazioni: non viene importata."));
+                item->setToolTip((cells.value(c).isEmpty() ? QString() : cells.value(c) + QStringLiteral("\n"))
+                    + QStringLiteral("Riga sopra le intestazioni: non viene importata."));
             } else if (r == header) {
                 QFont bold = item->font();
                 bold.setBold(true);
@@ -445,6 +447,20 @@ void TfrmImportaSchede::showPreview()
             }
             tblAnteprima->setItem(r, c, item);
         }
+    }
+    // Each column as wide as what it shows below the titles (a title is as wide as it likes), within
+    // a bound that leaves room for the next columns.
+    constexpr int kWidest = 240;
+    QFont bold = tblAnteprima->font();
+    bold.setBold(true);
+    const QFontMetrics plainText(tblAnteprima->font()), boldText(bold);
+    for (int c = 0; c < columns; ++c) {
+        int width = tblAnteprima->horizontalHeader()->sectionSizeHint(c);
+        for (int r = std::max(header, 0); r < m_rows.size(); ++r) {
+            const QFontMetrics &fm = r == header ? boldText : plainText;
+            width = std::max(width, fm.horizontalAdvance(tblAnteprima->item(r, c)->text()) + 24);
+        }
+        tblAnteprima->setColumnWidth(c, std::min(width, kWidest));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "warehouse/ImportaSchede.h"
 
+#include "app/Guida.h"
 #include "storage/FieldRules.h"
 #include "storage/FileReplace.h"
 #include "widgets/FileDialogs.h"
@@ -21,13 +22,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 using F = TSchedaProdotto::Field;
 
 namespace {
-constexpr int PreviewRows = 12;
+// Enough rows to find the header below a few lines of titles and notes.
+constexpr int PreviewRows = ImportRules::HeaderSearchRows;
 constexpr int PreviewColumns = 64;
 
 const QChar kSeparators[] = { QLatin1Char(';'), QLatin1Char(','), QLatin1Char('\t'), QLatin1Char('|') };
@@ -71,7 +75,7 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         QStringLiteral("Il file con l'elenco dei prodotti da importare."));
     txtFile->setReadOnly(true);
     fileRow->addWidget(txtFile, 1);
-    auto *btnScegliFile
+    btnScegliFile
         = named(new QPushButton(QStringLiteral("Sfoglia..."), this), "btnScegliFile", QStringLiteral("Sfoglia"),
             QStringLiteral(
                 "Seleziona un file CSV o di testo, una cartella di lavoro .xlsx o .xls, un foglio .ods o il file "
@@ -100,10 +104,15 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         QStringLiteral("Il foglio della cartella di lavoro da importare."));
     cboFoglio->setMinimumWidth(140);
     formatRow->addWidget(cboFoglio);
-    chkIntestazioni = named(new QCheckBox(QStringLiteral("La prima riga contiene le intestazioni"), this),
-        "chkIntestazioni", QStringLiteral("La prima riga contiene le intestazioni"),
-        QStringLiteral("Se la prima riga contiene i nomi delle colonne, non viene importata come prodotto."));
+    chkIntestazioni = named(new QCheckBox(QStringLiteral("Intestazioni nella riga"), this), "chkIntestazioni",
+        QStringLiteral("Intestazioni nella riga"),
+        QStringLiteral("Se il file ha una riga con i nomi delle colonne: quella riga e le righe sopra di essa (titoli, "
+                       "note) non vengono importate come prodotti."));
     chkIntestazioni->setChecked(true);
+    spnIntestazioni = named(new QSpinBox(this), "spnIntestazioni", QStringLiteral("Riga delle intestazioni"),
+        QStringLiteral("La riga del file con i nomi delle colonne; le righe sopra di essa non vengono importate."));
+    spnIntestazioni->setRange(1, 1);
+    spnIntestazioni->setKeyboardTracking(false); // the columns are mapped again once the number is typed
     grid->addLayout(formatRow);
 
     // The first rows, and the column of each card field.
@@ -115,7 +124,13 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     tblAnteprima->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Tab leaves the tables: inside them the arrow keys move.
     tblAnteprima->setTabKeyNavigation(false);
+    tblAnteprima->setWordWrap(false);
     left->addWidget(tblAnteprima, 1);
+    auto *headerRow = new QHBoxLayout;
+    headerRow->addWidget(chkIntestazioni);
+    headerRow->addWidget(spnIntestazioni);
+    headerRow->addStretch(1);
+    left->addLayout(headerRow);
     middle->addLayout(left, 3);
     auto *right = new QVBoxLayout;
     right->addWidget(new QLabel(QStringLiteral("Colonna di ogni campo della scheda:"), this));
@@ -140,7 +155,11 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
             QStringLiteral("La colonna del file da cui prendere il campo \"%1\".").arg(ImportRules::fieldTitle(field)));
         combo->setAccessibleDescription(combo->property("statusText").toString());
         tblCampi->setCellWidget(i, 1, combo);
-        connect(combo, &QComboBox::currentIndexChanged, this, [this] { invalidate(); });
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] {
+            invalidate();
+            if (!m_loading)
+                showPreview();
+        });
         m_columns[size_t(i)] = combo;
     }
     right->addWidget(tblCampi, 1);
@@ -153,18 +172,20 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         "chkAggiorna", QStringLiteral("Aggiorna le schede con lo stesso codice articolo"),
         QStringLiteral("Se attivo, una riga con un codice gi\u00e0 in archivio aggiorna quella scheda invece di "
                        "aggiungerne una nuova."));
-    optionRow->addWidget(chkIntestazioni);
     optionRow->addWidget(chkAggiorna);
     optionRow->addStretch(1);
-    optionRow->addWidget(new QLabel(QStringLiteral("Foto per codice:"), this));
+    auto *lblCartellaFoto = new QLabel(QStringLiteral("Foto per codice:"), this);
+    optionRow->addWidget(lblCartellaFoto);
     txtCartellaFoto = named(new QLineEdit(this), "txtCartellaFoto", QStringLiteral("Cartella delle foto"),
         QStringLiteral("La cartella con le foto chiamate come il codice articolo (ART001.jpg)."));
     txtCartellaFoto->setReadOnly(true);
     txtCartellaFoto->setPlaceholderText(QStringLiteral("nessuna cartella"));
+    // Room for a short path whole; a longer one is cut in the middle, whole in the tooltip.
     txtCartellaFoto->setMinimumWidth(
-        txtCartellaFoto->fontMetrics().horizontalAdvance(QStringLiteral("nessuna cartella")) + 24);
+        txtCartellaFoto->fontMetrics().horizontalAdvance(QStringLiteral("C:/Users/Negozio/Pictures/Prodotti")) + 16);
+    lblCartellaFoto->setBuddy(txtCartellaFoto);
     optionRow->addWidget(txtCartellaFoto, 1);
-    auto *btnCartellaFoto = named(new QPushButton(QStringLiteral("Cartella foto..."), this), "btnCartellaFoto",
+    btnCartellaFoto = named(new QPushButton(QStringLiteral("Cartella foto..."), this), "btnCartellaFoto",
         QStringLiteral("Cartella foto"),
         QStringLiteral("Seleziona la cartella delle foto chiamate come il codice articolo; Annulla la toglie."));
     optionRow->addWidget(btnCartellaFoto);
@@ -174,6 +195,7 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     txtRapporto = named(new QPlainTextEdit(this), "txtRapporto", QStringLiteral("Rapporto"),
         QStringLiteral("Le righe che verrebbero rifiutate o modificate, e il rapporto dell'importazione."));
     txtRapporto->setReadOnly(true);
+    txtRapporto->setTabChangesFocus(true);
     txtRapporto->setMinimumHeight(90);
     grid->addWidget(txtRapporto, 1);
 
@@ -184,12 +206,15 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
         QStringLiteral("Scrive in archivio le righe accettate dalla verifica."));
     btnSalvaRapporto = named(new QPushButton(QStringLiteral("Salva rapporto..."), this), "btnSalvaRapporto",
         QStringLiteral("Salva rapporto"), QStringLiteral("Salva il rapporto in un file di testo."));
-    auto *btnChiudi = named(new QPushButton(QStringLiteral("Chiudi"), this), "btnChiudi", QStringLiteral("Chiudi"),
+    btnGuida = named(new QPushButton(QStringLiteral("Guida"), this), "btnGuida", QStringLiteral("Guida"),
+        QStringLiteral("Apre la guida all'importazione di un elenco di prodotti."));
+    btnChiudi = named(new QPushButton(QStringLiteral("Chiudi"), this), "btnChiudi", QStringLiteral("Chiudi"),
         QStringLiteral("Chiude questa finestra."));
     buttons->addWidget(btnVerifica);
     buttons->addWidget(btnImporta);
     buttons->addStretch(1);
     buttons->addWidget(btnSalvaRapporto);
+    buttons->addWidget(btnGuida);
     buttons->addWidget(btnChiudi);
     grid->addLayout(buttons);
 
@@ -209,18 +234,39 @@ TfrmImportaSchede::TfrmImportaSchede(QWidget *owner)
     connect(btnVerifica, &QPushButton::clicked, this, &TfrmImportaSchede::btnVerificaClick);
     connect(btnImporta, &QPushButton::clicked, this, &TfrmImportaSchede::btnImportaClick);
     connect(btnSalvaRapporto, &QPushButton::clicked, this, &TfrmImportaSchede::btnSalvaRapportoClick);
+    connect(btnGuida, &QPushButton::clicked, this, &TfrmImportaSchede::btnGuidaClick);
     connect(btnChiudi, &QPushButton::clicked, this, &QDialog::reject);
     for (QComboBox *combo : { cboSeparatore, cboCodifica, cboFoglio })
         connect(combo, &QComboBox::currentIndexChanged, this, [this] { reloadPreview(true); });
-    connect(chkIntestazioni, &QCheckBox::toggled, this, [this] { reloadPreview(true); });
+    connect(chkIntestazioni, &QCheckBox::toggled, this, [this](bool on) {
+        spnIntestazioni->setEnabled(on && !m_path.isEmpty());
+        mapColumns(true);
+    });
+    connect(spnIntestazioni, &QSpinBox::valueChanged, this, [this] { mapColumns(true); });
     connect(chkAggiorna, &QCheckBox::toggled, this, [this] { invalidate(); });
 
-    for (QWidget *w :
-        { static_cast<QWidget *>(cboSeparatore), static_cast<QWidget *>(cboCodifica), static_cast<QWidget *>(cboFoglio),
-            static_cast<QWidget *>(chkIntestazioni), static_cast<QWidget *>(btnVerifica),
-            static_cast<QWidget *>(btnImporta), static_cast<QWidget *>(btnSalvaRapporto) })
+    for (QWidget *w : { static_cast<QWidget *>(cboSeparatore), static_cast<QWidget *>(cboCodifica),
+             static_cast<QWidget *>(cboFoglio), static_cast<QWidget *>(chkIntestazioni),
+             static_cast<QWidget *>(spnIntestazioni), static_cast<QWidget *>(btnVerifica),
+             static_cast<QWidget *>(btnImporta), static_cast<QWidget *>(btnSalvaRapporto) })
         w->setEnabled(false);
     installStatusHints(this, panInfo);
+
+    // Enter in a box must not press a button: none is the default, none becomes it on focus.
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    // Tab goes through the controls as they are read on screen: the file, how it is read, its rows and
+    // header row, the field choices top to bottom, the options, the report, the buttons.
+    QList<QWidget *> chain = { txtFile, btnScegliFile, cboSeparatore, cboCodifica, cboFoglio, tblAnteprima,
+        chkIntestazioni, spnIntestazioni };
+    for (QComboBox *combo : m_columns)
+        chain.append(combo);
+    chain << chkAggiorna << txtCartellaFoto << btnCartellaFoto << txtRapporto << btnVerifica << btnImporta
+          << btnSalvaRapporto << btnGuida << btnChiudi;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
 
     // Tab reaches a column choice the table has scrolled away.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
@@ -248,7 +294,7 @@ void TfrmImportaSchede::loadFile(const QString &path)
 {
     m_path = path;
     m_format = ImportSource::detect(path);
-    txtFile->setText(QDir::toNativeSeparators(path));
+    showPaths();
     m_loading = true;
     const bool text = m_format.kind == ImportSource::Kind::Text;
     cboSeparatore->setCurrentIndex(std::max(0, cboSeparatore->findData(QString(m_format.separator))));
@@ -259,6 +305,7 @@ void TfrmImportaSchede::loadFile(const QString &path)
     cboCodifica->setEnabled(text || m_format.kind == ImportSource::Kind::Page);
     cboFoglio->setEnabled(m_format.sheets.size() > 1);
     chkIntestazioni->setEnabled(true);
+    spnIntestazioni->setEnabled(chkIntestazioni->isChecked());
     m_loading = false;
     switch (m_format.kind) {
     case ImportSource::Kind::Text:
@@ -285,7 +332,8 @@ void TfrmImportaSchede::loadFile(const QString &path)
         tblAnteprima->setColumnCount(0);
         btnVerifica->setEnabled(false);
         btnImporta->setEnabled(false);
-        Msg::warning(this, m_format.error.text());
+        m_rows.clear();
+        Msg::plain(this, m_format.error.text());
         return;
     }
     reloadPreview(true);
@@ -301,26 +349,38 @@ void TfrmImportaSchede::reloadPreview(bool guess)
     m_format.sheet = std::max(0, cboFoglio->currentIndex());
     ImportError error;
     const auto reader = ImportSource::open(m_path, m_format, &error);
-    QList<QStringList> rows;
-    int columns = 0;
-    if (reader) {
-        for (QStringList cells; rows.size() < PreviewRows && reader->next(cells);) {
-            rows.append(cells);
-            columns = std::max(columns, int(std::min<qsizetype>(cells.size(), PreviewColumns)));
-        }
+    m_rows.clear();
+    if (reader)
+        for (QStringList cells; m_rows.size() < PreviewRows && reader->next(cells);)
+            m_rows.append(cells);
+    m_loading = true;
+    spnIntestazioni->setRange(1, std::max<int>(1, int(m_rows.size())));
+    if (guess)
+        spnIntestazioni->setValue(ImportRules::guessHeaderRow(m_rows) + 1);
+    m_loading = false;
+    mapColumns(guess);
+    // A file past a bound is refused here, at the preview, not after a whole check.
+    if (reader && reader->error().failed())
+        error = reader->error();
+    if (error.failed() || !reader) {
+        qCWarning(lcImport, "%s cannot be read: %s", qUtf8Printable(m_path), qUtf8Printable(error.text()));
+        Msg::plain(this, error.text());
     }
-    tblAnteprima->clear();
-    tblAnteprima->setRowCount(int(rows.size()));
-    tblAnteprima->setColumnCount(columns);
-    QStringList letters;
-    for (int c = 0; c < columns; ++c)
-        letters << columnLetters(c);
-    tblAnteprima->setHorizontalHeaderLabels(letters);
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < columns; ++c)
-            tblAnteprima->setItem(r, c, new QTableWidgetItem(rows[r].value(c)));
+    btnVerifica->setEnabled(reader != nullptr && !reader->error().failed());
+    invalidate();
+    panInfo->setText(QStringLiteral("Controllare la riga delle intestazioni e le colonne scelte per i campi, poi "
+                                    "premere Verifica."));
+}
 
-    const QStringList headers = chkIntestazioni->isChecked() && !rows.isEmpty() ? rows.first() : QStringList();
+void TfrmImportaSchede::mapColumns(bool guess)
+{
+    if (m_loading)
+        return;
+    int columns = 0;
+    for (const QStringList &row : m_rows)
+        columns = std::max(columns, int(std::min<qsizetype>(row.size(), PreviewColumns)));
+    const QStringList headers
+        = chkIntestazioni->isChecked() ? m_rows.value(spnIntestazioni->value() - 1) : QStringList();
     const ImportRules::Mapping guessed = ImportRules::guessMapping(headers);
     m_loading = true;
     for (int i = 0; i < TSchedaProdotto::FieldCount; ++i) {
@@ -330,23 +390,96 @@ void TfrmImportaSchede::reloadPreview(bool guess)
         combo->addItem(QStringLiteral("(nessuna)"), ImportRules::NoColumn);
         for (int c = 0; c < columns; ++c) {
             const QString header = headers.value(c).simplified();
-            combo->addItem(header.isEmpty() ? letters[c] : letters[c] + QStringLiteral(" - ") + header, c);
+            combo->addItem(header.isEmpty() ? columnLetters(c) : columnLetters(c) + QStringLiteral(" - ") + header, c);
         }
         const int column = guess ? guessed[size_t(i)] : chosen;
         combo->setCurrentIndex(column >= 0 && column < columns ? column + 1 : 0);
     }
     fitColumnChoices();
     m_loading = false;
-    // A file past a bound is refused here, at the preview, not after a whole check.
-    if (reader && reader->error().failed())
-        error = reader->error();
-    if (error.failed() || !reader) {
-        qCWarning(lcImport, "%s cannot be read: %s", qUtf8Printable(m_path), qUtf8Printable(error.text()));
-        Msg::warning(this, error.text());
-    }
-    btnVerifica->setEnabled(reader != nullptr && !reader->error().failed());
+    showPreview();
     invalidate();
-    panInfo->setText(QStringLiteral("Controllare le colonne scelte per i campi, poi premere Verifica."));
+}
+
+void TfrmImportaSchede::showPreview()
+{
+    int columns = 0;
+    for (const QStringList &row : m_rows)
+        columns = std::max(columns, int(std::min<qsizetype>(row.size(), PreviewColumns)));
+    tblAnteprima->clear();
+    tblAnteprima->setRowCount(int(m_rows.size()));
+    tblAnteprima->setColumnCount(columns);
+    QStringList letters;
+    for (int c = 0; c < columns; ++c)
+        letters << columnLetters(c);
+    tblAnteprima->setHorizontalHeaderLabels(letters);
+
+    const ImportRun::Options o = options();
+    // The card field each column fills first, for the stored text a cell shows.
+    std::vector<int> fieldOf(size_t(columns), -1);
+    for (int i = TSchedaProdotto::FieldCount - 1; i >= 0; --i)
+        if (o.mapping[size_t(i)] >= 0 && o.mapping[size_t(i)] < columns)
+            fieldOf[size_t(o.mapping[size_t(i)])] = i;
+    const int header = o.headerRow ? int(o.headerIndex) : -1;
+    for (int r = 0; r < m_rows.size(); ++r) {
+        const QStringList &cells = m_rows.at(r);
+        const ImportRules::Checked checked
+            = r > header ? ImportRules::checkRow(cells, o.mapping) : ImportRules::Checked {};
+        for (int c = 0; c < columns; ++c) {
+            auto *item = new QTableWidgetItem(cells.value(c));
+            if (r < header) {
+                item->setForeground(Qt::gray);
+                item->setToolTip((cells.value(c).isEmpty() ? QString() : cells.value(c) + QStringLiteral("\n"))
+                    + QStringLiteral("Riga sopra le intestazioni: non viene importata."));
+            } else if (r == header) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            } else if (checked.verdict == ImportRules::Checked::Verdict::Refused) {
+                item->setBackground(QColor(0xF8, 0xD7, 0xD7));
+                item->setToolTip(QStringLiteral("Riga rifiutata: ") + checked.reason.text());
+            } else if (checked.verdict == ImportRules::Checked::Verdict::Accepted && fieldOf[size_t(c)] >= 0) {
+                const QString stored = checked.card.values[size_t(fieldOf[size_t(c)])];
+                if (stored != cells.value(c)) {
+                    item->setText(stored);
+                    item->setToolTip(QStringLiteral("Nel file: ") + ImportRules::quoted(cells.value(c)));
+                }
+            }
+            tblAnteprima->setItem(r, c, item);
+        }
+    }
+    // Each column as wide as what it shows below the titles (a title is as wide as it likes), within
+    // a bound that leaves room for the next columns.
+    constexpr int kWidest = 240;
+    QFont bold = tblAnteprima->font();
+    bold.setBold(true);
+    const QFontMetrics plainText(tblAnteprima->font()), boldText(bold);
+    for (int c = 0; c < columns; ++c) {
+        int width = tblAnteprima->horizontalHeader()->sectionSizeHint(c);
+        for (int r = std::max(header, 0); r < m_rows.size(); ++r) {
+            const QFontMetrics &fm = r == header ? boldText : plainText;
+            width = std::max(width, fm.horizontalAdvance(tblAnteprima->item(r, c)->text()) + 24);
+        }
+        tblAnteprima->setColumnWidth(c, std::min(width, kWidest));
+    }
+}
+
+void TfrmImportaSchede::resizeEvent(QResizeEvent *event)
+{
+    DialogWindow::resizeEvent(event);
+    showPaths();
+}
+
+void TfrmImportaSchede::showPaths()
+{
+    const auto show = [](QLineEdit *box, const QString &path) {
+        const QString whole = QDir::toNativeSeparators(path);
+        const int room = box->contentsRect().width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 6;
+        box->setText(box->fontMetrics().elidedText(whole, Qt::ElideMiddle, std::max(room, 40)));
+        box->setToolTip(whole);
+    };
+    show(txtFile, m_path);
+    show(txtCartellaFoto, m_photoFolder);
 }
 
 void TfrmImportaSchede::fitColumnChoices()
@@ -378,8 +511,9 @@ ImportRun::Options TfrmImportaSchede::options() const
             ? m_columns[size_t(i)]->currentData().toInt()
             : ImportRules::NoColumn;
     o.headerRow = chkIntestazioni->isChecked();
+    o.headerIndex = spnIntestazioni->value() - 1;
     o.updateByCode = chkAggiorna->isChecked();
-    o.photoFolder = txtCartellaFoto->text().isEmpty() ? QString() : QDir::fromNativeSeparators(txtCartellaFoto->text());
+    o.photoFolder = m_photoFolder;
     return o;
 }
 
@@ -399,8 +533,8 @@ ImportRun::Progress TfrmImportaSchede::progressIn(Job &job, const QString &what)
 
 void TfrmImportaSchede::btnCartellaFotoClick()
 {
-    const QString folder = FileDialogs::openFolder(this, QStringLiteral("Selezionare la cartella delle foto."));
-    txtCartellaFoto->setText(QDir::toNativeSeparators(folder));
+    m_photoFolder = FileDialogs::openFolder(this, QStringLiteral("Selezionare la cartella delle foto."));
+    showPaths();
 }
 
 void TfrmImportaSchede::btnVerificaClick()
@@ -445,7 +579,7 @@ void TfrmImportaSchede::btnImportaClick()
     if (!report.written) {
         qCWarning(lcImport, "import of %s failed: %s", qUtf8Printable(m_path), qUtf8Printable(report.failure.text()));
         panInfo->setText(QStringLiteral("Importazione non eseguita."));
-        Msg::error(this, report.failure.text());
+        Msg::plain(this, report.failure.text());
         return;
     }
     qCInfo(lcImport, "import of %s done: %lld added, %lld updated, %lld refused", qUtf8Printable(m_path),
@@ -453,7 +587,7 @@ void TfrmImportaSchede::btnImportaClick()
     // Once written, the same rows would be added a second time.
     btnImporta->setEnabled(false);
     panInfo->setText(QStringLiteral("Importazione completata."));
-    Msg::information(this,
+    Msg::plain(this,
         QStringLiteral("Importazione completata: %1 schede aggiunte, %2 aggiornate, %3 righe rifiutate.")
             .arg(formatCount(report.added), formatCount(report.updated), formatCount(report.refused)));
 }
@@ -465,7 +599,12 @@ void TfrmImportaSchede::btnSalvaRapportoClick()
     if (path.isEmpty())
         return;
     if (!FileReplace::replace(path, m_report.toUtf8()))
-        Msg::error(this, QStringLiteral("Impossibile salvare il rapporto in %1.").arg(QDir::toNativeSeparators(path)));
+        Msg::plain(this, QStringLiteral("Impossibile salvare il rapporto in %1.").arg(QDir::toNativeSeparators(path)));
     else
         panInfo->setText(QStringLiteral("Rapporto salvato in %1.").arg(QDir::toNativeSeparators(path)));
+}
+
+void TfrmImportaSchede::btnGuidaClick()
+{
+    TfrmGuida::showTopic(this, HelpTopic::ImportaSchede);
 }

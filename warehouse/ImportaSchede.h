@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 class Job;
 
@@ -32,15 +33,31 @@ public:
     /** Loads `path` as if chosen with Scegli file. */
     void loadFile(const QString &path);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void btnScegliFileClick();
     void btnCartellaFotoClick();
     void btnVerificaClick();
     void btnImportaClick();
     void btnSalvaRapportoClick();
+    void btnGuidaClick();
 
-    /** Reads the first rows again with the format on screen; `guess` maps the fields from the headers. */
+    /**
+     * Reads the first rows again with the format on screen; `guess` finds the header row and maps the
+     * fields from its headers.
+     */
     void reloadPreview(bool guess);
+    /** Offers the columns under the chosen header row's names; `guess` maps the fields from them. */
+    void mapColumns(bool guess);
+    /**
+     * Shows the first rows as they will be stored: titles above the header greyed, each mapped cell of a
+     * product row with the card's text, a refused row tinted with its reason.
+     */
+    void showPreview();
+    /** The paths in their boxes, cut in the middle when they are too long for them. */
+    void showPaths();
     /** Widens the column of the field choices so that each shows its whole text. */
     void fitColumnChoices();
     ImportRun::Options options() const;
@@ -53,6 +70,8 @@ private:
     ImportSource::Format m_format;
     bool m_loading = false;
     QString m_report;
+    QString m_photoFolder;
+    QList<QStringList> m_rows; ///< the first rows of the file, as read
 
     QLineEdit *txtFile;
     QLabel *lblTipo;
@@ -60,6 +79,7 @@ private:
     QComboBox *cboCodifica;
     QComboBox *cboFoglio;
     QCheckBox *chkIntestazioni;
+    QSpinBox *spnIntestazioni;
     QTableWidget *tblAnteprima;
     QTableWidget *tblCampi;
     std::array<QComboBox *, TSchedaProdotto::FieldCount> m_columns {};
@@ -69,5 +89,9 @@ private:
     QPushButton *btnVerifica;
     QPushButton *btnImporta;
     QPushButton *btnSalvaRapporto;
+    QPushButton *btnScegliFile;
+    QPushButton *btnCartellaFoto;
+    QPushButton *btnGuida;
+    QPushButton *btnChiudi;
     QLabel *panInfo;
 };

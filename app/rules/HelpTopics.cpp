@@ -23,6 +23,8 @@ QString topicFile(HelpTopic topic)
         return QStringLiteral("cataloghi");
     case HelpTopic::ListinoPrezzi:
         return QStringLiteral("listinoPrezzi");
+    case HelpTopic::ImportaSchede:
+        return QStringLiteral("importaSchede");
     }
     return QString();
 }

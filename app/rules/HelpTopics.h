@@ -11,6 +11,7 @@ enum class HelpTopic {
     CreaCatalogo, ///< creating a price list
     ApriCatalogo, ///< the list of price lists (the same topic as creating one)
     ListinoPrezzi, ///< the price-list page editor
+    ImportaSchede, ///< the import of a product list from a file
 };
 
 struct HelpText

@@ -44,6 +44,11 @@ private slots:
                "lavoro di Microsoft Excel, che potrà essere aperto con qualsiasi software in grado di gestire i file "
                "in formato XLS (ad esempio, con Open Office, Libre Office o Microsoft Office)."
             << 3;
+        QTest::newRow("import")
+            << HelpTopic::ImportaSchede << "Importazione di un elenco di prodotti."
+            << "La finestra Importa prodotti da un file trasforma in schede del magazzino un elenco di prodotti "
+               "gi\u00e0 pronto"
+            << 5;
     }
 
     void titleAndFirstSentence()

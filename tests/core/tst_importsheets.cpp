@@ -127,8 +127,13 @@ private slots:
             const QString program = m_dir->path() + QLatin1Char('/') + QLatin1String(name);
             const ImportRun::Report done = importInto(program, fixture(QLatin1String(name)));
             QVERIFY2(!done.failure.failed(), qPrintable(QLatin1String(name) + QLatin1Char(' ') + done.failure.text()));
-            QCOMPARE(done.added, 3);
+            QCOMPARE(done.added, 6);
             QCOMPARE(done.refused, 1);
+            // The titles above the headers are no products, and rows keep the sheet's numbers (the .xlsx
+            // reader still numbers without its empty rows).
+            if (!QByteArray(name).endsWith(".xlsx"))
+                QVERIFY2(done.refusals.first().text().startsWith(QStringLiteral("Riga 9: ")),
+                    qPrintable(done.refusals.first().text()));
             const QByteArray archive = readAll(program + QStringLiteral("/Magazzino.pro"));
             if (first.isEmpty()) {
                 first = archive;
@@ -137,7 +142,7 @@ private slots:
             QVERIFY2(archive == first, name);
         }
         // What the shop expects of the awkward cells, whichever format carried them.
-        QCOMPARE(first.size(), 3 * TSchedaProdotto::RecordSize);
+        QCOMPARE(first.size(), 6 * TSchedaProdotto::RecordSize);
         const TSchedaProdotto a = TSchedaProdotto::load(first.constData());
         QCOMPARE(a[F::Codice], QStringLiteral("007"));
         QCOMPARE(a[F::Costo], QStringLiteral("12,50"));
@@ -154,6 +159,33 @@ private slots:
         const TSchedaProdotto c = TSchedaProdotto::load(first.constData() + 2 * TSchedaProdotto::RecordSize);
         QCOMPARE(c[F::Codice], QStringLiteral("0042"));
         QCOMPARE(c[F::Nome], QStringLiteral("Piatto  fondo"));
+        // Cells typed as text the ways people type them.
+        const struct
+        {
+            int card;
+            F field;
+            const char16_t *stored;
+        } typed[] = {
+            { 3, F::Codice, u"00123" },
+            { 3, F::Costo, u"1234,50" },
+            { 3, F::Giacenza, u"1200" },
+            { 3, F::Prezzo, u"12,50" },
+            { 3, F::DataSca, u"03/01/2025" },
+            { 3, F::Pagato, u"S\u00ec" },
+            { 3, F::Recapito, u"0039 051 123456" },
+            { 4, F::Codice, u"0815" },
+            { 4, F::Costo, u"3,20" },
+            { 4, F::Prezzo, u"12,50" },
+            { 4, F::DataSca, u"03/01/2025" },
+            { 5, F::Costo, u"7,00" },
+            { 5, F::Giacenza, u"5" },
+            { 5, F::DataSca, u"03/01/2025" },
+        };
+        for (const auto &t : typed) {
+            const TSchedaProdotto card
+                = TSchedaProdotto::load(first.constData() + t.card * TSchedaProdotto::RecordSize);
+            QCOMPARE(card[t.field], QString::fromUtf16(t.stored));
+        }
     }
 
     void rowsAsTheSheetHasThem_data()
@@ -165,29 +197,40 @@ private slots:
     }
     void rowsAsTheSheetHasThem()
     {
-        // The empty row keeps its place, so the report numbers rows as the sheet does; the million
-        // empty rows below the table are no rows at all; the merged cell's second half is empty.
+        // The empty rows keep their place, so the report numbers rows as the sheet does; the million
+        // empty rows below the table are no rows at all; a merged cell's other columns are empty; the
+        // table starts in column B, below a merged title and a note.
         QFETCH(QString, file);
         const QString rows = rowsOf(fixture(file));
         QStringList lines = rows.split(QLatin1Char('~'));
-        QCOMPARE(lines.size(), 6);
-        QCOMPARE(lines.at(0),
-            QStringLiteral("Codice|Costo|Nome|Giacenza|Aspetto|Categoria|Caratteristiche|Prezzo|Data scadenza|"
+        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines.at(0), QStringLiteral("Listino fornitore - gennaio 2025"));
+        QCOMPARE(lines.at(1), QStringLiteral("|Prezzi IVA inclusa, aggiornati al 2/1/2025"));
+        QCOMPARE(lines.at(2), QString());
+        QCOMPARE(lines.at(3),
+            QStringLiteral("|Codice|Costo|Nome|Giacenza|Aspetto|Categoria|Caratteristiche|Prezzo|Data scadenza|"
                            "Pagato|Note|Recapito"));
-        QCOMPARE(lines.at(1),
-            QStringLiteral("007|12,5|Tazza \u00e0\u00e8\u00ec\u00f2\u00f9 \u20ac \u00abspeciale\u00bb|3|Ceramica|"
-                           "Casa|Smaltato\nbordo oro|25|31/12/2024|%1|0,15|0512345678")
-                .arg(file.endsWith(QLatin1String(".xls")) ? QStringLiteral("1") : QStringLiteral("S\u00ec")));
-        QVERIFY2(lines.at(2).startsWith(QStringLiteral("B-2|12,50|Vaso alto decorato a mano Vaso")),
-            qPrintable(lines.at(2)));
-        QVERIFY2(lines.at(2).endsWith(
-                     QStringLiteral("|-4|Vetro|Casa|Soffiato a mano|1234,5|05/01/2024|%1")
-                         .arg(file.endsWith(QLatin1String(".xls")) ? QStringLiteral("0") : QStringLiteral("No"))),
-            qPrintable(lines.at(2)));
-        QCOMPARE(lines.at(3), QString());
+        const bool xls = file.endsWith(QLatin1String(".xls"));
         QCOMPARE(lines.at(4),
-            QStringLiteral("0042|0,1|Piatto  fondo|0|Porcellana|Cucina|Decoro <blu> & \"oro\"|7,99||No|Cella unita"));
-        QCOMPARE(lines.at(5), QStringLiteral("X9|1|Senza prezzo|1|Legno|Casa|Grezzo"));
+            QStringLiteral("|007|12,5|Tazza \u00e0\u00e8\u00ec\u00f2\u00f9 \u20ac \u00abspeciale\u00bb|3|Ceramica|"
+                           "Casa|Smaltato\nbordo oro|25|31/12/2024|%1|0,15|0512345678")
+                .arg(xls ? QStringLiteral("1") : QStringLiteral("S\u00ec")));
+        QVERIFY2(lines.at(5).startsWith(QStringLiteral("|B-2|12,50|Vaso alto decorato a mano Vaso")),
+            qPrintable(lines.at(5)));
+        QVERIFY2(lines.at(5).endsWith(QStringLiteral("|-4|Vetro|Casa|Soffiato a mano|1234,5|05/01/2024|%1")
+                                          .arg(xls ? QStringLiteral("0") : QStringLiteral("No"))),
+            qPrintable(lines.at(5)));
+        QCOMPARE(lines.at(6), QString());
+        QCOMPARE(lines.at(7),
+            QStringLiteral("|0042|0,1|Piatto  fondo|0|Porcellana|Cucina|Decoro <blu> & \"oro\"|7,99||No|Cella unita"));
+        QCOMPARE(lines.at(8), QStringLiteral("|X9|1|Senza prezzo|1|Legno|Casa|Grezzo"));
+        // Typed as text, read as text: the card's rules make them numbers and days.
+        QCOMPARE(lines.at(9),
+            QStringLiteral("|00123|1.234,50|Cornice a giorno|1.200|Legno|Casa|Noce|\u20ac 12,50|3 gennaio 2025|"
+                           "s\u00ec||0039 051 123456"));
+        QCOMPARE(
+            lines.at(10), QStringLiteral("|0815|EUR 3,20|Candela|12|Cera|Casa|Profumata|12,50 \u20ac|03-01-25|No"));
+        QCOMPARE(lines.at(11), QStringLiteral("|A-10|7|Vassoio| 5 |Metallo|Casa|Ottone|9,90|3/1/2025"));
     }
 
     void everySheetOfferedHiddenOnesMarked_data()
@@ -217,6 +260,7 @@ private slots:
         QTest::newRow("password .xls") << fixture("protetto.xls") << "protetto da password";
         QTest::newRow("damaged .ods") << fixture("danneggiato.ods") << "\u00e8 danneggiato";
         QTest::newRow("empty .ods sheet") << fixture("vuoto.ods") << "Il foglio \u00abVuoto\u00bb \u00e8 vuoto";
+        QTest::newRow("empty .xlsx sheet") << fixture("vuoto.xlsx") << "Il foglio \u00abVuoto\u00bb \u00e8 vuoto";
         QTest::newRow("empty .xls sheet") << fixture("vuoto.xls") << "Il foglio \u00abVuoto\u00bb \u00e8 vuoto";
     }
     void refusedWithTheirReason()

@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 
 using F = TSchedaProdotto::Field;
 
@@ -125,6 +127,7 @@ private slots:
         QCOMPARE(WarehouseArchive::read(2)[F::Costo], QStringLiteral("4,50"));
         QCOMPARE(m_box->messages.last().text,
             QStringLiteral("Importazione completata: 2 schede aggiunte, 0 aggiornate, 1 righe rifiutate."));
+        QCOMPARE(m_box->messages.last().kind, Msg::Kind::Plain);
         QVERIFY(!importa->isEnabled());
 
         const QString saved = m_elsewhere->path() + QStringLiteral("/rapporto.txt");
@@ -146,6 +149,8 @@ private slots:
         w.loadFile(path);
         QCOMPARE(m_box->messages.size(), 1);
         QVERIFY(m_box->messages.first().text.contains(QStringLiteral("non contiene testo")));
+        // The import's messages are plain boxes with OK only.
+        QCOMPARE(m_box->messages.first().kind, Msg::Kind::Plain);
         QVERIFY(!control<QPushButton>(&w, "btnVerifica")->isEnabled());
     }
 
@@ -164,7 +169,7 @@ private slots:
         QVERIFY(sheet->isEnabled());
         QCOMPARE(sheet->itemText(1), QStringLiteral("Riservato (nascosto)"));
         auto *preview = control<QTableWidget>(&w, "tblAnteprima");
-        QCOMPARE(preview->item(1, 0)->text(), QStringLiteral("007"));
+        QCOMPARE(preview->item(4, 1)->text(), QStringLiteral("007")); // below the titles, from column B
         QVERIFY(control<QPushButton>(&w, "btnVerifica")->isEnabled());
         sheet->setCurrentIndex(1);
         QCOMPARE(preview->item(0, 0)->text(), QStringLiteral("segreto"));
@@ -179,8 +184,131 @@ private slots:
             w.loadFile(sheets + file);
             QCOMPARE(m_box->messages.size(), 1);
             QVERIFY2(m_box->messages.first().text.contains(reason), qPrintable(m_box->messages.first().text));
+            QCOMPARE(m_box->messages.first().kind, Msg::Kind::Plain);
             QVERIFY(!control<QPushButton>(&w, "btnVerifica")->isEnabled());
         }
+    }
+
+    void tabWalksEveryControlOnceAndEnterPressesNoButton()
+    {
+        TfrmImportaSchede w(nullptr);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.loadFile(listFile());
+        control<QPushButton>(&w, "btnVerifica")->click(); // Importa and Salva rapporto can be reached now
+        QVERIFY(control<QPushButton>(&w, "btnImporta")->isEnabled());
+        // In screen order; the sheet box is off for a text file and Tab passes it by.
+        QStringList expected = { "txtFile", "btnScegliFile", "cboSeparatore", "cboCodifica", "tblAnteprima",
+            "chkIntestazioni", "spnIntestazioni" };
+        for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
+            expected << QStringLiteral("cboCampo") + QLatin1String(TSchedaProdotto::info(static_cast<F>(i)).name);
+        expected << "chkAggiorna"
+                 << "txtCartellaFoto"
+                 << "btnCartellaFoto"
+                 << "txtRapporto"
+                 << "btnVerifica"
+                 << "btnImporta"
+                 << "btnSalvaRapporto"
+                 << "btnGuida"
+                 << "btnChiudi";
+        control<QWidget>(&w, "txtFile")->setFocus(Qt::TabFocusReason);
+        QStringList seen;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString());
+        }
+        QCOMPARE(seen, expected.mid(1) << expected.first());
+        // Every control the keyboard reaches tells a screen reader what it is.
+        for (const QString &name : expected)
+            QVERIFY2(!control<QWidget>(&w, qPrintable(name))->accessibleName().isEmpty(), qPrintable(name));
+
+        // Enter in a box presses no button: no file dialog, no message, no window.
+        m_box->clearMessages();
+        const qsizetype dialogs = m_box->fileDialogs.size();
+        int opened = 0;
+        QTimer watch; // a window opened by mistake is counted and closed, so the test cannot hang
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, this, [&opened] {
+            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                ++opened;
+                modal->reject();
+            }
+        });
+        watch.start();
+        for (const QString &name : expected) {
+            QWidget *box = control<QWidget>(&w, qPrintable(name));
+            if (qobject_cast<QPushButton *>(box) || qobject_cast<QCheckBox *>(box))
+                continue;
+            box->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(box, Qt::Key_Enter);
+        }
+        QCOMPARE(m_box->fileDialogs.size(), dialogs);
+        QVERIFY(m_box->messages.isEmpty());
+        QCOMPARE(opened, 0);
+        QVERIFY(w.isVisible());
+    }
+
+    void guidaOpensTheImportTopic()
+    {
+        TfrmImportaSchede w(nullptr);
+        QString title;
+        onNextModal([&](QWidget *modal) {
+            if (modal->objectName() == QLatin1String("frmGuida"))
+                title = control<QLabel>(modal, "lblTitolo")->text();
+            static_cast<QDialog *>(modal)->reject();
+        });
+        control<QPushButton>(&w, "btnGuida")->click();
+        QCOMPARE(title, QStringLiteral("Importazione di un elenco di prodotti."));
+    }
+
+    void headerRowBelowTitlesAndThePreviewShowsWhatIsStored()
+    {
+        TfrmImportaSchede w(nullptr);
+        w.show();
+        w.loadFile(QStringLiteral(FIXTURES_DIR "/sheets/awkward.ods"));
+        QVERIFY(m_box->messages.isEmpty());
+        // A merged title, a note and an empty row stand above the headers, which start in column B.
+        auto *header = control<QSpinBox>(&w, "spnIntestazioni");
+        QCOMPARE(header->value(), 4);
+        QCOMPARE(control<QComboBox>(&w, "cboCampoCodice")->currentData().toInt(), 1);
+        QCOMPARE(control<QComboBox>(&w, "cboCampoCodice")->currentText(), QStringLiteral("B - Codice"));
+        auto *preview = control<QTableWidget>(&w, "tblAnteprima");
+        QCOMPARE(preview->item(0, 0)->text(), QStringLiteral("Listino fornitore - gennaio 2025"));
+        QVERIFY(!preview->item(0, 0)->toolTip().isEmpty());
+        QVERIFY(preview->item(3, 1)->font().bold());
+        // Each typed cell shows what the card will store, the file's text in its tooltip.
+        const auto row = [&](const QString &code) {
+            for (int r = 0; r < preview->rowCount(); ++r)
+                if (preview->item(r, 1) && preview->item(r, 1)->text() == code)
+                    return r;
+            return -1;
+        };
+        const int typed = row(QStringLiteral("00123"));
+        QVERIFY(typed > 0);
+        QCOMPARE(preview->item(typed, 2)->text(), QStringLiteral("1234,50"));
+        QCOMPARE(preview->item(typed, 4)->text(), QStringLiteral("1200"));
+        QCOMPARE(preview->item(typed, 8)->text(), QStringLiteral("12,50"));
+        QCOMPARE(preview->item(typed, 8)->toolTip(), QStringLiteral("Nel file: \u00ab\u20ac 12,50\u00bb"));
+        QCOMPARE(preview->item(typed, 9)->text(), QStringLiteral("03/01/2025"));
+        QCOMPARE(preview->item(row(QStringLiteral("0815")), 9)->text(), QStringLiteral("03/01/2025"));
+        QVERIFY(preview->item(typed, 1)->toolTip().isEmpty()); // kept as it is, zeros and all
+        QCOMPARE(preview->item(row(QStringLiteral("X9")), 1)->toolTip(),
+            QStringLiteral("Riga rifiutata: manca il prezzo di vendita"));
+
+        control<QPushButton>(&w, "btnVerifica")->click();
+        QVERIFY2(control<QLabel>(&w, "panInfo")->text().startsWith(QStringLiteral("Righe pronte da importare: 6.")),
+            qPrintable(control<QLabel>(&w, "panInfo")->text()));
+
+        // Another header row maps the columns from it and needs a new check.
+        header->setValue(1);
+        QCOMPARE(control<QComboBox>(&w, "cboCampoCodice")->currentData().toInt(), -1);
+        QVERIFY(!control<QPushButton>(&w, "btnImporta")->isEnabled());
+        QVERIFY(preview->item(0, 0)->font().bold());
+        QVERIFY(!preview->item(3, 1)->font().bold());
+        header->setValue(4);
+        QCOMPARE(control<QComboBox>(&w, "cboCampoPrezzo")->currentData().toInt(), 8);
     }
 };
 

@@ -239,7 +239,8 @@ private slots:
         activate(&w);
         w.loadFile(listFile());
         QStringList expected = { "btnScegliFile", "cboSeparatore", "cboCodifica", "tblAnteprima", "chkIntestazioni",
-            "chkAggiorna", "btnCartellaFoto", "btnVerifica", "btnChiudi", "txtFile", "txtCartellaFoto", "txtRapporto" };
+            "chkAggiorna", "btnCartellaFoto", "btnVerifica", "btnChiudi", "txtFile", "txtCartellaFoto", "txtRapporto",
+            "spnIntestazioni", "btnGuida" };
         for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
             expected << QStringLiteral("cboCampo") + QLatin1String(TSchedaProdotto::info(static_cast<F>(i)).name);
         w.findChild<QWidget *>(QStringLiteral("btnScegliFile"))->setFocus(Qt::TabFocusReason);

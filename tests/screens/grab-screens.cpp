@@ -320,9 +320,12 @@ void grabStart()
             const QString csv = programPath(QStringLiteral("elenco-da-importare.csv"));
             QFile file(csv);
             if (file.open(QIODevice::WriteOnly))
-                file.write("Codice;Descrizione;Costo;Prezzo;Aspetto esteriore del bene;Categoria merceologica;"
+                file.write("Listino fornitore - gennaio 2025;;;;;;;;\r\n"
+                           ";;;;;;;;\r\n"
+                           "Codice;Descrizione;Costo;Prezzo;Aspetto esteriore del bene;Categoria merceologica;"
                            "Caratteristiche;Collocazione in magazzino;Quantit\xC3\xA0\r\n"
-                           "V-100;Vaso in ceramica smaltata;12,50;29,90;Scatola;Casa;Smaltato blu;Scaffale 3;4\r\n"
+                           "V-100;Vaso in ceramica smaltata;EUR 1.012,50;\xE2\x82\xAC 29,90;Scatola;Casa;Smaltato "
+                           "blu;Scaffale 3;1.200\r\n"
                            "V-101;Ciotola;4;9,90;Sfuso;Casa;Bordo dorato;Scaffale 3;12\r\n"
                            "V-102;Piatto fondo;;7,50;Sfuso;Casa;Bianco;Scaffale 4;\r\n");
             file.close();

@@ -1,7 +1,7 @@
 #pragma once
 
-// The options of an import of `path` as the window would start it: its detected format and the
-// columns matched from its first row.
+// The options of an import of `path` as the window would start it: its detected format, the header
+// row found below any titles, and the columns matched from it.
 
 #include "warehouse/rules/ImportRun.h"
 
@@ -12,9 +12,10 @@ inline ImportRun::Options importOptionsFor(const QString &path)
     o.format = ImportSource::detect(path);
     ImportError error;
     const auto reader = ImportSource::open(path, o.format, &error);
-    QStringList header;
-    if (reader)
-        reader->next(header);
-    o.mapping = ImportRules::guessMapping(header);
+    QList<QStringList> top;
+    for (QStringList cells; reader && top.size() < ImportRules::HeaderSearchRows && reader->next(cells);)
+        top.append(cells);
+    o.headerIndex = ImportRules::guessHeaderRow(top);
+    o.mapping = ImportRules::guessMapping(top.value(o.headerIndex));
     return o;
 }

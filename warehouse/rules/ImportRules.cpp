@@ -6,6 +6,9 @@
 
 #include <QDate>
 #include <QHash>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 using F = TSchedaProdotto::Field;
 
@@ -70,14 +73,42 @@ const struct
 
 // The program's own form first, as every other reader of a due date takes it; then the other ways a
 // spreadsheet writes a day, day first too except the ISO form.
-QDate readImportedDate(const QString &text)
+QDate readImportedDate(const QString &input)
 {
+    const QString text = input.trimmed();
     if (const QDate day = readDate(text); day.isValid())
         return day;
     for (const char *form : { "yyyy-MM-dd", "dd-MM-yyyy", "d-M-yyyy", "dd.MM.yyyy", "d.M.yyyy" }) {
         const QDate day = QDate::fromString(text, QLatin1String(form));
         if (day.isValid())
             return day;
+    }
+    // A year of two digits, as people type it ("03-01-25"): a due date is of this century or the last
+    // years of the one before.
+    static const QRegularExpression shortYear(QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{2})$"));
+    if (const auto m = shortYear.match(text); m.hasMatch()) {
+        const int yy = m.captured(3).toInt();
+        return QDate(yy < 80 ? 2000 + yy : 1900 + yy, m.captured(2).toInt(), m.captured(1).toInt());
+    }
+    // The month in words: "3 gennaio 2025", "3 gen 2025", "1\u00b0 marzo 2025", "03-gen-25".
+    static const QRegularExpression inWords(
+        QStringLiteral("^(\\d{1,2})\u00b0?[ ./-]*([a-z]+)\\.?[ ./-]*(\\d{4}|\\d{2})$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = inWords.match(text); m.hasMatch()) {
+        static const char *const months[] = { "gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno", "luglio",
+            "agosto", "settembre", "ottobre", "novembre", "dicembre" };
+        const QString word = m.captured(2).toLower();
+        int month = 0;
+        for (int i = 0; i < 12 && month == 0; ++i) {
+            const QLatin1String name(months[i]);
+            if (word == name || (word.size() >= 3 && name.startsWith(word)))
+                month = i + 1;
+        }
+        int year = m.captured(3).toInt();
+        if (m.captured(3).size() == 2)
+            year += year < 80 ? 2000 : 1900;
+        if (month > 0)
+            return QDate(year, month, m.captured(1).toInt());
     }
     return {};
 }
@@ -146,12 +177,33 @@ Mapping guessMapping(const QStringList &headers)
     return mapping;
 }
 
+int guessHeaderRow(const QList<QStringList> &rows)
+{
+    // One word is not enough: a title such as "Prezzi" above the table names a field too.
+    for (int r = 0; r < std::min<int>(int(rows.size()), HeaderSearchRows); ++r) {
+        const Mapping mapping = guessMapping(rows.at(r));
+        if (std::count_if(mapping.begin(), mapping.end(), [](int c) { return c != NoColumn; }) >= 2)
+            return r;
+    }
+    return 0;
+}
+
 std::optional<double> readNumber(const QString &input)
 {
     QString text = trimText(input);
-    text.remove(QChar(0x20AC)).remove(QLatin1Char(' ')).remove(QChar(0xA0)).remove(QLatin1Char('\''));
+    // The currency, before or after the amount: "\u20ac 12,50", "12,50 \u20ac", "EUR 12,50".
+    static const QRegularExpression currency(
+        QStringLiteral("^(euro|eur)(?![a-z])|(?<![a-z])(euro|eur)$"), QRegularExpression::CaseInsensitiveOption);
+    text.remove(currency);
+    text.remove(QChar(0x20AC)).remove(QLatin1Char(' ')).remove(QChar(0xA0)).remove(QChar(0x202F));
+    text.remove(QLatin1Char('\''));
     if (text.isEmpty())
         return std::nullopt;
+    // One point before three digits, and no comma, groups the thousands as in Italy: "1.234" is a
+    // thousand and more, "12.5" and "0.125" are decimals.
+    static const QRegularExpression thousands(QStringLiteral("^[+-]?[1-9]\\d{0,2}\\.\\d{3}$"));
+    if (thousands.match(text).hasMatch())
+        text.remove(QLatin1Char('.'));
     const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
     const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
     if (dot >= 0 && comma >= 0) {

@@ -36,6 +36,14 @@ QString headerKey(const QString &header);
  */
 Mapping guessMapping(const QStringList &headers);
 
+/** The rows from the top of a file among which its header row is looked for. */
+constexpr int HeaderSearchRows = 20;
+/**
+ * The row (from 0) that looks like the header, below any titles and notes: the first that names at
+ * least two card fields; 0 when none does.
+ */
+int guessHeaderRow(const QList<QStringList> &rows);
+
 /** The outcome of one row. */
 struct Checked
 {

@@ -45,7 +45,7 @@ bool scan(const Options &options, Report &report, const Progress &progress,
             report.failure = ImportError::Reason::Cancelled;
             return false;
         }
-        if (index == 0 && options.headerRow)
+        if (options.headerRow && index <= options.headerIndex)
             continue;
         const ImportRules::Checked checked = ImportRules::checkRow(cells, options.mapping);
         switch (checked.verdict) {

@@ -19,6 +19,8 @@ struct Options
     ImportSource::Format format;
     ImportRules::Mapping mapping {};
     bool headerRow = true; ///< the first row holds headers, not a product
+    /** With headerRow, the row (from 0) of the headers: the titles and notes above it are no products. */
+    qint64 headerIndex = 0;
     bool updateByCode = false; ///< a card whose code is in the archive is rewritten, not added
     QString photoFolder; ///< pictures named by code, or empty
 };

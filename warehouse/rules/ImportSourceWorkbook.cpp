@@ -171,6 +171,9 @@ private:
 
 class WorkbookReader : public Reader
 {
+    QString m_sheetName;
+    bool m_gaveAny = false; ///< a row with something in it was read: a sheet without one says it is empty
+
 public:
     explicit WorkbookReader(const QString &path)
         : m_book(path)
@@ -189,13 +192,18 @@ public:
     {
         while (!m_xml.atEnd()) {
             m_xml.readNext();
-            if (m_xml.isStartElement() && m_xml.name() == QLatin1String("row"))
-                return readRow(cells);
+            if (m_xml.isStartElement() && m_xml.name() == QLatin1String("row")) {
+                const bool read = readRow(cells);
+                m_gaveAny = m_gaveAny || (read && !cells.join(QString()).isEmpty());
+                return read;
+            }
         }
         if (m_sheet && m_sheet->error().failed())
             m_error = m_sheet->error();
         else if (m_xml.hasError())
             m_error = ImportError(ImportError::Reason::SheetDamaged, 0, m_xml.errorString());
+        else if (!m_gaveAny)
+            m_error = ImportError(ImportError::Reason::EmptySheet, 0, m_sheetName);
         return false;
     }
     qint64 position() const override
@@ -209,6 +217,7 @@ private:
     {
         if (!m_book.open() || sheet < 0 || sheet >= m_book.parts.size())
             return false;
+        m_sheetName = m_book.names.at(sheet);
         if (!readStrings())
             return false;
         readStyles();

@@ -124,6 +124,8 @@ TfrmEtichette::TfrmEtichette(QWidget *owner, const QList<LabelProduct> &products
 {
     setObjectName(QStringLiteral("frmEtichette"));
     setFont(verdana());
+    for (const LabelProduct &product : m_products)
+        m_drawable.append(barcodeModules(chooseBarcode(product.codice)) > 0);
     buildLayout();
     loadSettings();
     refresh();
@@ -464,13 +466,14 @@ TfrmEtichette::Plan TfrmEtichette::plan() const
     Plan plan;
     const LabelCopiesMode mode = copiesMode();
     const bool barcodes = chkBarcode->isChecked();
-    for (const LabelProduct &product : m_products) {
+    for (qsizetype i = 0; i < m_products.size(); ++i) {
+        const LabelProduct &product = m_products.at(i);
         const LabelCopies copies = labelCopies(mode, spnCopie->value(), product.giacenza);
         if (copies.stockRefused)
             plan.stockRefused << productName(product);
         if (copies.count == 0)
             continue;
-        if (barcodes && barcodeModules(chooseBarcode(product.codice)) == 0)
+        if (barcodes && !m_drawable.at(i))
             plan.noBarcode << productName(product);
         for (int i = 0; i < copies.count; ++i)
             plan.labels.append(product);

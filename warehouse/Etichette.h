@@ -61,6 +61,7 @@ private:
     LabelCopiesMode copiesMode() const;
 
     QList<LabelProduct> m_products;
+    QList<bool> m_drawable; ///< per product, whether its code can be a barcode
     bool m_stockKnown;
     QList<LabelSheet> m_standard;
     bool m_refreshing = false;

@@ -55,9 +55,14 @@ PreparedItem textItem(const Measure &measure, const QString &name, const QString
     item.rect = rect;
     item.style = TextStyle::arial(
         std::max(MinPixelHeight, rect.height() * 0.78), bold, Qt::black, QColor(), alignment | Qt::AlignVCenter);
-    const double width = measure.width(item.style, text);
-    if (width > rect.width() && width > 0)
+    // Widths do not shrink exactly with the size (glyphs are placed on whole font units): shrink again
+    // until the text fits, or reaches the smallest size, where the box cuts it.
+    for (int step = 0; step < 8; ++step) {
+        const double width = measure.width(item.style, text);
+        if (width <= rect.width() || item.style.pixelHeight <= MinPixelHeight)
+            break;
         item.style.pixelHeight = std::max(MinPixelHeight, item.style.pixelHeight * rect.width() / width * 0.98);
+    }
     item.lines.append({ text, rect });
     return item;
 }
@@ -122,14 +127,12 @@ void layoutLabel(QList<PreparedItem> &items, const QPointF &originMm, const QSiz
         const QRectF rowUnits(
             mmToUnits(rowMm.left()), mmToUnits(rowMm.top()), mmToUnits(rowMm.width()), mmToUnits(rowMm.height()));
         if (row.name == &LabelItem::Barre) {
-            const BarcodeChoice choice = chooseBarcode(product.codice);
-            const int modules = barcodeModules(choice);
-            if (modules <= 0)
-                continue;
-            // Modules no wider than half a millimetre: a wide label gets a barcode of a usual size.
-            const double module = std::min(0.5, rowMm.width() / modules);
             const double barHeight = rowMm.height() * 0.92;
-            const BarcodeDrawing drawing = drawBarcode(choice, module, barHeight);
+            // Modules no wider than half a millimetre: a wide label gets a barcode of a usual size.
+            const BarcodeDrawing drawing
+                = drawBarcodeToFit(chooseBarcode(product.codice), rowMm.width(), 0.5, barHeight);
+            if (drawing.isEmpty())
+                continue;
             const QPointF at(rowMm.left() + (rowMm.width() - drawing.size.width()) / 2,
                 rowMm.top() + (rowMm.height() - barHeight) / 2);
             // Each bar a filled box of the report: vectors in the PDF and on the printer, never a picture.

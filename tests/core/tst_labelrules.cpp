@@ -6,6 +6,7 @@
 #include "warehouse/rules/LabelCopies.h"
 #include "warehouse/rules/LabelSheet.h"
 
+#include <QFontMetricsF>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(BarcodeKind)
@@ -238,6 +239,7 @@ private slots:
             QFont font(item.style.family);
             font.setPointSizeF(item.style.pixelHeight * 72.0 / 96.0);
             font.setBold(item.style.bold);
+            font.setHintingPreference(QFont::PreferNoHinting);
             const double width = QFontMetricsF(font, &device).horizontalAdvance(item.lines.constFirst().text);
             QVERIFY2(width <= item.rect.width() + 0.01, qPrintable(item.lines.constFirst().text));
             QVERIFY(item.style.pixelHeight <= item.rect.height());

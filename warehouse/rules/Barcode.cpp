@@ -92,22 +92,36 @@ BarcodeChoice chooseBarcode(const QString &code)
     return { BarcodeKind::Code128, text };
 }
 
-BarcodeDrawing drawBarcode(const BarcodeChoice &choice, double moduleMm, double heightMm)
+namespace {
+BarcodeDrawing drawSymbol(const zint_symbol &symbol, double moduleMm, double heightMm)
 {
     BarcodeDrawing drawing;
-    const Symbol symbol = encoded(choice);
-    if (!symbol)
-        return drawing;
-    const double scale = moduleMm / moduleUnits(*symbol);
+    const double scale = moduleMm / moduleUnits(symbol);
     // The bars alone: EAN guard bars reach lower than the others only to make room for digits this
     // label does not print under them, so every bar gets the full height.
-    for (const zint_vector_rect *r = symbol->vector->rectangles; r; r = r->next) {
+    for (const zint_vector_rect *r = symbol.vector->rectangles; r; r = r->next) {
         if (r->colour > 0 && r->colour != 7)
             continue; // a background patch, not a bar
         drawing.bars.append(QRectF(r->x * scale, 0, r->width * scale, heightMm));
     }
-    drawing.size = QSizeF(symbol->vector->width * scale, heightMm);
+    drawing.size = QSizeF(symbol.vector->width * scale, heightMm);
     return drawing;
+}
+} // namespace
+
+BarcodeDrawing drawBarcode(const BarcodeChoice &choice, double moduleMm, double heightMm)
+{
+    const Symbol symbol = encoded(choice);
+    return symbol ? drawSymbol(*symbol, moduleMm, heightMm) : BarcodeDrawing();
+}
+
+BarcodeDrawing drawBarcodeToFit(const BarcodeChoice &choice, double widthMm, double maxModuleMm, double heightMm)
+{
+    const Symbol symbol = encoded(choice);
+    if (!symbol)
+        return {};
+    const double modules = symbol->vector->width / moduleUnits(*symbol);
+    return drawSymbol(*symbol, std::min(maxModuleMm, widthMm / modules), heightMm);
 }
 
 int barcodeModules(const BarcodeChoice &choice)

@@ -39,6 +39,12 @@ struct BarcodeDrawing
  */
 BarcodeDrawing drawBarcode(const BarcodeChoice &choice, double moduleMm, double heightMm);
 
+/**
+ * Draws `choice` as wide as it can within `widthMm`, with modules no wider than `maxModuleMm`, encoding
+ * it once; empty when the library refuses the data.
+ */
+BarcodeDrawing drawBarcodeToFit(const BarcodeChoice &choice, double widthMm, double maxModuleMm, double heightMm);
+
 /** How many modules wide `choice` is, quiet zones included; 0 when it cannot be drawn. */
 int barcodeModules(const BarcodeChoice &choice);
 

@@ -15,6 +15,9 @@ public:
     /** Opens a fresh import owned by the page editor, to fill its slot `slot` (A to H). */
     static void openFrom(QWidget *pageEditor, QChar slot);
 
+    /** F2: fills the slot from the card whose code is typed or scanned ("Cerca codice"), then closes. */
+    void cercaCodice();
+
 protected:
     void lstRecordsDblClick(qint64 record) override;
 };

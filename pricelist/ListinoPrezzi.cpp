@@ -9,6 +9,7 @@
 #include "storage/PaginaListino.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "warehouse/LabelEntries.h"
 #include "widgets/BoxBehaviour.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
@@ -102,6 +103,8 @@ TfrmListinoPrezzi::TfrmListinoPrezzi()
     lblFile = hiddenLabel(pan, QStringLiteral("lblFile"));
     lblRecord = hiddenLabel(pan, QStringLiteral("lblRecord"));
 
+    // Labels of the page or of the whole list, from the page's context menu.
+    LabelEntries::addToPageEditor(this);
     installStatusHints(this, panInfo);
 }
 

@@ -2,13 +2,13 @@
 
 #include "storage/ProgramFiles.h"
 #include "storage/ProgramFolder.h"
+#include "storage/ProgramSettings.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -35,31 +35,10 @@ QSettings settings()
     return QSettings(settingsPath(), QSettings::IniFormat);
 }
 
-/**
- * Sets one value in Vetrinova.ini through the atomic writer. QSettings would write the file in place
- * and, on a full disk, leave it empty with no word; here it only composes the text, on a scratch copy,
- * and the old file stays whole unless the new one is all on the disk.
- */
+/** Sets one value in Vetrinova.ini through the atomic writer. */
 WriteResult store(const QString &key, const QVariant &value)
 {
-    const QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return WriteError::WriteFailed;
-    const QString draft = scratch.filePath(QStringLiteral("Vetrinova.ini"));
-    {
-        const QSettings current(settingsPath(), QSettings::IniFormat);
-        QSettings composed(draft, QSettings::IniFormat);
-        for (const QString &k : current.allKeys())
-            composed.setValue(k, current.value(k));
-        composed.setValue(key, value);
-        composed.sync();
-        if (composed.status() != QSettings::NoError)
-            return WriteError::WriteFailed;
-    }
-    QFile text(draft);
-    if (!text.open(QIODevice::ReadOnly))
-        return WriteError::WriteFailed;
-    return FileReplace::replace(settingsPath(), text.readAll());
+    return ProgramSettings::store({ { key, value } });
 }
 
 /** For settings that only spare the user a step: a failure to keep one is logged, not shown. */

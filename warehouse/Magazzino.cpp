@@ -12,6 +12,7 @@
 #include "warehouse/DaSaldare.h"
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/Giacenza.h"
+#include "warehouse/LabelEntries.h"
 #include "warehouse/Sottoscorta.h"
 #include "warehouse/StampaMag.h"
 #include "warehouse/TrovaMagazzino.h"
@@ -349,6 +350,8 @@ void TfrmMagazzino::buildLayout()
     bar.setColor(QPalette::Window, QColor("#3030DD"));
     bar.setColor(QPalette::WindowText, Qt::white);
     panInfo->setPalette(bar);
+    // Labels and the code search: the card's context menu and F2, the panel having no free room.
+    LabelEntries::addToCardEditor(this);
     installStatusHints(this, panInfo);
 }
 

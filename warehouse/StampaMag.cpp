@@ -46,12 +46,6 @@ Texts textsFor(CardPrintWindow::Output output)
                            "video prima di stamparlo.") } };
 }
 
-QImage folderIcon()
-{
-    // Four times the icon's 82 × 68 so that it stays sharp on paper.
-    return Resources::image(QStringLiteral("card-folder"), QSize(328, 272));
-}
-
 // A radio button that answers a click anywhere on its row, not only on its mark and caption.
 class RowRadioButton : public QRadioButton
 {
@@ -135,12 +129,9 @@ void CardPrintWindow::optDueClick()
     m_memory->setText(QStringLiteral("senza"));
 }
 
-void CardPrintWindow::btnStampaClick()
+ProductCardValues CardPrintWindow::cardValues(const TSchedaProdotto &shown)
 {
-    // Empty boxes count as nothing in stock at no cost, and the editor shows it from now on.
-    m_editor->zeroEmptyNumbers();
     using F = TSchedaProdotto;
-    const TSchedaProdotto shown = m_editor->shownCard();
     ProductCardValues card;
     card.codice = shown[F::Codice];
     card.costo = shown[F::Costo];
@@ -159,6 +150,20 @@ void CardPrintWindow::btnStampaClick()
     card.note = shown[F::Note];
     card.prezzo = shown[F::Prezzo];
     card.pagato = shown[F::Pagato] == TSchedaProdotto::paidText(true);
+    return card;
+}
+
+QImage CardPrintWindow::folderIcon()
+{
+    // Four times the icon's 82 × 68 so that it stays sharp on paper.
+    return Resources::image(QStringLiteral("card-folder"), QSize(328, 272));
+}
+
+void CardPrintWindow::btnStampaClick()
+{
+    // Empty boxes count as nothing in stock at no cost, and the editor shows it from now on.
+    m_editor->zeroEmptyNumbers();
+    ProductCardValues card = cardValues(m_editor->shownCard());
     // Converts before anything else happens: a text that is not a number stops here, with nothing printed.
     if (const auto value = stockValue(card.costo, card.giacenza); !value) {
         Msg::errorReport(this, QString::fromUtf8(value.error().what()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/engine/ProductCardReport.h"
 #include "report/engine/ReportTemplate.h"
 #include "widgets/DialogWindow.h"
 
@@ -7,6 +8,7 @@ class PhotoBox;
 class QLabel;
 class QRadioButton;
 class TfrmMagazzino;
+struct TSchedaProdotto;
 
 /**
  * The print and preview windows of a product card. They are twins: both fill the card with or
@@ -31,6 +33,11 @@ public:
     void btnStampaClick();
     /** Closes the window; nothing is printed. */
     void btnAnnullaClick();
+
+    /** The values a card print fills from `card`, texts as they are (the photo is left to the caller). */
+    static ProductCardValues cardValues(const TSchedaProdotto &card);
+    /** The small folder picture of the card print's top left. */
+    static QImage folderIcon();
 
 protected:
     void formShow() override;

@@ -3,6 +3,7 @@
 #include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "warehouse/LabelEntries.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
 #include "warehouse/rules/CardFilter.h"
@@ -72,6 +73,7 @@ TfrmTrovaMagazzino::TfrmTrovaMagazzino(QWidget *owner, const QString &caption)
 
     m_results = new ResultPanel(this, panel, QStringLiteral("trova-banner"), true);
     m_results->setReportTitle(QStringLiteral("Riepilogo prodotti in magazzino"));
+    LabelEntries::addToResults(m_results);
     m_results->hide();
     connect(m_results, &ResultPanel::recordChosen, this, &TfrmTrovaMagazzino::lstRecordsDblClick);
     connect(m_results, &ResultPanel::closeRequested, this, &QDialog::reject);

@@ -2,6 +2,7 @@
 
 #include "storage/ArchiveResult.h"
 #include "storage/SchedaProdotto.h"
+#include "warehouse/LabelEntries.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/ResultList.h"
 #include "widgets/Controls.h"
@@ -25,6 +26,7 @@ WarehouseListWindow::WarehouseListWindow(QWidget *owner, const Kind &kind)
         kPanel.height());
     m_results = new ResultPanel(this, panel, kind.banner, false);
     m_results->setReportTitle(kind.reportTitle);
+    LabelEntries::addToResults(m_results);
     connect(m_results, &ResultPanel::recordChosen, this, &WarehouseListWindow::lstRecordsDblClick);
     connect(m_results, &ResultPanel::closeRequested, this, &QDialog::reject);
 }

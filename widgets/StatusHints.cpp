@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QStatusTipEvent>
 
 namespace {
 class HintFilter : public QObject
@@ -25,6 +26,13 @@ protected:
             // A window appearing under a still mouse gets an Enter: that is no move, the line keeps its text.
             m_stillAt = QCursor::pos();
             m_still = true;
+            return false;
+        }
+        if (event->type() == QEvent::StatusTip) {
+            // A context-menu entry under the mouse says what it does, as the controls do.
+            const QString tip = static_cast<QStatusTipEvent *>(event)->tip();
+            if (m_panInfo && !tip.isEmpty())
+                m_panInfo->setText(tip);
             return false;
         }
         if (event->type() != QEvent::MouseMove && event->type() != QEvent::Enter)

@@ -18,14 +18,18 @@
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
+#include "warehouse/CercaCodice.h"
 #include "warehouse/ImportaSchede.h"
+#include "warehouse/LabelEntries.h"
 #include "warehouse/Magazzino.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
 #include "widgets/OpenURL.h"
 #include "widgets/ProgressWindow.h"
+#include "widgets/WindowSet.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
@@ -487,6 +491,37 @@ void grabPriceLists()
     modal(QStringLiteral("40-guida-listino"), [page] { click(page, QStringLiteral("cmdGuida")); });
     click(page, QStringLiteral("cmdEsci"));
 }
+/** The label window over the warehouse editor, its copies by stock, and the code search. */
+void grabLabels()
+{
+    TfrmMagazzino *editor = WindowSet::instance<TfrmMagazzino>();
+    modal(QStringLiteral("E1-etichette"), [editor] { LabelEntries::labelsForRecords(editor, { 1, 2, 3, 4 }); });
+    modal(
+        QStringLiteral("E2-etichette-giacenza"),
+        [editor] {
+            LabelEntries::labelsForRecords(editor, { 1, 2, 3, 4 });
+        },
+        [](QWidget *m) {
+            if (auto *sheet = qobject_cast<QComboBox *>(child(m, QStringLiteral("cboFoglio"))))
+                sheet->setCurrentIndex(sheet->count() - 1);
+            click(m, QStringLiteral("optGiacenza"));
+            click(m, QStringLiteral("chkNegozio"));
+            setText(m, QStringLiteral("txtNegozio"), QStringLiteral("Bottega di esempio"));
+            shot(m, QStringLiteral("E2-etichette-giacenza"));
+            closeModal(m);
+            return false;
+        });
+    modal(
+        QStringLiteral("E3-cerca-codice"),
+        [editor] { TfrmCercaCodice::openFrom(editor, [](const TSchedaProdotto &, qint64) {}); },
+        [](QWidget *m) {
+            setText(m, QStringLiteral("txtCercaCodice"), QStringLiteral("NESSUNO"));
+            click(m, QStringLiteral("btnCerca"));
+            shot(m, QStringLiteral("E3-cerca-codice"));
+            closeModal(m);
+            return false;
+        });
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -523,6 +558,7 @@ int main(int argc, char **argv)
         grabStart();
         grabWarehouse();
         grabPriceLists();
+        grabLabels();
         std::printf("%d pictures in %s\n", g_count, qPrintable(g_out));
         Forms::destroyAll();
         QApplication::exit(0);

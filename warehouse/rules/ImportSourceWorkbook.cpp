@@ -395,6 +395,33 @@ private:
         return true;
     }
 
+    /**
+     * The text of the <v> the reader is on, up to its end: one piece of text straight from the parser,
+     * as a value nearly always is, without the copies a general reading of an element's text makes.
+     */
+    QString valueText()
+    {
+        QString text;
+        while (!m_xml.atEnd()) {
+            switch (m_xml.readNext()) {
+            case QXmlStreamReader::Characters:
+                if (text.isEmpty())
+                    text = m_xml.text().left(MaxCellChars).toString();
+                else
+                    text += m_xml.text().left(MaxCellChars - text.size());
+                break;
+            case QXmlStreamReader::StartElement:
+                m_xml.skipCurrentElement(); // nothing in a value has elements; their texts are not its own
+                break;
+            case QXmlStreamReader::EndElement:
+                return text;
+            default:
+                break;
+            }
+        }
+        return text;
+    }
+
     void failIfDamaged()
     {
         if (m_sheet && m_sheet->error().failed())
@@ -435,7 +462,7 @@ private:
                 if (!m_xml.isStartElement())
                     continue;
                 if (m_xml.name() == QLatin1String("v")) {
-                    value = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).left(MaxCellChars);
+                    value = valueText();
                 } else if (m_xml.name() == QLatin1String("is")) {
                     value = runText(m_xml);
                     inline_ = true;

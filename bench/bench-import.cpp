@@ -45,8 +45,9 @@ int measure(int rows, bool workbook)
     getrusage(RUSAGE_SELF, &usage);
     const double peakMb = usage.ru_maxrss / 1024.0;
     const double limit = rows <= 10000 ? 2.0 : 15.0;
+    // The workbook's time is judged over its five runs, by the parent.
     const bool ok = written.written && written.added == rows && checked.accepted == rows
-        && WarehouseArchive::count() == rows && writeS < limit && peakMb < 300;
+        && WarehouseArchive::count() == rows && (workbook || writeS < limit) && peakMb < 300;
     std::printf("import %6d rows%s: check %.2f s, write %.2f s (goal < %.0f s), peak memory %.1f MB (goal < 300) %s\n",
         rows, workbook ? " .xlsx" : "", checkS, writeS, limit, peakMb, ok ? "ok" : "OVER");
     std::printf("RESULT %lld\n", static_cast<long long>((checkS + writeS) * 1000)); // ms: no decimal point to misread

@@ -54,8 +54,9 @@ int measure(int rows, bool workbook)
     return ok ? 0 : 1;
 }
 
-// Runs one measure in a child process; the check + write seconds, or -1 when it failed.
-double child(int rows, bool workbook)
+// Runs one measure in a child process; the check + write seconds, or -1 when it gave none. A run past
+// its own goals still gives its time; `failed` counts it.
+double child(int rows, bool workbook, int *failed = nullptr)
 {
     QProcess p;
     QStringList arguments = { QStringLiteral("--rows"), QString::number(rows) };
@@ -71,7 +72,9 @@ double child(int rows, bool workbook)
             std::printf("%s\n", line.constData());
     }
     std::fflush(stdout);
-    return p.exitCode() == 0 ? seconds : -1;
+    if (failed && p.exitCode() != 0)
+        ++*failed;
+    return seconds;
 }
 
 double median(QList<double> values)
@@ -86,12 +89,13 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc >= 3 && QByteArray(argv[1]) == "--rows")
         return measure(QByteArray(argv[2]).toInt(), argc == 4 && QByteArray(argv[3]) == "--xlsx");
-    int failed = child(10000, false) < 0;
+    int failed = 0;
+    child(10000, false, &failed);
     QList<double> csv;
     QList<double> xlsx;
     for (int run = 0; run < 5; ++run) {
-        csv.append(child(100000, false));
-        xlsx.append(child(100000, true));
+        csv.append(child(100000, false, &failed));
+        xlsx.append(child(100000, true, &failed));
     }
     failed += csv.contains(-1) || xlsx.contains(-1);
     const double fastest = *std::min_element(xlsx.cbegin(), xlsx.cend());

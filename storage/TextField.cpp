@@ -48,9 +48,16 @@ QString oneLine(const QString &text)
         const char16_t u = c.unicode();
         return u < 0x20 || u == 0x7F || u == 0x85 || u == 0x2028 || u == 0x2029;
     };
+    // Nearly every text is one line already: it is shared as it is, with no copy.
+    qsizetype first = 0;
+    while (first < text.size() && !breaksTheLine(text.at(first)))
+        ++first;
+    if (first == text.size())
+        return text;
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    out += QStringView(text).left(first);
+    for (qsizetype i = first; i < text.size(); ++i) {
         if (!breaksTheLine(text.at(i))) {
             out += text.at(i);
             continue;

@@ -104,6 +104,10 @@ QString ImportError::text() const
             .arg(number(m_bound));
     case Reason::SheetDamaged:
         return QStringLiteral("Il foglio di lavoro \u00e8 danneggiato: %1.").arg(m_detail);
+    case Reason::DocumentTypeInSheet:
+        return QStringLiteral("La cartella di lavoro \u00e8 danneggiata o contraffatta: una sua parte contiene una "
+                              "dichiarazione di tipo di documento (DTD), che nessun foglio di calcolo scrive. Il file "
+                              "non viene letto: salvarlo di nuovo da Excel o da LibreOffice Calc.");
     case Reason::SpreadsheetDamaged:
         return QStringLiteral("Il foglio di calcolo \u00e8 danneggiato: il suo contenuto si interrompe o non \u00e8 "
                               "leggibile. Aprirlo con il programma di calcolo e salvarlo di nuovo, oppure usare una "
@@ -174,6 +178,13 @@ QString ImportError::text() const
         return inRow(QStringLiteral("%1 non numerico: %2").arg(fieldWord(m_field), ImportRules::quoted(m_detail)));
     case Reason::NumberTooLarge:
         return inRow(QStringLiteral("%1 troppo grande: %2").arg(fieldWord(m_field), ImportRules::quoted(m_detail)));
+    case Reason::UnclosedQuote:
+        return inRow(QStringLiteral("virgolette aperte e mai chiuse, riga non letta (le righe seguenti sono "
+                                    "state lette)"));
+    case Reason::MissingSharedText:
+        return inRow(QStringLiteral("la cella %1 rimanda a un testo che la cartella di lavoro non contiene, riga "
+                                    "non letta")
+                         .arg(m_detail));
     case Reason::TooManyDigits:
         return inRow(QStringLiteral("%1 oltre %2 cifre: %3")
                          .arg(fieldWord(m_field))

@@ -24,6 +24,7 @@ public:
         TooManySharedStrings, ///< more shared texts than bound()
         SharedTextTooLong, ///< shared texts longer than bound() characters in all
         SheetDamaged, ///< the sheet's XML is broken; detail() says where
+        DocumentTypeInSheet, ///< a part of the workbook declares a document type (a DTD), which no workbook has
         SpreadsheetDamaged, ///< an OpenDocument spreadsheet whose content breaks off or cannot be read
         OldWorkbookDamaged, ///< an Excel 97-2003 workbook the library cannot read
         OldWorkbookTooLarge, ///< an Excel 97-2003 workbook larger than bound() bytes
@@ -54,7 +55,10 @@ public:
         MissingField, ///< a required field is empty
         NotANumber, ///< a money or quantity cell that reads as no number
         NumberTooLarge, ///< a money cell too wide for its field
-        TooManyDigits ///< a quantity with more than bound() digits
+        TooManyDigits, ///< a quantity with more than bound() digits
+        // A row that could not be read at all (Reader::rowError), its row given by inRow().
+        UnclosedQuote, ///< a quoted text opened in the row and never closed
+        MissingSharedText ///< a cell (detail(): its reference and value) points at no shared text
     };
 
     ImportError() = default;

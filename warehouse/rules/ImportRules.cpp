@@ -221,7 +221,15 @@ std::optional<double> readNumber(const QString &input)
     return parseDecimal(text);
 }
 
-Checked checkRow(const QStringList &cells, const Mapping &mapping)
+std::optional<F> firstUnmappedRequired(const Mapping &mapping)
+{
+    for (const auto &required : kRequired)
+        if (mapping[required.field] == NoColumn)
+            return required.field;
+    return std::nullopt;
+}
+
+Checked checkRow(const QStringList &cells, const Mapping &mapping, bool unmappedKept)
 {
     Checked result;
     bool any = false;
@@ -239,10 +247,12 @@ Checked checkRow(const QStringList &cells, const Mapping &mapping)
         return result;
     };
     for (const auto &required : kRequired)
-        if (result.card[required.field].isEmpty())
+        if (result.card[required.field].isEmpty() && !(unmappedKept && mapping[required.field] == NoColumn))
             return refuse(ImportError::forCell(ImportError::Reason::MissingField, required.field));
 
     for (F money : { F::Costo, F::Prezzo }) {
+        if (unmappedKept && mapping[money] == NoColumn)
+            continue;
         const auto value = readNumber(result.card[money]);
         if (!value)
             return refuse(ImportError::forCell(ImportError::Reason::NotANumber, money, result.card[money]));

@@ -58,8 +58,15 @@ struct Checked
     int replaced = 0;
 };
 
-/** Applies the card's rules to a row through the mapping. A row with no mapped text is Empty. */
-Checked checkRow(const QStringList &cells, const Mapping &mapping);
+/**
+ * Applies the card's rules to a row through the mapping. A row with no mapped text is Empty. With
+ * `unmappedKept` (a row that updates a card) a required field the mapping gives no column is not asked
+ * for: the card keeps its own; a required column left empty in the row is still refused.
+ */
+Checked checkRow(const QStringList &cells, const Mapping &mapping, bool unmappedKept = false);
+
+/** The first required field, in the card's order, that the mapping gives no column; nothing when all have one. */
+std::optional<TSchedaProdotto::Field> firstUnmappedRequired(const Mapping &mapping);
 
 /** Reads a money or quantity text as the card would, also from 1.234,50, 12.50 and "€ 12,50". */
 std::optional<double> readNumber(const QString &text);

@@ -26,12 +26,36 @@ template <typename Line> void addLine(QList<Line> &lines, const Line &line)
         lines.append(line);
 }
 
+QString codeKey(const QString &code)
+{
+    return trimText(code).toUpper();
+}
+
+/** Cards by code (the first card with each), for an import that updates cards with the same code. */
+using CardsByCode = QHash<QString, qint64>;
+
+template <typename ForEachRaw> CardsByCode cardsByCode(ForEachRaw forEachRaw)
+{
+    CardsByCode numbers;
+    const auto &code = TSchedaProdotto::info(F::Codice);
+    forEachRaw([&](qint64 n, const char *record) {
+        const QString key = codeKey(readTextField(record + code.offset, code.width));
+        if (!key.isEmpty() && !numbers.contains(key))
+            numbers.insert(key, n);
+        return true;
+    });
+    return numbers;
+}
+
 /**
- * Reads every row and checks it; `accept(card, row)` gets each accepted card. Returns false when the
- * file could not be read to its end (the reason in report.failure).
+ * Reads every row and checks it; `accept(card, update)` gets each accepted card, `update` when it
+ * rewrites the card numbered so in `known`, and returns the card's number. With `known` (an import
+ * that updates by code) a row whose code is known needs only the fields the file has; a row that adds a
+ * card needs every required field, so a file lacking a required column adds no card. Returns false
+ * when the file could not be read to its end (the reason in report.failure).
  */
-bool scan(const Options &options, Report &report, const Progress &progress,
-    const std::function<void(const TSchedaProdotto &, qint64)> &accept)
+bool scan(const Options &options, Report &report, const Progress &progress, CardsByCode *known,
+    const std::function<qint64(const TSchedaProdotto &, qint64 update)> &accept)
 {
     ImportError error;
     const auto reader = ImportSource::open(options.path, options.format, &error);
@@ -39,24 +63,42 @@ bool scan(const Options &options, Report &report, const Progress &progress,
         report.failure = error;
         return false;
     }
+    const std::optional<F> unmapped = ImportRules::firstUnmappedRequired(options.mapping);
+    auto refuse = [&](const ImportError &why, qint64 index) {
+        ++report.rows;
+        ++report.refused;
+        addLine(report.refusals, why.inRow(rowNumber(index)));
+    };
     QStringList cells;
     for (qint64 index = 0; reader->next(cells); ++index) {
         if (progress && index % 1000 == 0 && !progress(reader->position(), reader->size())) {
             report.failure = ImportError::Reason::Cancelled;
             return false;
         }
+        if (const ImportError damaged = reader->rowError(); damaged.failed()) {
+            refuse(damaged, index);
+            continue;
+        }
         if (options.headerRow && index <= options.headerIndex)
             continue;
-        const ImportRules::Checked checked = ImportRules::checkRow(cells, options.mapping);
+        const ImportRules::Checked checked = ImportRules::checkRow(cells, options.mapping, known != nullptr);
         switch (checked.verdict) {
         case ImportRules::Checked::Verdict::Empty:
             continue;
         case ImportRules::Checked::Verdict::Refused:
-            ++report.rows;
-            ++report.refused;
-            addLine(report.refusals, checked.reason.inRow(rowNumber(index)));
+            refuse(checked.reason, index);
             continue;
-        case ImportRules::Checked::Verdict::Accepted:
+        case ImportRules::Checked::Verdict::Accepted: {
+            QString key;
+            qint64 update = 0;
+            if (known) {
+                key = codeKey(checked.card[F::Codice]);
+                update = known->value(key);
+                if (update == 0 && unmapped) {
+                    refuse(ImportError::forCell(ImportError::Reason::MissingField, *unmapped), index);
+                    continue;
+                }
+            }
             ++report.rows;
             ++report.accepted;
             report.replaced += checked.replaced;
@@ -64,8 +106,11 @@ bool scan(const Options &options, Report &report, const Progress &progress,
                 ++report.noted;
                 addLine(report.notes, ImportError::rowLine(rowNumber(index), checked.notes.join(QStringLiteral("; "))));
             }
-            accept(checked.card, index);
+            const qint64 n = accept(checked.card, update);
+            if (known && update == 0)
+                known->insert(key, n);
             break;
+        }
         }
     }
     if (reader->error().failed()) {
@@ -90,11 +135,6 @@ QHash<QString, QString> picturesByCode(const QString &folder)
     }
     return found;
 }
-
-QString codeKey(const QString &code)
-{
-    return trimText(code).toUpper();
-}
 } // namespace
 
 QString backupPath()
@@ -105,7 +145,18 @@ QString backupPath()
 Report check(const Options &options, const Progress &progress)
 {
     Report report;
-    scan(options, report, progress, [](const TSchedaProdotto &, qint64) {});
+    CardsByCode known;
+    if (options.updateByCode) {
+        try {
+            // Counted as at the write, when the archive is read again under its lock.
+            known = cardsByCode([](const auto &visit) { WarehouseArchive::forEachRaw(visit); });
+        } catch (const ArchiveError &) {
+            // No archive to read yet: every row adds a card.
+        }
+    }
+    qint64 added = 0;
+    scan(options, report, progress, options.updateByCode ? &known : nullptr,
+        [&](const TSchedaProdotto &, qint64 update) { return update != 0 ? update : -++added; });
     return report;
 }
 
@@ -120,19 +171,10 @@ Report write(const Options &options, const Progress &progress)
     std::vector<Done> done;
     try {
         WarehouseArchive::inOnePass(backupPath(), [&](WarehouseArchive::Batch &batch) {
-            QHash<QString, qint64> numbers; // code -> card, the first card with it
-            if (options.updateByCode) {
-                const auto &code = TSchedaProdotto::info(F::Codice);
-                batch.forEachRaw([&](qint64 n, const char *record) {
-                    const QString key = codeKey(readTextField(record + code.offset, code.width));
-                    if (!key.isEmpty() && !numbers.contains(key))
-                        numbers.insert(key, n);
-                    return true;
-                });
-            }
-            const bool read = scan(options, report, progress, [&](const TSchedaProdotto &checked, qint64) {
-                const QString key = codeKey(checked[F::Codice]);
-                qint64 n = options.updateByCode ? numbers.value(key) : 0;
+            CardsByCode numbers; // code -> card, the first card with it
+            if (options.updateByCode)
+                numbers = cardsByCode([&](const auto &visit) { batch.forEachRaw(visit); });
+            const auto write = [&](const TSchedaProdotto &checked, qint64 n) {
                 if (n > 0) {
                     // Fields the file does not have keep what the card holds.
                     TSchedaProdotto card = batch.read(n);
@@ -144,12 +186,12 @@ Report write(const Options &options, const Progress &progress)
                 } else {
                     n = batch.append(checked);
                     ++report.added;
-                    if (options.updateByCode)
-                        numbers.insert(key, n);
                 }
                 if (!options.photoFolder.isEmpty())
                     done.push_back({ n, checked[F::Codice] });
-            });
+                return n;
+            };
+            const bool read = scan(options, report, progress, options.updateByCode ? &numbers : nullptr, write);
             if (!read)
                 throw ReadFailure { report.failure };
             if (report.added + report.updated > 0)

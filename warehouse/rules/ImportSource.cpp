@@ -33,6 +33,7 @@ void setLimits(const Limits &bounds)
 
 bool Reader::next(QStringList &cells)
 {
+    m_rowError = ImportError();
     if (m_error.failed() || !read(cells))
         return false;
     if (++m_rows > limits().rows) {

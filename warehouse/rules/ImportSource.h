@@ -70,10 +70,16 @@ public:
     virtual qint64 position() const = 0;
     virtual qint64 size() const = 0;
     ImportError error() const { return m_error; }
+    /**
+     * Why the row next() just gave could not be read, its cells left empty (a quote never closed, a cell
+     * pointing at a text that is not there); none for a row read whole. The rows after it are read.
+     */
+    ImportError rowError() const { return m_rowError; }
 
 protected:
     virtual bool read(QStringList &cells) = 0;
     ImportError m_error;
+    ImportError m_rowError;
 
 private:
     qint64 m_rows = 0;

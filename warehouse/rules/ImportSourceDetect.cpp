@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 // Telling what a file is and how to read it, from its first bytes.
 namespace ImportSource {
 namespace {
@@ -12,17 +14,41 @@ constexpr qint64 SampleBytes = 64 * 1024;
 
 const QChar kSeparators[] = { QLatin1Char(';'), QLatin1Char('\t'), QLatin1Char(','), QLatin1Char('|') };
 
-// The separator that splits the sample's lines into the same number of cells most often.
+// Whether most of the sample's commas stand between two digits, as decimal commas do.
+bool commasAreDecimal(const QString &sample)
+{
+    int commas = 0;
+    int decimal = 0;
+    for (qsizetype i = 0; i < sample.size(); ++i) {
+        if (sample.at(i) != QLatin1Char(','))
+            continue;
+        ++commas;
+        if (i > 0 && i + 1 < sample.size() && sample.at(i - 1).isDigit() && sample.at(i + 1).isDigit())
+            ++decimal;
+    }
+    return commas > 0 && decimal * 2 >= commas;
+}
+
+/**
+ * The separator that splits the sample's lines into the same number of cells most often. A file whose
+ * commas are decimal commas and whose lines (nine in ten) hold another separator is read with that one, even
+ * when its rows leave out different numbers of cells at their end.
+ */
 QChar guessSeparator(const QString &sample)
 {
     QChar best = QLatin1Char(';');
     int bestScore = 0;
     int bestCells = 0;
+    int allLines = 0;
+    QHash<QChar, int> present; // separator -> lines holding it
+    const bool decimalCommas = commasAreDecimal(sample);
     for (const QChar separator : kSeparators) {
         QHash<int, int> lines; // cells in a line -> lines with that many
         int count = 0;
         bool quoted = false;
         int lineCount = 0;
+        int nonEmpty = 0;
+        bool any = false;
         for (const QChar c : sample) {
             if (c == QLatin1Char('"'))
                 quoted = !quoted;
@@ -31,13 +57,32 @@ QChar guessSeparator(const QString &sample)
             else if (!quoted && c == QLatin1Char('\n')) {
                 if (count > 0)
                     ++lines[count];
+                nonEmpty += any ? 1 : 0;
                 count = 0;
+                any = false;
                 if (++lineCount == 50)
                     break;
+                continue;
             }
+            if (!c.isSpace())
+                any = true;
         }
         if (count > 0)
             ++lines[count];
+        nonEmpty += any ? 1 : 0;
+        allLines = std::max(allLines, nonEmpty);
+        int holding = 0;
+        for (auto it = lines.cbegin(); it != lines.cend(); ++it)
+            holding += it.value();
+        present.insert(separator, holding);
+        if (separator == QLatin1Char(',') && decimalCommas && allLines > 0) {
+            bool otherOnEveryLine = false;
+            for (const QChar other : kSeparators)
+                if (other != separator && present.value(other) * 10 >= allLines * 9)
+                    otherOnEveryLine = true;
+            if (otherOnEveryLine)
+                continue;
+        }
         for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
             if (it.value() > bestScore || (it.value() == bestScore && it.key() > bestCells)) {
                 best = separator;

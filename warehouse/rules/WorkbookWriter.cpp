@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 
 #ifdef VETRINOVA_XLSX
 #include <xlsxwriter.h>
@@ -74,19 +75,56 @@ QDate programDate(const QString &text)
     return day.isValid() && day.year() >= 1900 ? day : QDate();
 }
 
-/** The photo as a small JPEG, or nothing for a missing or unreadable one. */
+/**
+ * The photo as a small JPEG, or nothing for a missing or unreadable one. A palette or grey picture is
+ * turned into colour first, on white where it is transparent, so it keeps the colours the card shows.
+ */
 QByteArray thumbnail(const QImage &photo)
 {
     if (photo.isNull())
         return {};
-    const QImage small = photo.scaled(
+    QImage colour(photo.size(), QImage::Format_RGB32);
+    colour.fill(Qt::white);
+    {
+        QPainter painter(&colour);
+        painter.drawImage(0, 0, photo);
+    }
+    const QImage small = colour.scaled(
         WorkbookWriter::ThumbnailWidth, WorkbookWriter::ThumbnailHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!small.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPG", 85))
+    if (!small.save(&buffer, "JPG", 85))
         return {};
     return bytes;
+}
+
+bool isHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+/**
+ * A text as the workbook stores it, in UTF-8: a spreadsheet reads _xHHHH_ as the character HHHH, so a
+ * text that holds those letters keeps them with its "_" written _x005F_; control characters, which XML
+ * cannot hold, are written _xHHHH_ too (tab and line breaks stay as they are).
+ */
+QByteArray workbookText(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8.at(i);
+        if (c == '_' && i + 6 < utf8.size() && utf8.at(i + 1) == 'x' && isHex(utf8.at(i + 2)) && isHex(utf8.at(i + 3))
+            && isHex(utf8.at(i + 4)) && isHex(utf8.at(i + 5)) && utf8.at(i + 6) == '_')
+            out += "_x005F_";
+        else if ((uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
+            out += QByteArray("_x00") + QByteArray::number(uchar(c), 16).rightJustified(2, '0').toUpper() + '_';
+        else
+            out += c;
+    }
+    return out;
 }
 
 bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QStringList &headers,
@@ -117,10 +155,19 @@ bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QString
     worksheet_autofilter(
         ws, 0, 0, lxw_row_t(std::max<qsizetype>(sheet.rowCount(), 1)), first + WarehouseSheet::ColumnCount - 1);
 
+    // The pictures' anchors are worked out when the workbook is closed, when the rows written are gone
+    // from memory: the rows' default height is the photo rows' own, so each picture is placed in its
+    // own row at its own size. The header row keeps about the usual height (the library writes no
+    // height equal to its own default, 15 points).
+    const double photoRowPoints = (WorkbookWriter::ThumbnailHeight + 6) * 0.75;
+    if (photo) {
+        worksheet_set_default_row(ws, photoRowPoints, LXW_FALSE);
+        worksheet_set_row(ws, 0, 15.75, nullptr);
+    }
     if (photo && worksheet_write_string(ws, 0, 0, "Foto", header) != LXW_NO_ERROR)
         return false;
     for (int c = 0; c < WarehouseSheet::ColumnCount; ++c) {
-        if (worksheet_write_string(ws, 0, first + lxw_col_t(c), headers.value(c).toUtf8().constData(), header)
+        if (worksheet_write_string(ws, 0, first + lxw_col_t(c), workbookText(headers.value(c)).constData(), header)
             != LXW_NO_ERROR)
             return false;
     }
@@ -133,7 +180,7 @@ bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QString
         const lxw_row_t row = lxw_row_t(r + 1);
         if (photo) {
             // Points: the thumbnail's height in pixels at 96 dpi, plus a small margin.
-            worksheet_set_row(ws, row, (WorkbookWriter::ThumbnailHeight + 6) * 0.75, nullptr);
+            worksheet_set_row(ws, row, photoRowPoints, nullptr);
             const QByteArray jpeg = r < sheet.filledCount() ? thumbnail(photo(r)) : QByteArray();
             if (!jpeg.isEmpty()) {
                 lxw_image_options where = {};
@@ -162,7 +209,7 @@ bool fillWorkbook(lxw_workbook *book, const WarehouseSheet &sheet, const QString
                 result = worksheet_write_datetime(ws, row, col, &when, date);
             } else {
                 // Always a string, never a formula: "=1+1" or "007" arrive as typed.
-                result = worksheet_write_string(ws, row, col, value.toUtf8().constData(), text);
+                result = worksheet_write_string(ws, row, col, workbookText(value).constData(), text);
             }
             if (result != LXW_NO_ERROR)
                 return false;

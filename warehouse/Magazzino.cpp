@@ -595,7 +595,9 @@ void TfrmMagazzino::btnSalvaClick()
         recording.cancel();
     else if (journal == Movements::Problem::None)
         journal = recording.confirm();
-    m_stockSteps.clear();
+    // A card not written keeps its steps, so a second Salva records them as carico and scarico still.
+    if (saved || written > 0)
+        m_stockSteps.clear();
     if (!saved) {
         // Only the close failed: the card is in the archive, and showing its number makes the next
         // Salva rewrite it instead of adding it a second time.

@@ -176,8 +176,9 @@ private slots:
         fault.wholeName = true;
         Os::Faults::arm(fault);
         click(m, QStringLiteral("btnSalva"));
+        const bool fired = Os::Faults::fired();
         Os::Faults::disarm();
-        QVERIFY(Os::Faults::fired() || WarehouseArchive::count() == 0);
+        QVERIFY(fired);
         QCOMPARE(WarehouseArchive::count(), qint64(0));
         QVERIFY(Movements::history(1).rows.empty());
         QVERIFY(Movements::period(QDate(2000, 1, 1), QDate(2100, 1, 1)).rows.empty());

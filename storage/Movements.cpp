@@ -218,8 +218,19 @@ QDateTime timeOf(const char *text)
             v = v * 10 + (text[i] - '0');
         return v;
     };
-    return QDateTime(
-        QDate(digits(0, 4), digits(5, 2), digits(8, 2)), QTime(digits(11, 2), digits(14, 2), digits(17, 2)));
+    const QDate day(digits(0, 4), digits(5, 2), digits(8, 2));
+    const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+    // A local time costs the system's time-zone rules each: the offset of the hour is kept instead,
+    // and rows come in time order, so it is worked out about once per hour of movements.
+    thread_local QDate lastDay;
+    thread_local int lastHour = -1;
+    thread_local int offset = 0;
+    if (day != lastDay || time.hour() != lastHour) {
+        lastDay = day;
+        lastHour = time.hour();
+        offset = QDateTime(day, QTime(time.hour(), 0)).offsetFromUtc();
+    }
+    return QDateTime(day, time, Qt::OffsetFromUTC, offset);
 }
 
 Movement movementOf(const Statement &s)

@@ -577,7 +577,12 @@ void TfrmMagazzino::btnSalvaClick()
     {
         const ArchiveResult<WarehouseArchive::Chosen> before = archiveResult(
             [&] { return WarehouseArchive::readChosen([n](qint64 count) { return n > 0 && n <= count ? n : 0; }); });
-        if (before) {
+        // An archive that cannot even be read now will not take the card: nothing is written.
+        if (!before) {
+            Msg::archiveError(this, before.error());
+            return;
+        }
+        {
             const double stored
                 = n > 0 && before->number == n ? parseDecimal(before->card[F::Giacenza]).value_or(0.0) : 0.0;
             const qint64 cardNumber = appending ? before->count + 1 : n;

@@ -3,8 +3,10 @@
 #include "app/Calendario.h"
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
+#include "storage/ArchiveResult.h"
 #include "storage/Clock.h"
 #include "storage/FieldRules.h"
+#include "storage/SchedaProdotto.h"
 #include "warehouse/rules/MovementRules.h"
 #include "warehouse/rules/TableWorkbook.h"
 #include "warehouse/rules/WorkbookWriter.h"
@@ -20,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -408,10 +411,14 @@ void TfrmMovimenti::cmdMostraClick()
                         return number(m.cost);
                     }
                 });
-            m_totals->reset({ { QStringLiteral("Scheda"), 7 }, { QStringLiteral("Codice"), 12 },
-                                { QStringLiteral("Nome"), 30 }, { QStringLiteral("Entrate"), 10 },
-                                { QStringLiteral("Uscite"), 10 }, { QStringLiteral("Movimenti"), 10 } },
-                qsizetype(totals->size()), [totals](qsizetype r, int c) -> QVariant {
+            // A card a restore of an older copy took away keeps its movements here, marked.
+            const ArchiveResult<qint64> count = archiveResult([] { return WarehouseArchive::count(); });
+            const qint64 cards = count ? *count : std::numeric_limits<qint64>::max();
+            m_totals->reset(
+                { { QStringLiteral("Scheda"), 7 }, { QStringLiteral("Codice"), 12 }, { QStringLiteral("Nome"), 30 },
+                    { QStringLiteral("Entrate"), 10 }, { QStringLiteral("Uscite"), 10 },
+                    { QStringLiteral("Movimenti"), 10 }, { QStringLiteral("Note"), 26 } },
+                qsizetype(totals->size()), [totals, cards](qsizetype r, int c) -> QVariant {
                     const MovementRules::ProductTotals &t = (*totals)[size_t(r)];
                     switch (c) {
                     case 0:
@@ -424,8 +431,10 @@ void TfrmMovimenti::cmdMostraClick()
                         return number(t.in);
                     case 4:
                         return number(t.out);
-                    default:
+                    case 5:
                         return number(double(t.movements));
+                    default:
+                        return t.card > cards ? QStringLiteral("scheda non pi\u00f9 in archivio") : QString();
                     }
                 });
             double in = 0;

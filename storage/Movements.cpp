@@ -220,17 +220,17 @@ QDateTime timeOf(const char *text)
     };
     const QDate day(digits(0, 4), digits(5, 2), digits(8, 2));
     const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
-    // A local time costs the system's time-zone rules each: the offset of the hour is kept instead,
-    // and rows come in time order, so it is worked out about once per hour of movements.
+    // A local time asks the system's time-zone rules (a look at the disk) each time: rows come in time
+    // order, so the day's offset is worked out once, unless the clocks change that day.
     thread_local QDate lastDay;
-    thread_local int lastHour = -1;
     thread_local int offset = 0;
-    if (day != lastDay || time.hour() != lastHour) {
+    thread_local bool steady = false;
+    if (day != lastDay) {
         lastDay = day;
-        lastHour = time.hour();
-        offset = QDateTime(day, QTime(time.hour(), 0)).offsetFromUtc();
+        offset = QDateTime(day, QTime(0, 0)).offsetFromUtc();
+        steady = offset == QDateTime(day, QTime(23, 59, 59)).offsetFromUtc();
     }
-    return QDateTime(day, time, Qt::OffsetFromUTC, offset);
+    return steady ? QDateTime(day, time, Qt::OffsetFromUTC, offset) : QDateTime(day, time);
 }
 
 Movement movementOf(const Statement &s)

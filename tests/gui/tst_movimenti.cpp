@@ -5,7 +5,7 @@
 #include "storage/Movements.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/platform/Faults.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/Movimenti.h"
 

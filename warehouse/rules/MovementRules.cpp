@@ -5,7 +5,8 @@
 
 #include <QLocale>
 
-#include <map>
+#include <algorithm>
+#include <unordered_map>
 
 using F = TSchedaProdotto::Field;
 
@@ -68,19 +69,19 @@ QString notRecordedText(Movements::Problem problem)
 
 std::vector<ProductTotals> totalsByProduct(const std::vector<Movements::Movement> &rows)
 {
-    std::map<qint64, ProductTotals> byCard;
+    std::unordered_map<qint64, size_t> index;
+    std::vector<ProductTotals> out;
     for (const Movements::Movement &m : rows) {
-        ProductTotals &t = byCard[m.card];
-        t.card = m.card;
+        auto [at, added] = index.try_emplace(m.card, out.size());
+        if (added)
+            out.emplace_back().card = m.card;
+        ProductTotals &t = out[at->second];
         t.code = m.code;
         t.name = m.name;
         (m.change > 0 ? t.in : t.out) += std::abs(m.change);
         ++t.movements;
     }
-    std::vector<ProductTotals> out;
-    out.reserve(byCard.size());
-    for (auto &[card, totals] : byCard)
-        out.push_back(std::move(totals));
+    std::sort(out.begin(), out.end(), [](const ProductTotals &a, const ProductTotals &b) { return a.card < b.card; });
     return out;
 }
 

@@ -108,9 +108,7 @@ public:
         sqlite3_busy_timeout(m_db, 5000);
         sqlite3_extended_result_codes(m_db, 0);
         // FULL: a confirmed movement is on the disk before the window says the card was saved.
-        // Pages read through a memory map: a year's report reads tens of thousands of them.
-        return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") && exec("PRAGMA mmap_size=1073741824")
-            && exec("PRAGMA cache_size=-32768")
+        return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL")
             && exec("CREATE TABLE IF NOT EXISTS movimenti("
                     "id INTEGER PRIMARY KEY, quando TEXT NOT NULL, scheda INTEGER NOT NULL, codice TEXT, "
                     "nome TEXT, tipologia TEXT, ditta TEXT, prima REAL, variazione REAL, dopo REAL, "
@@ -122,6 +120,9 @@ public:
             && exec("CREATE INDEX IF NOT EXISTS movimenti_quando ON movimenti(quando)")
             && exec("CREATE INDEX IF NOT EXISTS movimenti_sospesi ON movimenti(gruppo) WHERE confermato = 0");
     }
+
+    /** Pages read through a memory map: a year's report or an inventory reads tens of thousands of them. */
+    void forLongReads() { (void)(exec("PRAGMA mmap_size=1073741824") && exec("PRAGMA cache_size=-32768")); }
 
     bool exec(const char *sql)
     {
@@ -510,6 +511,7 @@ Rows period(QDate from, QDate to, const QString &category, const QString &suppli
     Db db;
     if (!openToRead(db, &out.problem))
         return out;
+    db.forLongReads();
     QByteArray sql = QByteArray(SelectColumns) + "WHERE quando >= ?1 AND quando < ?2 AND confermato = 1 ";
     if (!category.isEmpty())
         sql += "AND tipologia = ?3 COLLATE NOCASE ";
@@ -565,6 +567,7 @@ Inventory stockAt(QDate day, const Progress &progress)
     const qint64 cardCount = qint64(out.cards.size());
     Db db;
     if (openToRead(db, &out.problem)) {
+        db.forLongReads();
         Statement s(db,
             "SELECT scheda, quando, variazione, costo FROM movimenti INDEXED BY movimenti_scheda "
             "WHERE confermato = 1 ORDER BY scheda, quando, id");

@@ -279,12 +279,15 @@ void TfrmMovimenti::buildLayout()
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
     lblTotale->setGeometry(16, 532, 868, 22);
     lblTotale->setFont(QFont(QStringLiteral("Verdana"), 10, QFont::Bold));
-    lblTotale->setPalette(white);
+    // The bottom of the window's gradient is light: its texts are dark.
+    QPalette dark = lblTotale->palette();
+    dark.setColor(QPalette::WindowText, QColor("#1F3F66"));
+    lblTotale->setPalette(dark);
     lblStato = new QLabel(this);
     lblStato->setObjectName(QStringLiteral("lblStato"));
     lblStato->setGeometry(16, 556, 470, 36);
     lblStato->setWordWrap(true);
-    lblStato->setPalette(white);
+    lblStato->setPalette(dark);
 
     cmdRicrea
         = button(this, QStringLiteral("cmdRicrea"), QStringLiteral("Ricrea registro vuoto"), QRect(490, 560, 160, 30));
@@ -489,10 +492,10 @@ void TfrmMovimenti::cmdMostraClick()
         }
     }
     for (int c = 0; c < m_rows->columnCount(); ++c)
-        grdMovimenti->setColumnWidth(c, std::min(260, 9 * m_rows->columns()[size_t(c)].width + 12));
+        grdMovimenti->setColumnWidth(c, std::min(220, 7 * m_rows->columns()[size_t(c)].width + 12));
     if (grdTotali)
         for (int c = 0; c < m_totals->columnCount(); ++c)
-            grdTotali->setColumnWidth(c, std::min(260, 9 * m_totals->columns()[size_t(c)].width + 12));
+            grdTotali->setColumnWidth(c, std::min(220, 7 * m_totals->columns()[size_t(c)].width + 12));
     showProblem(problem);
 }
 

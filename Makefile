@@ -64,7 +64,7 @@ BENCH_ARGS ?=
 bench:
 	@scripts/install-deps libbenchmark-dev libsqlite3-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import bench-jobs bench-listprint bench-labels
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import bench-jobs bench-listprint bench-labels bench-movements
 	@for n in 1000 10000 100000; do \
 	  dir=$(BENCH_DATA)/cards-$$n; \
 	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
@@ -89,3 +89,4 @@ bench:
 	@$(BUILD)/bench/bench-jobs $(BENCH_DATA)
 	@scripts/bench-listprint $(BUILD) $(JOBS)
 	@$(BUILD)/bench/bench-labels
+	@$(BUILD)/bench/bench-movements

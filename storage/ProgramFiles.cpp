@@ -27,7 +27,7 @@ bool isFileName(const QString &name)
 const QStringList &fixedNames()
 {
     static const QStringList names = { QStringLiteral("Magazzino.pro"), QStringLiteral("unins000.dll"),
-        QStringLiteral("Magazzino.xls"), QStringLiteral("Magazzino.xlsx") };
+        QStringLiteral("Magazzino.xls"), QStringLiteral("Magazzino.xlsx"), QStringLiteral("Movimenti.db") };
     return names;
 }
 

@@ -3,6 +3,7 @@
 #include "storage/Clock.h"
 #include "storage/DiskSync.h"
 #include "storage/Journal.h"
+#include "storage/Movements.h"
 #include "storage/ProgramFolder.h"
 #include "storage/platform/Os.h"
 
@@ -44,6 +45,10 @@ QStringList topLevelItems()
     for (const QFileInfo &info : infos) {
         const QString name = info.fileName();
         if (name == PhotoFolder || name == AttachmentFolder || (!info.isDir() && isProgramFile(name)))
+            out << name;
+        // The movements' log belongs to the journal it goes aside with: left here, SQLite would
+        // replay it over the copy's journal.
+        else if (!info.isDir() && Movements::companions().contains(name))
             out << name;
     }
     return out;

@@ -3,6 +3,7 @@
 #include "storage/ArchiveFile.h"
 #include "storage/Clock.h"
 #include "storage/FileReplace.h"
+#include "storage/Movements.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -221,6 +222,8 @@ QStringList programFiles()
 Problem create(const QString &zipPath, const Progress &progress)
 {
     const QString root = programFolder();
+    // The movements still in SQLite's log go into Movimenti.db first, so the copy holds them all.
+    Movements::checkpoint();
     const QStringList files = programFiles();
     qint64 total = 0;
     for (const QString &f : files)

@@ -4,6 +4,8 @@
 #include "app/Guida.h"
 #include "app/Zoom.h"
 #include "storage/ArchiveResult.h"
+#include "storage/FieldRules.h"
+#include "storage/Movements.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
@@ -13,10 +15,12 @@
 #include "warehouse/ExpMagazzino.h"
 #include "warehouse/Giacenza.h"
 #include "warehouse/LabelEntries.h"
+#include "warehouse/Movimenti.h"
 #include "warehouse/Sottoscorta.h"
 #include "warehouse/StampaMag.h"
 #include "warehouse/TrovaMagazzino.h"
 #include "warehouse/WebCam.h"
+#include "warehouse/rules/MovementRules.h"
 #include "widgets/BoxBehaviour.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/HighlightRect.h"
@@ -31,6 +35,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 using F = TSchedaProdotto::Field;
@@ -244,6 +249,14 @@ void TfrmMagazzino::buildLayout()
     btnSottrai->setGeometry(560, 224, 26, 26);
     for (QPushButton *b : { btnAggiungi, btnSottrai })
         b->setFont(stockFont);
+    // The journal of movements: a small button beside the stock, and the card's context menu.
+    auto *btnMovimenti = new QPushButton(QStringLiteral("..."), p);
+    btnMovimenti->setObjectName(QStringLiteral("btnMovimenti"));
+    btnMovimenti->setGeometry(592, 224, 30, 26);
+    btnMovimenti->setAccessibleName(QStringLiteral("Movimenti"));
+    setHint(
+        btnMovimenti, QStringLiteral("Movimenti di magazzino: della scheda, di un periodo, inventario a una data."));
+    connect(btnMovimenti, &QPushButton::clicked, this, &TfrmMagazzino::btnMovimentiClick);
     setHint(btnAggiungi, QStringLiteral("Aggiorna la giacenza aggiungendo una certa quantit\u00e0."));
     setHint(btnSottrai, QStringLiteral("Aggiorna la giacenza sottraendo una certa quantit\u00e0."));
 
@@ -352,6 +365,10 @@ void TfrmMagazzino::buildLayout()
     panInfo->setPalette(bar);
     // Labels and the code search: the card's context menu and F2, the panel having no free room.
     LabelEntries::addToCardEditor(this);
+    // One right-click menu on the card: the panel's own actions (labels, code search) above the movements.
+    p->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(p, &QWidget::customContextMenuRequested, this,
+        [this, p](const QPoint &where) { showMovementsMenu(p->mapToGlobal(where), p->actions()); });
     installStatusHints(this, panInfo);
 }
 
@@ -408,6 +425,7 @@ void TfrmMagazzino::clearCard()
         panel()->findChild<QLabel *>(labelName(field))->clear();
     imgFoto->setPicture(placeholderPicture());
     lblPosizione->clear();
+    m_stockSteps.clear();
     txtCodice->setFocus();
 }
 
@@ -428,6 +446,7 @@ void TfrmMagazzino::fillFromRecord(const TSchedaProdotto &card, qint64 number)
         }
     }
     lblPosizione->setText(QString::number(number));
+    m_stockSteps.clear();
     loadCardPhoto();
 }
 
@@ -555,11 +574,39 @@ void TfrmMagazzino::btnSalvaClick()
     qint64 n = position();
     const bool appending = n == 0;
     qint64 written = 0;
+    // The movement goes to the journal as pending first, then the card, then the movement is confirmed:
+    // a stop in between leaves a pending row that the next opening of the journal settles by the card.
+    Movements::Recording recording;
+    Movements::Problem journal = Movements::Problem::None;
+    {
+        const ArchiveResult<WarehouseArchive::Chosen> before = archiveResult(
+            [&] { return WarehouseArchive::readChosen([n](qint64 count) { return n > 0 && n <= count ? n : 0; }); });
+        // An archive that cannot even be read now will not take the card: nothing is written.
+        if (!before) {
+            Msg::archiveError(this, before.error());
+            return;
+        }
+        {
+            const double stored
+                = n > 0 && before->number == n ? parseDecimal(before->card[F::Giacenza]).value_or(0.0) : 0.0;
+            const qint64 cardNumber = appending ? before->count + 1 : n;
+            journal = recording.prepare(MovementRules::cardMovements(card, cardNumber, stored, m_stockSteps));
+        }
+    }
     const ArchiveResult<qint64> saved = archiveResult([&] {
         if (!appending)
             WarehouseArchive::overwrite(n, card);
         return appending ? WarehouseArchive::append(card, &written) : n;
     });
+    if (written > 0)
+        recording.moveTo(written); // another copy of the program may have appended a card meanwhile
+    if (!saved && written == 0)
+        recording.cancel();
+    else if (journal == Movements::Problem::None)
+        journal = recording.confirm();
+    // A card not written keeps its steps, so a second Salva records them as carico and scarico still.
+    if (saved || written > 0)
+        m_stockSteps.clear();
     if (!saved) {
         // Only the close failed: the card is in the archive, and showing its number makes the next
         // Salva rewrite it instead of adding it a second time.
@@ -582,6 +629,8 @@ void TfrmMagazzino::btnSalvaClick()
         appending ? QStringLiteral("La scheda corrente \u00e8 stata inserita in archivio.")
                   : QStringLiteral("Le modifiche apportate alla scheda corrente sono state salvate in "
                                    "archivio."));
+    if (journal != Movements::Problem::None)
+        Msg::warning(this, MovementRules::notRecordedText(journal));
 }
 
 void TfrmMagazzino::btnTrovaClick()
@@ -656,8 +705,49 @@ void TfrmMagazzino::openStockDialog(bool add)
     const QString stock = trimText(txtGiacenza->text());
     TfrmGiacenza dialog(this);
     dialog.setStock(stock, add);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
+        const double change = parseDecimal(dialog.total()).value_or(0.0) - parseDecimal(stock).value_or(0.0);
+        if (change != 0)
+            m_stockSteps.push_back({ change > 0, std::fabs(change) });
         txtGiacenza->setText(dialog.total());
+    }
+}
+
+void TfrmMagazzino::showMovementsMenu(const QPoint &where, const QList<QAction *> &above)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuMovimenti"));
+    if (!above.isEmpty()) {
+        menu.addActions(above);
+        menu.addSeparator();
+    }
+    QAction *card = menu.addAction(QStringLiteral("Movimenti della scheda..."));
+    card->setObjectName(QStringLiteral("mnuMovimentiScheda"));
+    card->setEnabled(position() > 0);
+    card->setStatusTip(QStringLiteral("I movimenti della scheda mostrata, dal pi\u00f9 recente."));
+    QAction *period = menu.addAction(QStringLiteral("Movimenti di un periodo..."));
+    period->setObjectName(QStringLiteral("mnuMovimentiPeriodo"));
+    QAction *inventory = menu.addAction(QStringLiteral("Inventario al..."));
+    inventory->setObjectName(QStringLiteral("mnuInventario"));
+    QAction *chosen = menu.exec(where);
+    if (chosen == card) {
+        // The running stock starts from the stock in the archive, not from an edit not saved yet.
+        const qint64 n = position();
+        const ArchiveResult<TSchedaProdotto> stored = archiveResult([n] { return WarehouseArchive::read(n); });
+        const TSchedaProdotto shown = stored ? *stored : cardFromScreen();
+        TfrmMovimenti::showCard(
+            this, n, shown[F::Codice], shown[F::Nome], parseDecimal(shown[F::Giacenza]).value_or(0.0));
+    } else if (chosen == period) {
+        TfrmMovimenti::showPeriod(this);
+    } else if (chosen == inventory) {
+        TfrmMovimenti::showInventory(this);
+    }
+}
+
+void TfrmMagazzino::btnMovimentiClick()
+{
+    auto *b = panel()->findChild<QPushButton *>(QStringLiteral("btnMovimenti"));
+    showMovementsMenu(b->mapToGlobal(QPoint(0, b->height())));
 }
 
 void TfrmMagazzino::btnAggiungiClick()

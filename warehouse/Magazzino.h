@@ -1,11 +1,14 @@
 #pragma once
 
+#include "warehouse/rules/MovementRules.h"
 #include "widgets/Workspace.h"
 
 #include <QImage>
 
 #include <array>
+#include <vector>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -67,6 +70,9 @@ private:
     TSchedaProdotto cardFromScreen() const;
     void navigate(Step step);
     void openStockDialog(bool add);
+    /** The context menu of the card: its movements, a period's, the stock value at a date. */
+    void showMovementsMenu(const QPoint &where, const QList<QAction *> &above = {});
+    void btnMovimentiClick();
     void openDatePicker();
 
     void btnNuovoClick();
@@ -97,6 +103,9 @@ private:
     /** Any key in the due-date box; true when the key is used up. */
     bool txtDataScaKeyDown(int key);
     void delDataScaClick();
+
+    /** What + and - did to the stock box since the card was shown: recorded as carico/scarico at Salva. */
+    std::vector<MovementRules::StockStep> m_stockSteps;
 
     QLineEdit *txtCodice = nullptr;
     QLineEdit *txtCosto = nullptr;

@@ -15,6 +15,7 @@
 #include "shell/Avvio.h"
 #include "shell/Forms.h"
 #include "storage/Clock.h"
+#include "storage/Movements.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -22,6 +23,7 @@
 #include "warehouse/ImportaSchede.h"
 #include "warehouse/LabelEntries.h"
 #include "warehouse/Magazzino.h"
+#include "warehouse/Movimenti.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
 #include "widgets/OpenURL.h"
@@ -281,6 +283,33 @@ void writeSample()
         PriceListFile::append(list, content);
     }
     PriceListFile::append(programPath(QStringLiteral("Natale.lis")), TPaginaListino());
+
+    // A few months of stock movements of the first cards, ending at the stock each card holds.
+    std::vector<Movements::Movement> moves;
+    for (int c = 0; c < 4; ++c) {
+        const double changes[] = { 10, -3, 5, -2 };
+        double stock
+            = QString::fromUtf8(cards[c].stock).toDouble() - (changes[0] + changes[1] + changes[2] + changes[3]);
+        for (int k = 0; k < 4; ++k) {
+            Movements::Movement m;
+            m.when = QDateTime(QDate(2025, 2 + 3 * k, 3 + c), QTime(9 + k, 15));
+            m.card = c + 1;
+            m.code = QString::fromUtf8(cards[c].code);
+            m.name = QString::fromUtf8(cards[c].name);
+            m.category = QString::fromUtf8(cards[c].category);
+            m.before = stock;
+            m.change = changes[k];
+            m.after = stock + changes[k];
+            stock = m.after;
+            m.cost = QString::fromUtf8(cards[c].cost).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            m.price = QString::fromUtf8(cards[c].price).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            m.reason = k == 3    ? Movements::Reason::Rettifica
+                : changes[k] > 0 ? Movements::Reason::Carico
+                                 : Movements::Reason::Scarico;
+            moves.push_back(m);
+        }
+    }
+    (void)Movements::appendConfirmed(moves);
 }
 
 PreparedReport lastReport()
@@ -430,6 +459,23 @@ void grabWarehouse()
             return false;
         });
     modal(QStringLiteral("25-guida-magazzino"), [mag] { click(mag, QStringLiteral("btnGuida")); });
+    modal(QStringLiteral("26-movimenti-scheda"),
+        [mag] { TfrmMovimenti::showCard(mag, 1, QStringLiteral("VAS-001"), QStringLiteral("Vaso Anfora"), 12); });
+    modal(
+        QStringLiteral("27-movimenti-periodo"), [mag] { TfrmMovimenti::showPeriod(mag); },
+        [](QWidget *m) {
+            setText(m, QStringLiteral("txtDal"), QStringLiteral("01/01/2025"));
+            setText(m, QStringLiteral("txtAl"), QStringLiteral("31/12/2025"));
+            click(m, QStringLiteral("cmdMostra"));
+            return true;
+        });
+    modal(
+        QStringLiteral("28-inventario"), [mag] { TfrmMovimenti::showInventory(mag); },
+        [](QWidget *m) {
+            setText(m, QStringLiteral("txtAl"), QStringLiteral("30/06/2025"));
+            click(m, QStringLiteral("cmdMostra"));
+            return true;
+        });
     click(mag, QStringLiteral("btnEsci"));
 }
 

@@ -6,6 +6,7 @@
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
 #include "storage/TextField.h"
+#include "warehouse/rules/MovementRules.h"
 
 #include <QDir>
 #include <QHash>
@@ -169,6 +170,9 @@ Report write(const Options &options, const Progress &progress)
         QString code;
     };
     std::vector<Done> done;
+    // The stock changes go to the journal as pending before the pass ends, and are confirmed once it is whole.
+    Movements::Recording recording;
+    std::vector<Movements::Movement> movements;
     try {
         WarehouseArchive::inOnePass(backupPath(), [&](WarehouseArchive::Batch &batch) {
             CardsByCode numbers; // code -> card, the first card with it
@@ -178,13 +182,16 @@ Report write(const Options &options, const Progress &progress)
                 if (n > 0) {
                     // Fields the file does not have keep what the card holds.
                     TSchedaProdotto card = batch.read(n);
+                    const double stored = parseDecimal(card[F::Giacenza]).value_or(0.0);
                     for (int i = 0; i < TSchedaProdotto::FieldCount; ++i)
                         if (options.mapping[i] != ImportRules::NoColumn)
                             card.values[i] = checked.values[i];
                     batch.overwrite(n, card);
+                    movements.push_back(MovementRules::importMovement(card, n, stored));
                     ++report.updated;
                 } else {
                     n = batch.append(checked);
+                    movements.push_back(MovementRules::importMovement(checked, n, 0));
                     ++report.added;
                 }
                 if (!options.photoFolder.isEmpty())
@@ -196,17 +203,23 @@ Report write(const Options &options, const Progress &progress)
                 throw ReadFailure { report.failure };
             if (report.added + report.updated > 0)
                 report.backupPath = backupPath();
+            // Inside the pass the archive is locked: what an earlier failure left pending waits for a later call.
+            report.movements = recording.prepare(std::move(movements), false);
         });
     } catch (const ReadFailure &) {
+        recording.cancel();
         report.added = report.updated = 0;
         return report;
     } catch (const ArchiveError &e) {
+        recording.cancel();
         report.added = report.updated = 0;
         report.failure = e.reason() == ArchiveError::Reason::Busy ? ImportError::Reason::ArchiveBusy
                                                                   : ImportError::Reason::ArchiveWriteFailed;
         return report;
     }
     report.written = true;
+    if (report.movements == Movements::Problem::None)
+        report.movements = recording.confirm();
 
     if (options.photoFolder.isEmpty())
         return report;
@@ -250,6 +263,8 @@ QString Report::text() const
         out << QStringLiteral("Foto abbinate: %1").arg(formatCount(photosMatched));
         out << QStringLiteral("Foto saltate: %1").arg(formatCount(photosSkipped));
     }
+    if (written && movements != Movements::Problem::None)
+        out << QStringLiteral("Movimenti di magazzino non registrati: %1").arg(Movements::problemText(movements));
     if (!backupPath.isEmpty())
         out << QStringLiteral("Copia dell'archivio precedente: %1").arg(QDir::toNativeSeparators(backupPath));
     auto section = [&](const QString &title, const QStringList &lines, qint64 count) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/Movements.h"
 #include "warehouse/rules/ImportRules.h"
 #include "warehouse/rules/ImportSource.h"
 
@@ -42,6 +43,7 @@ struct Report
     QString backupPath; ///< where the archive was copied before the first write
     ImportError failure; ///< why reading or writing stopped; none when all went well
     bool written = false; ///< the cards are in the archive
+    Movements::Problem movements = Movements::Problem::None; ///< why the stock changes were not journaled
 
     /** The whole report as text, in Italian, one line each. */
     QString text() const;

@@ -76,6 +76,7 @@ signals:
     void closeRequested();
 
 private:
+    void addPriceChangeAction();
     void selectRow(int row);
     int selectedRow() const;
 

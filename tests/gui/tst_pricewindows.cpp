@@ -4,7 +4,7 @@
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "warehouse/VariazionePrezzi.h"
 
 #include <QLabel>

@@ -64,7 +64,7 @@ BENCH_ARGS ?=
 bench:
 	@scripts/install-deps libbenchmark-dev libsqlite3-dev
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import bench-jobs bench-listprint bench-labels bench-movements
+	cmake --build $(BUILD) -j $(JOBS) --target make-archive bench-vetrinova bench-durable bench-outputs bench-safetycopy bench-import bench-jobs bench-listprint bench-labels bench-movements bench-prices
 	@for n in 1000 10000 100000; do \
 	  dir=$(BENCH_DATA)/cards-$$n; \
 	  if [ ! -f $$dir/.made ] || [ $(BUILD)/bench/make-archive -nt $$dir/.made ]; then \
@@ -86,6 +86,7 @@ bench:
 	@for what in wholelist xlsx xlsx-photos; do $(BUILD)/bench/bench-outputs $(BENCH_DATA) $$what || exit 1; done
 	@$(BUILD)/bench/bench-safetycopy $(BENCH_DATA)
 	@$(BUILD)/bench/bench-import
+	@$(BUILD)/bench/bench-prices $(BENCH_DATA)
 	@$(BUILD)/bench/bench-jobs $(BENCH_DATA)
 	@scripts/bench-listprint $(BUILD) $(JOBS)
 	@$(BUILD)/bench/bench-labels

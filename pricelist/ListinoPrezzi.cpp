@@ -1,6 +1,7 @@
 #include "pricelist/ListinoPrezzi.h"
 
 #include "app/Guida.h"
+#include "pricelist/AggiornaListino.h"
 #include "pricelist/AnteprimaProdotto.h"
 #include "pricelist/ImportaMagazzino.h"
 #include "pricelist/StampaProdotto.h"
@@ -20,6 +21,7 @@
 #include "widgets/ShapeWidget.h"
 #include "widgets/StatusHints.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -99,6 +101,16 @@ TfrmListinoPrezzi::TfrmListinoPrezzi()
     panInfo->setGeometry(22, 650, 950, 20);
     panInfo->setFont(QFont(QStringLiteral("Tahoma"), 12));
     panInfo->setStyleSheet(QStringLiteral("color: white;"));
+
+    // Aggiorna dal magazzino is in the menu of the editor's free space: no control of the page moves.
+    auto *actAggiorna = new QAction(QStringLiteral("Aggiorna dal magazzino\u2026"), pan);
+    actAggiorna->setObjectName(QStringLiteral("actAggiorna"));
+    actAggiorna->setStatusTip(QStringLiteral("Confronta le voci del listino con le schede del magazzino dallo "
+                                             "stesso codice e ne riporta prezzi, testi e foto."));
+    connect(actAggiorna, &QAction::triggered, this, &TfrmListinoPrezzi::cmdAggiornaClick);
+    connect(actAggiorna, &QAction::hovered, this, [this, actAggiorna] { panInfo->setText(actAggiorna->statusTip()); });
+    pan->addAction(actAggiorna);
+    pan->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     lblFile = hiddenLabel(pan, QStringLiteral("lblFile"));
     lblRecord = hiddenLabel(pan, QStringLiteral("lblRecord"));
@@ -295,6 +307,19 @@ void TfrmListinoPrezzi::fillSlot(QChar slot, const TSchedaProdotto &card, qint64
     s.txtPrezzo->setText(trimText(card[F::Prezzo]));
     lblRecord->setText(QString::number(number));
     loadWarehousePhoto(slot);
+}
+
+void TfrmListinoPrezzi::showSavedPage(qint64 page)
+{
+    const ArchiveResult<TPaginaListino> read
+        = archiveResult([&] { return PriceListFile::read(trimText(lblFile->text()), page); });
+    if (read)
+        showPage(*read, page);
+}
+
+void TfrmListinoPrezzi::cmdAggiornaClick()
+{
+    TfrmAggiornaListino::openFrom(this);
 }
 
 void TfrmListinoPrezzi::cmdSalvaClick()

@@ -44,6 +44,11 @@ public:
     /** Fills slot `slot` (A to H) from the warehouse card of record `number`, its photo included. */
     void fillSlot(QChar slot, const TSchedaProdotto &card, qint64 number);
 
+    /** Shows saved page `page` again (after a change written by another window). */
+    void showSavedPage(qint64 page);
+    /** "Aggiorna dal magazzino", from the editor's context menu. */
+    void cmdAggiornaClick();
+
     void cmdNuovoClick();
     void cmdSalvaClick();
     void cmdPrimoClick();

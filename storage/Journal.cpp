@@ -2,6 +2,7 @@
 
 #include "storage/DiskSync.h"
 #include "storage/FileReplace.h"
+#include "storage/ListPass.h"
 #include "storage/Logging.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
@@ -17,7 +18,15 @@ constexpr qint64 MaxSize = 1 << 20;
 
 QByteArray kindName(Journal::Kind kind)
 {
-    return kind == Journal::Kind::Import ? "importazione" : "ripristino";
+    switch (kind) {
+    case Journal::Kind::Import:
+        return "importazione";
+    case Journal::Kind::Restore:
+        return "ripristino";
+    case Journal::Kind::List:
+        return "listino";
+    }
+    return {};
 }
 
 std::string native(const QString &path)
@@ -128,6 +137,17 @@ QString Journal::recover()
             : QStringLiteral("Un'importazione di schede \u00e8 stata interrotta prima della fine e non \u00e8 "
                              "stato possibile annullarla: l'archivio com'era prima \u00e8 nel file "
                              "Magazzino.pro.bak.");
+    } else if (parts[1] == kindName(Kind::List)) {
+        settled = PriceListFile::undoInterruptedPass(lines);
+        const QString list = lines.value(0);
+        message = settled
+            ? QStringLiteral("Un aggiornamento del listino %1 dal magazzino \u00e8 stato interrotto prima della "
+                             "fine: \u00e8 stato annullato e il listino \u00e8 tornato com'era prima.")
+                  .arg(list)
+            : QStringLiteral("Un aggiornamento del listino %1 dal magazzino \u00e8 stato interrotto prima della "
+                             "fine e non \u00e8 stato possibile annullarlo: il listino com'era prima \u00e8 nel "
+                             "file %2.")
+                  .arg(list, lines.value(1));
     } else if (parts[1] == kindName(Kind::Restore)) {
         const SafetyCopy::Settled how = SafetyCopy::settleInterruptedRestore(lines);
         settled = how != SafetyCopy::Settled::Failed;

@@ -14,7 +14,7 @@
 class Journal
 {
 public:
-    enum class Kind { Import, Restore };
+    enum class Kind { Import, Restore, List };
 
     Journal() = default;
     /** Lets go of the journal, leaving it for the next start when the change was not finished. */

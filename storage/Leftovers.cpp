@@ -43,6 +43,7 @@ bool savedHere(const QString &folder, const QString &target)
         static const QStringList written = { QStringLiteral("Magazzino.pro.bak"), QStringLiteral("Vetrinova.ini"),
             QStringLiteral("Vetrinova.diario") };
         return ProgramFiles::isProgramFile(target) || written.contains(target) || ProgramFiles::isCopyName(target)
+            || ProgramFiles::undoNames().contains(target)
             || (isPlainFileName(target) && target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive));
     }
     if (folder == ProgramFiles::photoFolder())

@@ -95,6 +95,31 @@ QString ProgramFiles::previousLogName()
     return QStringLiteral("Vetrinova.1.log");
 }
 
+QString ProgramFiles::priceChangeCopyName()
+{
+    return QStringLiteral("Magazzino.pro.variazione");
+}
+
+QString ProgramFiles::priceChangeRecordName()
+{
+    return QStringLiteral("Vetrinova-variazione.txt");
+}
+
+QString ProgramFiles::listUpdateCopyName()
+{
+    return QStringLiteral("Listino-precedente.bak");
+}
+
+QString ProgramFiles::listUpdateRecordName()
+{
+    return QStringLiteral("Vetrinova-aggiornamento.txt");
+}
+
+QStringList ProgramFiles::undoNames()
+{
+    return { priceChangeCopyName(), priceChangeRecordName(), listUpdateCopyName(), listUpdateRecordName() };
+}
+
 bool ProgramFiles::isProgramFile(const QString &name)
 {
     const qsizetype slash = name.indexOf(QLatin1Char('/'));

@@ -38,6 +38,17 @@ bool isCopyName(const QString &name);
 QString logName();
 QString previousLogName();
 
+/**
+ * What the program keeps to undo the last price change and the last list update: the copy of the
+ * archive or list from before it, and the record of what the file was right after it. Not program
+ * files: a safety copy leaves them out (a restore changes the files they would undo).
+ */
+QString priceChangeCopyName();
+QString priceChangeRecordName();
+QString listUpdateCopyName();
+QString listUpdateRecordName();
+QStringList undoNames();
+
 /** Whether a relative name is one of the files the program keeps (and so is copied and restored). */
 bool isProgramFile(const QString &relativeName);
 /** Every file the program keeps in its folder now, relative names, sorted. */

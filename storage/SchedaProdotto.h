@@ -117,6 +117,8 @@ public:
     qint64 append(const TSchedaProdotto &card);
     /** Overwrites card `n` (from 1), keeping the bytes after each text as append/overwrite do. */
     void overwrite(qint64 n, const TSchedaProdotto &card);
+    /** Overwrites card `n` (from 1) with `record`, RecordSize bytes written as they are. */
+    void overwriteRaw(qint64 n, const char *record);
 
 private:
     friend void inOnePass(const QString &, const std::function<void(Batch &)> &);

@@ -82,6 +82,16 @@ void Batch::overwrite(qint64 n, const TSchedaProdotto &card)
     Cards::writeInto(m_file, n - 1, card);
 }
 
+void Batch::overwriteRaw(qint64 n, const char *record)
+{
+    beforeWriting();
+    if (n < 1 || n > m_file.count())
+        throw ArchiveError("record out of range");
+    if (n <= m_before)
+        m_overwritten.push_back(n - 1);
+    m_file.write(n - 1, record);
+}
+
 void Batch::rollBack()
 {
     if (!m_backedUp)

@@ -2,12 +2,14 @@
 
 #include "report/ReportOutput.h"
 #include "report/engine/ListReport.h"
+#include "warehouse/VariazionePrezzi.h"
 #include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "widgets/OneLine.h"
 #include "widgets/Resources.h"
 #include "widgets/ShapeWidget.h"
 
+#include <QAction>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -134,6 +136,7 @@ ResultPanel::ResultPanel(QWidget *window, const QRect &geometry, const QString &
     m_list->setAccessibleName(QStringLiteral("Elenco delle schede"));
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    addPriceChangeAction();
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -224,4 +227,25 @@ void ResultPanel::btnStampaClick()
 {
     fillListReport(m_frxReport, m_reportTitle, m_model->entries().lines());
     ReportOutput::print(window(), m_frxReport.prepare());
+}
+
+// "Variazione prezzi…" in the list's context menu works on every card the list shows.
+void ResultPanel::addPriceChangeAction()
+{
+    auto *action = new QAction(QStringLiteral("Variazione prezzi\u2026"), m_list);
+    action->setObjectName(QStringLiteral("actVariazionePrezzi"));
+    action->setStatusTip(QStringLiteral("Cambia il prezzo di vendita o il costo di tutte le schede dell'elenco, "
+                                        "con un'anteprima prima di scrivere."));
+    connect(action, &QAction::triggered, this, [this] {
+        std::vector<qint64> records;
+        for (const ResultEntry &entry : m_model->entries())
+            records.push_back(entry.record);
+        if (records.empty())
+            Msg::information(
+                window(), QStringLiteral("Nessuna scheda nell'elenco: non c'\u00e8 nessun prezzo da cambiare."));
+        else
+            TfrmVariazionePrezzi::openFor(window(), std::move(records));
+    });
+    m_list->addAction(action);
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
 }

@@ -74,6 +74,7 @@ signals:
     void closeRequested();
 
 private:
+    void addPriceChangeAction();
     void selectRow(int row);
     int selectedRow() const;
 

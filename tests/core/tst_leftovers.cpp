@@ -25,6 +25,9 @@ const Item kItems[] = {
     { "Vetrinova.ini.aBcDeF", true },
     { "Vetrinova.diario.aBcDeF", true }, // a journal killed while written: its change never began
     { "unins000.dll.pQrStU", true },
+    { "Magazzino.pro.variazione.aBcDeF", true }, // the copies and records kept to undo a price change
+    { "Listino-precedente.bak.aBcDeF", true },
+    { "Vetrinova-aggiornamento.txt.aBcDeF", true },
     { "12.jpg.gHiJkL", true },
     { "Rose.LIS.aBcDeF", true },
     { "Orari 10:30.lis.aBcDeF", true },
@@ -44,6 +47,8 @@ const Item kItems[] = {
     { "x.pdf.giugno", false },
     { "Note.txt.aBcDeF", false },
     { "Magazzino.pro.bak", false },
+    { "Magazzino.pro.variazione", false },
+    { "Vetrinova-variazione.txt", false },
     { "Magazzino.pro.journal", false },
     { "Fiori.lis", false },
     { "Foto_Listino/vacanze.jpg.aBcDeF", false },

@@ -24,6 +24,7 @@
 #include "warehouse/LabelEntries.h"
 #include "warehouse/Magazzino.h"
 #include "warehouse/Movimenti.h"
+#include "warehouse/VariazionePrezzi.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/Messages.h"
 #include "widgets/OpenURL.h"
@@ -479,6 +480,33 @@ void grabWarehouse()
     click(mag, QStringLiteral("btnEsci"));
 }
 
+// The price change over the sample's cards, then the list's differences once two cards have changed.
+void grabPriceChanges(QWidget *page)
+{
+    modal(
+        QStringLiteral("50-variazione-prezzi"),
+        [] {
+            TfrmVariazionePrezzi::openFor(nullptr, { 1, 2, 3, 4, 5, 6, 7, 8 });
+        },
+        [](QWidget *m) {
+            setText(m, QStringLiteral("txtValore"), QStringLiteral("10"));
+            if (auto *rounding = m->findChild<QComboBox *>(QStringLiteral("cboArrotondamento")))
+                rounding->setCurrentIndex(4);
+            click(m, QStringLiteral("cmdAnteprima"));
+            settle(150);
+            return true;
+        });
+    TSchedaProdotto changed = WarehouseArchive::read(2);
+    changed[TSchedaProdotto::Prezzo] = QStringLiteral("15,90");
+    changed[TSchedaProdotto::Nome] = QStringLiteral("Ciotola Mare grande");
+    WarehouseArchive::overwrite(2, changed);
+    changed = WarehouseArchive::read(3);
+    changed[TSchedaProdotto::Prezzo] = QStringLiteral("94,90");
+    WarehouseArchive::overwrite(3, changed);
+    modal(
+        QStringLiteral("51-aggiorna-listino"), [page] { static_cast<TfrmListinoPrezzi *>(page)->cmdAggiornaClick(); });
+}
+
 void grabPriceLists()
 {
     QWidget *start = Forms::avvio();
@@ -535,6 +563,7 @@ void grabPriceLists()
             return false;
         });
     modal(QStringLiteral("40-guida-listino"), [page] { click(page, QStringLiteral("cmdGuida")); });
+    grabPriceChanges(page);
     click(page, QStringLiteral("cmdEsci"));
 }
 /** The label window over the warehouse editor, its copies by stock, and the code search. */

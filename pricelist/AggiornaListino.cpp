@@ -6,6 +6,7 @@
 #include "storage/Clock.h"
 #include "storage/FieldRules.h"
 #include "storage/PaginaListino.h"
+#include "storage/TextField.h"
 #include "widgets/Controls.h"
 #include "widgets/Messages.h"
 #include "widgets/ProgressWindow.h"
@@ -119,9 +120,41 @@ void TfrmAggiornaListino::openFrom(TfrmListinoPrezzi *editor)
         Msg::information(editor, QStringLiteral("Nessun listino aperto da aggiornare."));
         return;
     }
+    if (!settleShownPage(editor))
+        return;
     TfrmAggiornaListino window(editor, state.file, state.title, editor);
     if (window.compare())
         window.exec();
+}
+
+bool TfrmAggiornaListino::settleShownPage(TfrmListinoPrezzi *editor)
+{
+    // The editor shows a rewritten page again from the file, so its boxes would replace unsaved edits.
+    const TfrmListinoPrezzi::PageState state = editor->pageState();
+    const qint64 shown = state.position.toLongLong();
+    if (shown <= 0)
+        return true;
+    const ArchiveResult<TPaginaListino> saved = archiveResult([&] { return PriceListFile::read(state.file, shown); });
+    if (!saved)
+        return true; // the pass reads the list itself and reports what is wrong with it
+    bool edited = false;
+    for (int slot = 0; slot < TPaginaListino::SlotCount && !edited; ++slot)
+        for (int field = 0; field < TVoceListino::FieldCount && !edited; ++field)
+            edited = trimText(saved->voci[size_t(slot)].values[size_t(field)])
+                != trimText(state.boxes.voci[size_t(slot)].values[size_t(field)]);
+    if (!edited)
+        return true;
+    switch (Msg::askYesNoCancel(editor,
+        QStringLiteral("La pagina mostrata ha modifiche non salvate.\r\nSalvarle prima di aggiornare il "
+                       "listino? Con \u00abNo\u00bb le modifiche vanno perse se l'aggiornamento cambia questa "
+                       "pagina."))) {
+    case QMessageBox::Yes:
+        return editor->save();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TfrmAggiornaListino::openForList(QWidget *owner, const QString &title)

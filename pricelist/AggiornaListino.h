@@ -24,6 +24,11 @@ public:
 
     /** Compares the list the page editor shows with the cards and opens the window. */
     static void openFrom(TfrmListinoPrezzi *editor);
+    /**
+     * Before a pass that may rewrite the page the editor shows: edits of that page not saved yet are saved
+     * (Sì), given up (No) or the update is not started (Annulla, or a save that failed). False: do not start.
+     */
+    static bool settleShownPage(TfrmListinoPrezzi *editor);
     /** The same for a list by title (after a price change), with no editor to keep in step. */
     static void openForList(QWidget *owner, const QString &title);
 

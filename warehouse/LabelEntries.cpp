@@ -40,10 +40,8 @@ QAction *addEntry(QWidget *widget, const QString &name, const QString &text, con
 /** The records listed in `results`, in the list's order. */
 QList<qint64> listedRecords(const ResultPanel *results)
 {
-    QList<qint64> records;
-    for (const ResultEntry &entry : results->model()->entries())
-        records.append(entry.record);
-    return records;
+    const std::vector<qint64> records = results->model()->records();
+    return QList<qint64>(records.cbegin(), records.cend());
 }
 
 /** The cards numbered `records`, read in one pass of the archive; a number past the end gives none. */

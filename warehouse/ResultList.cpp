@@ -229,6 +229,15 @@ void ResultPanel::btnStampaClick()
     ReportOutput::print(window(), m_frxReport.prepare());
 }
 
+std::vector<qint64> ResultListModel::records() const
+{
+    std::vector<qint64> numbers;
+    numbers.reserve(size_t(m_lines.size()));
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        numbers.push_back(m_lines.record(i));
+    return numbers;
+}
+
 // "Variazione prezzi…" in the list's context menu works on every card the list shows.
 void ResultPanel::addPriceChangeAction()
 {
@@ -237,9 +246,7 @@ void ResultPanel::addPriceChangeAction()
     action->setStatusTip(QStringLiteral("Cambia il prezzo di vendita o il costo di tutte le schede dell'elenco, "
                                         "con un'anteprima prima di scrivere."));
     connect(action, &QAction::triggered, this, [this] {
-        std::vector<qint64> records;
-        for (const ResultEntry &entry : m_model->entries())
-            records.push_back(entry.record);
+        std::vector<qint64> records = m_model->records();
         if (records.empty())
             Msg::information(
                 window(), QStringLiteral("Nessuna scheda nell'elenco: non c'\u00e8 nessun prezzo da cambiare."));

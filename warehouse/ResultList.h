@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QWidget>
 
+#include <vector>
+
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -32,6 +34,8 @@ public:
     const ResultLines &entries() const { return m_lines; }
     QString lineAt(int row) const { return m_lines.line(row); }
     qint64 recordAt(int row) const { return m_lines.record(row); }
+    /** The record numbers of the lines, in the list's order. */
+    std::vector<qint64> records() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;

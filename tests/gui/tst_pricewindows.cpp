@@ -1,6 +1,7 @@
 // The two price windows as a user drives them: a change previewed, applied and undone from
 // "Variazione prezzi", and the difference table of "Aggiorna dal magazzino" with its default choices.
 #include "pricelist/AggiornaListino.h"
+#include "pricelist/ListinoPrezzi.h"
 #include "storage/PaginaListino.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SchedaProdotto.h"
@@ -105,6 +106,32 @@ private slots:
         // Compared again: only the unchecked name is left, and the update can be undone.
         QCOMPARE(table->rowCount(), 1);
         QVERIFY(window.findChild<QPushButton *>(QStringLiteral("cmdAnnullaAggiornamento"))->isEnabled());
+    }
+
+    // The update shows a rewritten page again from the file: edits on screen are saved or given up first.
+    void unsavedEditsOfTheShownPageAreSettledFirst()
+    {
+        makeShop();
+        const QString path = m_box->path(QStringLiteral("Estate.lis"));
+        TfrmListinoPrezzi editor;
+        editor.openFile(path, QStringLiteral("Estate"));
+        editor.showSavedPage(1);
+        QVERIFY(TfrmAggiornaListino::settleShownPage(&editor)); // nothing edited: no question
+        QVERIFY(m_box->messageTexts().isEmpty());
+
+        auto *name = editor.findChild<QLineEdit *>(QStringLiteral("txtNome_A"));
+        name->setText(QStringLiteral("Vaso blu"));
+        // What Salva needs of the first product, so that Sì can save.
+        editor.findChild<QLineEdit *>(QStringLiteral("txtUM_A"))->setText(QStringLiteral("Vetro"));
+        editor.findChild<QLineEdit *>(QStringLiteral("txtCaratteristiche_A"))->setText(QStringLiteral("Alto"));
+        m_box->answers = { QMessageBox::Cancel };
+        QVERIFY(!TfrmAggiornaListino::settleShownPage(&editor));
+        QCOMPARE(name->text(), QStringLiteral("Vaso blu"));
+        QCOMPARE(PriceListFile::read(path, 1).voci[0][TVoceListino::Nome], QStringLiteral("Vaso vecchio"));
+
+        m_box->answers = { QMessageBox::Yes };
+        QVERIFY(TfrmAggiornaListino::settleShownPage(&editor));
+        QCOMPARE(PriceListFile::read(path, 1).voci[0][TVoceListino::Nome], QStringLiteral("Vaso blu"));
     }
 
 private:

@@ -19,6 +19,7 @@
 #include <QThread>
 #include <QXmlStreamReader>
 
+#include <functional>
 #include <latch>
 #include <map>
 
@@ -84,6 +85,17 @@ bool convert(const QString &soffice, const QString &file, const QString &filter,
             QStringLiteral("-env:UserInstallation=file://") + outDir + QStringLiteral("/profile"),
             QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), outDir, file });
     return p.waitForFinished(180000) && p.exitCode() == 0;
+}
+
+/** The box around the pixels of `image` that `is` picks; empty when there are none. */
+QRect pixelsBox(const QImage &image, const std::function<bool(QColor)> &is)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (is(image.pixelColor(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 /** A CSV file as rows of fields (quotes as the spreadsheet writes them). */
@@ -333,6 +345,65 @@ private slots:
         QVERIFY(sheet.contains("<autoFilter ref=\"A1:R5\""));
         QVERIFY(sheet.contains(">Foto<"));
         QVERIFY(sheet.contains("customHeight=\"1\""));
+    }
+
+    // Drawn by a real spreadsheet program: each photo in its own row, with its own proportions, in colour
+    // (the second one a palette PNG under its card's .jpg name).
+    void photosDrawnByASpreadsheetProgramKeepTheirShape()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (soffice.isEmpty() || pdftoppm.isEmpty())
+            QSKIP("LibreOffice Calc or pdftoppm is not installed (scripts/install-deps, libreoffice-calc-nogui): "
+                  "the photos are not drawn by a real spreadsheet program");
+        const struct
+        {
+            QSize size;
+            QColor colour;
+        } photos[] = { { { 1600, 1200 }, Qt::red }, { { 600, 1200 }, Qt::blue }, { { 1500, 500 }, Qt::green } };
+        for (int n = 1; n <= 3; ++n) {
+            addCard({ { S::Codice, QString::number(n) } });
+            QImage photo(photos[n - 1].size, QImage::Format_RGB32);
+            photo.fill(photos[n - 1].colour);
+            if (n == 2)
+                QVERIFY(photo.convertToFormat(QImage::Format_Indexed8).save(m_box->path("2.jpg"), "PNG"));
+            else
+                QVERIFY(photo.save(m_box->path(QStringLiteral("%1.jpg").arg(n)), "JPG"));
+        }
+        openWindow();
+        QTest::mouseClick(m_window->findChild<QCheckBox *>("chkFoto"), Qt::LeftButton);
+        click(button());
+        QCOMPARE(m_box->messageTexts(), QStringList { kDone });
+
+        const QString out = m_box->path(QStringLiteral("disegnato"));
+        QVERIFY(QDir().mkpath(out));
+        QVERIFY(convert(soffice, WorkbookWriter::exportPath(), QStringLiteral("pdf"), out));
+        QProcess render;
+        render.start(pdftoppm,
+            { QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-f"), QStringLiteral("1"),
+                QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                out + QStringLiteral("/Magazzino.pdf"), out + QStringLiteral("/pagina") });
+        QVERIFY(render.waitForFinished(60000) && render.exitCode() == 0);
+        const QImage page(out + QStringLiteral("/pagina.png"));
+        QVERIFY(!page.isNull());
+
+        QRect above;
+        for (const auto &photo : photos) {
+            const QColor want = photo.colour;
+            const QRect box = pixelsBox(page, [want](QColor c) {
+                return std::abs(c.red() - want.red()) < 60 && std::abs(c.green() - want.green()) < 60
+                    && std::abs(c.blue() - want.blue()) < 60;
+            });
+            const QString what = want.name();
+            QVERIFY2(box.width() > 10 && box.height() > 10, qPrintable(what + " is not drawn in colour"));
+            const double drawn = double(box.width()) / box.height();
+            const double own = double(photo.size.width()) / photo.size.height();
+            QVERIFY2(std::abs(drawn / own - 1.0) < 0.12,
+                qPrintable(QStringLiteral("%1 drawn %2x%3").arg(what).arg(box.width()).arg(box.height())));
+            // Below the photo of the card before it, never over it.
+            QVERIFY2(above.isNull() || box.top() > above.bottom(), qPrintable(what + " overlaps the photo above"));
+            above = box;
+        }
     }
 
     void workbookLayoutAndTextsNeverFormulas()

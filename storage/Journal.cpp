@@ -4,6 +4,7 @@
 #include "storage/FileReplace.h"
 #include "storage/ListPass.h"
 #include "storage/Logging.h"
+#include "storage/ProgramFiles.h"
 #include "storage/ProgramFolder.h"
 #include "storage/SafetyCopy.h"
 #include "storage/SchedaProdotto.h"
@@ -129,7 +130,16 @@ QString Journal::recover()
 
     QString message = unreadable();
     bool settled = false;
-    if (parts[1] == kindName(Kind::Import)) {
+    if (parts[1] == kindName(Kind::Import) && lines.value(0) == ProgramFiles::priceChangeCopyName()) {
+        // A price change runs the same pass as an import; the name of its copy tells them apart.
+        settled = WarehouseArchive::undoInterruptedPass(lines);
+        message = settled
+            ? QStringLiteral("Una variazione dei prezzi \u00e8 stata interrotta prima della fine: \u00e8 stata "
+                             "annullata e l'archivio \u00e8 tornato com'era prima della variazione.")
+            : QStringLiteral("Una variazione dei prezzi \u00e8 stata interrotta prima della fine e non \u00e8 "
+                             "stato possibile annullarla: l'archivio com'era prima \u00e8 nel file %1.")
+                  .arg(ProgramFiles::priceChangeCopyName());
+    } else if (parts[1] == kindName(Kind::Import)) {
         settled = WarehouseArchive::undoInterruptedPass(lines);
         message = settled
             ? QStringLiteral("Un'importazione di schede \u00e8 stata interrotta prima della fine: \u00e8 stata "

@@ -27,6 +27,12 @@ void write(const QString &path, const QByteArray &bytes)
 }
 
 /** Every file and folder under `folder`, by relative path, with a file's bytes. */
+QByteArray read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> out;
@@ -210,6 +216,33 @@ private slots:
             },
             false);
         QVERIFY2(kills >= 8, qPrintable(QString::number(kills)));
+    }
+
+    // A price change and an import run the same pass: the message at start names the one interrupted.
+    void interruptedPassIsNamedByItsCopy_data()
+    {
+        QTest::addColumn<QString>("copy");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("import") << QStringLiteral("Magazzino.pro.bak") << QStringLiteral("importazione");
+        QTest::newRow("price change") << QStringLiteral("Magazzino.pro.variazione")
+                                      << QStringLiteral("variazione dei prezzi");
+    }
+    void interruptedPassIsNamedByItsCopy()
+    {
+        QFETCH(QString, copy);
+        QFETCH(QString, named);
+        WarehouseArchive::append(card(QStringLiteral("A"), QStringLiteral("1,00")));
+        const QByteArray before = read(folder() + QStringLiteral("Magazzino.pro"));
+        write(folder() + copy, before);
+        {
+            Journal stopped;
+            QVERIFY(stopped.begin(Journal::Kind::Import, { copy, QString::number(before.size()) }));
+            WarehouseArchive::append(card(QStringLiteral("B"), QStringLiteral("2,00")));
+        } // left unfinished, as by a stop half-way
+        const QString message = Journal::recover();
+        QVERIFY2(message.contains(named) && message.contains(QStringLiteral("annullat")), qPrintable(message));
+        QCOMPARE(read(folder() + QStringLiteral("Magazzino.pro")), before);
+        QVERIFY(!QFile::exists(Journal::path()));
     }
 
     // Another copy of the program that is still importing holds its journal: a start beside it leaves

@@ -1,12 +1,9 @@
 #include "warehouse/rules/TableWorkbook.h"
 
-#include <QFile>
+#include "warehouse/rules/WorkbookWriter.h"
 
 #ifdef VETRINOVA_XLSX
 #include <xlsxwriter.h>
-
-#include <clocale>
-#include <locale.h>
 #endif
 
 namespace TableWorkbook {
@@ -14,25 +11,13 @@ WriteResult write(
     const QString &path, const QString &sheetName, const QStringList &headers, qsizetype rows, const Cell &cell)
 {
 #ifdef VETRINOVA_XLSX
-    FileReplace file(path, FileReplace::Place::ChosenByUser);
-    if (!file.open())
-        return file.error();
-    // The library prints numbers with the C library: the C rules hold for this thread meanwhile.
-    locale_t c = newlocale(LC_NUMERIC_MASK, "C", duplocale(LC_GLOBAL_LOCALE));
-    locale_t previous = c ? uselocale(c) : nullptr;
-    lxw_workbook_options options = {};
-    options.constant_memory = LXW_TRUE;
-    options.use_zip64 = LXW_TRUE;
-    const QByteArray temporaryName = QFile::encodeName(file.temporaryPath());
-    lxw_workbook *book = workbook_new_opt(temporaryName.constData(), &options);
-    bool ok = book != nullptr;
-    if (ok) {
+    return WorkbookWriter::writeBook(path, FileReplace::Place::ChosenByUser, [&](lxw_workbook *book) {
         lxw_worksheet *ws = workbook_add_worksheet(book, sheetName.toUtf8().constData());
         lxw_format *bold = workbook_add_format(book);
         format_set_bold(bold);
         lxw_format *text = workbook_add_format(book);
         format_set_num_format(text, "@");
-        ok = ws != nullptr;
+        bool ok = ws != nullptr;
         for (int c = 0; ok && c < headers.size(); ++c)
             ok = worksheet_write_string(ws, 0, lxw_col_t(c), headers[c].toUtf8().constData(), bold) == LXW_NO_ERROR;
         for (qsizetype r = 0; ok && r < rows; ++r) {
@@ -48,19 +33,8 @@ WriteResult write(
         }
         if (ws)
             worksheet_freeze_panes(ws, 1, 0);
-        ok = workbook_close(book) == LXW_NO_ERROR && ok;
-    }
-    if (c) {
-        uselocale(previous);
-        freelocale(c);
-    }
-    if (!ok) {
-        file.cancel();
-        return WriteError::WriteFailed;
-    }
-    if (!file.commit())
-        return file.error();
-    return WriteError::None;
+        return ok;
+    });
 #else
     Q_UNUSED(path);
     Q_UNUSED(sheetName);

@@ -265,26 +265,25 @@ QString exportPath()
     return programPath(QStringLiteral("Magazzino.xlsx"));
 }
 
-WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
-    const std::function<QImage(qsizetype row)> &photo, const Progress &progress)
+WriteResult writeBook(const QString &path, FileReplace::Place place, const std::function<bool(lxw_workbook *)> &fill)
 {
 #ifdef VETRINOVA_XLSX
     // The library writes to a name: it gets the writer's exclusive temporary, never a fixed name
     // that another copy of the program, or a planted link, could share.
-    FileReplace file(path);
+    FileReplace file(path, place);
     if (!file.open())
         return file.error();
     const QByteArray temporaryName = QFile::encodeName(file.temporaryPath());
     const CNumbersOnThisThread cNumbers;
     lxw_workbook_options options = {};
-    options.constant_memory = LXW_TRUE; // rows go straight to disk, so a big warehouse stays small in memory
+    options.constant_memory = LXW_TRUE; // rows go straight to disk, so a big workbook stays small in memory
     options.use_zip64 = LXW_TRUE; // a large warehouse must not hit the plain ZIP limits
     lxw_workbook *book = workbook_new_opt(temporaryName.constData(), &options);
     if (!book) {
         file.cancel();
         return WriteError::WriteFailed;
     }
-    const bool filled = fillWorkbook(book, sheet, headers, photo, progress);
+    const bool filled = fill(book);
     // workbook_close frees the workbook whatever happens, so it is called on every path.
     const lxw_error closed = workbook_close(book);
     if (!filled || closed != LXW_NO_ERROR) {
@@ -294,6 +293,20 @@ WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStrin
     if (!file.commit())
         return file.error();
     return WriteError::None;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(place);
+    Q_UNUSED(fill);
+    return WriteError::WriteFailed;
+#endif
+}
+
+WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStringList &headers,
+    const std::function<QImage(qsizetype row)> &photo, const Progress &progress)
+{
+#ifdef VETRINOVA_XLSX
+    return writeBook(path, FileReplace::Place::ProgramFolder,
+        [&](lxw_workbook *book) { return fillWorkbook(book, sheet, headers, photo, progress); });
 #else
     Q_UNUSED(path);
     Q_UNUSED(sheet);

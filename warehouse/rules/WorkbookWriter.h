@@ -15,6 +15,8 @@ class WarehouseSheet;
  * text stay text exactly as typed; money and stock become numbers and the due date a date only when
  * their text is one by the program's rules.
  */
+struct lxw_workbook;
+
 namespace WorkbookWriter {
 /** Whether this build can write workbooks at all. */
 bool available();
@@ -39,4 +41,10 @@ WriteResult write(const QString &path, const WarehouseSheet &sheet, const QStrin
  */
 constexpr int ThumbnailWidth = 80;
 constexpr int ThumbnailHeight = 56;
+
+/**
+ * Writes the workbook `fill` builds into `path` through the atomic writer (its exclusive temporary is the
+ * name the library writes to), with numbers in their C form on this thread; `fill` false cancels it.
+ */
+WriteResult writeBook(const QString &path, FileReplace::Place place, const std::function<bool(lxw_workbook *)> &fill);
 } // namespace WorkbookWriter
